@@ -1,0 +1,46 @@
+// Reading a full directory and assembling the longest chain a file can have.
+#include <benchmark/benchmark.h>
+
+#include "image/directory.h"
+#include "image/file_chain.h"
+#include "tests/support/disk_builder.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Block;
+using testing::Bytes;
+using testing::DiskBuilder;
+
+// 18 directory sectors of 8 closed PRG entries each, so every row reads its load address.
+void BM_ReadFullDirectory(benchmark::State& state) {
+    DiskBuilder disk;
+    disk.Chain(Bytes{0x01, 0x08, 0x00}, {{1, 0}});
+    for (int i = 0; i < 144; ++i) disk.AddEntry({0x82, 1, 0, "FILE " + std::to_string(i), 1});
+    const DiskImage image = disk.Image();
+    for (auto _ : state) benchmark::DoNotOptimize(ReadDirectory(image));
+    state.counters["rows"] = static_cast<double>(ReadDirectory(image).rows.size());
+}
+BENCHMARK(BM_ReadFullDirectory);
+
+void BM_Assemble258Blocks(benchmark::State& state) {
+    DiskBuilder disk = DiskBuilder::D71();
+    std::vector<Block> blocks;
+    for (int track = 1; blocks.size() < 258; ++track) {
+        if (track == 18) continue;
+        for (int sector = 0; sector < SectorsOnTrack(track) && blocks.size() < 258; ++sector) {
+            blocks.push_back({track, sector});
+        }
+    }
+    disk.Chain(Bytes(258 * 254, 0xEA), blocks);
+    const DiskImage image = disk.Image();
+    FileChain chain;
+    for (auto _ : state) {
+        Assemble(chain, image, 1, 0);
+        benchmark::DoNotOptimize(chain.length);
+    }
+}
+BENCHMARK(BM_Assemble258Blocks);
+
+}  // namespace
+}  // namespace kestrune

@@ -1,0 +1,187 @@
+#include "image/directory.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+
+#include "image/geometry.h"
+#include "image/unicode.h"
+#include "views/charsets.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::uint32_t kEntrySize = 32;
+constexpr std::uint32_t kEntriesPerSector = 8;
+constexpr int kWindowSectors = kDirectoryWindowLength / kSectorSize;  // 19
+
+// Byte offsets inside the header sector and inside a directory entry.
+constexpr std::uint32_t kBamEntries = 0x04;
+constexpr std::uint32_t kDiskName = 0x90;
+constexpr std::uint32_t kDiskId = 0xA2;
+constexpr std::uint32_t kDosType = 0xA5;
+constexpr std::uint32_t kGeosSignature = 0xAD;
+constexpr std::uint32_t kEntryType = 0x02;
+constexpr std::uint32_t kEntryTrack = 0x03;
+constexpr std::uint32_t kEntrySector = 0x04;
+constexpr std::uint32_t kEntryName = 0x05;
+constexpr std::uint32_t kEntryGeosType = 0x18;
+constexpr std::uint32_t kEntryBlocks = 0x1E;
+constexpr std::uint32_t kNameLength = 16;
+
+constexpr std::array<std::string_view, 5> kTypeNames = {"del", "seq", "prg", "usr", "rel"};
+
+constexpr std::array<std::u16string_view, 15> kGeosTypeNames = {
+    u"",                       // 0: no GEOS file
+    u"",                       // 1
+    u"Assembler file",         // 2
+    u"Data file",              // 3
+    u"System file",            // 4
+    u"Desk Accessory",         // 5
+    u"Application",            // 6
+    u"Application data",       // 7
+    u"Font file",              // 8
+    u"Printer driver",         // 9
+    u"Input driver",           // 10
+    u"Disk driver or device",  // 11
+    u"System boot file",       // 12
+    u"Temporary file",         // 13
+    u"Auto-Execute file",      // 14
+};
+
+// A copy of an area of the image; bytes past the image's end read as 0.
+template <std::size_t Length>
+class Area {
+public:
+    Area(const DiskImage& image, std::uint64_t offset) {
+        if (offset < image.size()) {
+            const auto available = std::min<std::uint64_t>(Length, image.size() - offset);
+            std::copy_n(image.data.begin() + static_cast<std::ptrdiff_t>(offset), available, bytes_.begin());
+        }
+    }
+    std::uint8_t operator[](std::size_t offset) const { return bytes_[offset]; }
+    std::uint16_t Word(std::size_t offset) const {
+        return static_cast<std::uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
+    }
+
+private:
+    std::array<std::uint8_t, Length> bytes_{};
+};
+
+// Writes value right-aligned in width places (wider numbers take more) and returns the end.
+char16_t* PutDecimal(char16_t* out, unsigned value, std::size_t width) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    for (std::size_t i = length; i < width; ++i) *out++ = u' ';
+    return std::copy(digits, end, out);
+}
+
+char16_t* PutUpperHex(char16_t* out, unsigned value, int digits) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) *out++ = kHex[(value >> shift) & 0xF];
+    return out;
+}
+
+int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
+    int free = 0;
+    for (int track = 1; track <= kLastTrackD64; ++track) {
+        if (track != kDirectoryTrack) free += header[kBamEntries + 4 * (track - 1)];
+    }
+    // Only an image of exactly the double-sided size has its second side counted.
+    if (image.size() == kD71Size) {
+        for (std::uint32_t i = 0; i < kSecondSideBamLength; ++i) {
+            free += std::popcount(image.data[kSecondSideBamOffset + i]);
+        }
+    }
+    return free;
+}
+
+char16_t* PutTypeText(char16_t* out, std::uint8_t type) {
+    const int code = type & 7;
+    if (code >= static_cast<int>(kTypeNames.size())) {
+        *out++ = u'?';
+        return out;
+    }
+    if ((type & 0x80) == 0) *out++ = u'*';
+    out = std::copy(kTypeNames[code].begin(), kTypeNames[code].end(), out);
+    if (type & 0x40) *out++ = u'<';
+    return out;
+}
+
+bool IsProgramWithStart(std::uint8_t type) { return type == 0x02 || type == 0x82 || type == 0xC2; }
+
+// The load address of a program file: the first two data bytes of its first block.
+char16_t* PutStartText(char16_t* out, const DiskImage& image, int track, int sector) {
+    const std::uint64_t offset = SectorOffset(track, sector) + 2;
+    const unsigned load = image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8);
+    out = PutDecimal(out, load, 6);
+    out = std::copy_n(u" ($", 3, out);
+    out = PutUpperHex(out, load, 4);
+    *out++ = u')';
+    return out;
+}
+
+}  // namespace
+
+Directory ReadDirectory(const DiskImage& image) {
+    const Area<kSectorSize> header(image, kHeaderOffset);
+    Directory directory;
+    DiskFields& disk = directory.disk;
+
+    disk.blocksFree = CountFreeBlocks(image, header);
+    disk.isGeosDisk = header[kGeosSignature] == 'G' && header[kGeosSignature + 1] == 'E' &&
+                      header[kGeosSignature + 2] == 'O' && header[kGeosSignature + 3] == 'S';
+    const char16_t* const table = disk.isGeosDisk ? GeosNameTable : PetsciiTable;
+
+    for (std::uint32_t i = 0; i < kNameLength && header[kDiskName + i] != 0; ++i) {
+        disk.diskName.push_back(table[header[kDiskName + i]]);
+    }
+    disk.diskName = AsciiUpper(disk.diskName);
+    disk.diskId = {header[kDiskId], header[kDiskId + 1]};
+    disk.dosType = {header[kDosType], header[kDosType + 1]};
+
+    // The directory chain is followed inside the window of 19 sectors after the header; a link to
+    // a sector outside it, or back to a sector already read, ends the walk.
+    const Area<kDirectoryWindowLength> window(image, kDirectoryWindowOffset);
+    directory.rows.reserve(kWindowSectors * kEntriesPerSector);
+    std::array<bool, kWindowSectors + 1> read{};
+    for (int sector = 1;;) {
+        read[sector] = true;
+        const std::size_t base = kSectorSize * (sector - 1);
+        for (std::size_t entry = base; entry < base + kSectorSize; entry += kEntrySize) {
+            const std::uint8_t type = window[entry + kEntryType];
+            if (type == 0 || window[entry + kEntryName] < 2) continue;
+            const std::uint8_t track = window[entry + kEntryTrack];
+            const std::uint8_t firstSector = window[entry + kEntrySector];
+            if (track > kLastTrackD71) {
+                directory.readError = true;
+                break;
+            }
+            DirectoryEntry& row = directory.rows.emplace_back();
+            char16_t text[CellText::kCapacity];
+            row[ColumnSize].assign(text, PutDecimal(text, window.Word(entry + kEntryBlocks), 4));
+            for (std::uint32_t i = 0; i < kNameLength; ++i) text[i] = table[window[entry + kEntryName + i]];
+            row[ColumnFileName].assign(text, kNameLength);
+            row[ColumnType].assign(text, PutTypeText(text, type));
+            if (IsProgramWithStart(type)) {
+                row[ColumnStart].assign(text, PutStartText(text, image, track, firstSector));
+            }
+            row[ColumnTrack].assign(text, PutUpperHex(text, track, 2));
+            row[ColumnSector].assign(text, PutUpperHex(text, firstSector, 2));
+            const std::uint8_t geosType = window[entry + kEntryGeosType];
+            if (geosType < kGeosTypeNames.size()) row[ColumnGeos] = kGeosTypeNames[geosType];
+        }
+        const std::uint8_t linkTrack = window[base];
+        const std::uint8_t linkSector = window[base + 1];
+        if (linkTrack != kDirectoryTrack || linkSector < 2 || linkSector > kWindowSectors ||
+            read[linkSector]) {
+            break;
+        }
+        sector = linkSector;
+    }
+    return directory;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,55 @@
+// The texts that the viewer shows in message boxes while it loads an image and reads its
+// directory. The window shows them in boxes titled with the product name; kestrune-cli writes
+// them to stderr. Both take them from here, so the words are the same.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+inline constexpr std::u16string_view kProductName = u"Kestrune";
+
+enum class MessageKind {
+    Warning,      // OK button, exclamation icon
+    Error,        // OK button, stop icon
+    Question,     // Yes and No buttons, exclamation icon, No is the default
+    Information,  // OK button, information icon
+};
+
+enum class MessageId {
+    NotAnImage,
+    CannotOpen,
+    TooSmall,
+    WrongSize,
+    BadHeader,
+    TooLarge,
+    ReadFailed,
+    ReadError,
+    FilesFound,
+    AddressHint,
+    AddressOutOfRange,
+};
+
+struct Message {
+    MessageId id;
+    MessageKind kind;
+    std::u16string text;
+
+    bool operator==(const Message&) const = default;
+};
+
+// fileName is the last component of the path, in the letter case of the path.
+Message NotAnImageMessage(std::u16string_view fileName);
+Message CannotOpenMessage();
+Message TooSmallMessage(std::u16string_view fileName, std::uint64_t size);
+Message WrongSizeMessage(std::u16string_view fileName, std::u16string_view extension,
+                         std::uint64_t size, std::uint64_t expectedSize);
+Message BadHeaderMessage(std::u16string_view fileName);
+Message TooLargeMessage(std::u16string_view fileName, std::uint64_t size);
+Message ReadFailedMessage(std::u16string_view fileName);
+Message ReadErrorMessage(std::u16string_view fileName);
+Message FilesFoundMessage(std::u16string_view fileName, std::u16string_view diskName, int count);
+
+}  // namespace kestrune

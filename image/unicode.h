@@ -1,0 +1,25 @@
+// Text helpers: the window and the views hold UTF-16 text, file names and the CLI's output are
+// UTF-8, and the tables of keywords, mnemonics and labels are plain ASCII.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// Only the letters A to Z and a to z change; every other character stays as it is.
+std::string AsciiLower(std::string_view text);
+std::u16string AsciiUpper(std::u16string_view text);
+std::u16string AsciiLower(std::u16string_view text);
+
+// ASCII (or Latin-1) bytes widened one by one.
+std::u16string Widen(std::string_view text);
+inline void AppendWidened(std::u16string& out, std::string_view text) {
+    out.append(text.begin(), text.end());
+}
+
+// Malformed UTF-8 sequences and unpaired surrogates become U+FFFD REPLACEMENT CHARACTER.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace kestrune

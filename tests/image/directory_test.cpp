@@ -1,0 +1,214 @@
+#include "image/directory.h"
+
+#include <gtest/gtest.h>
+
+#include "image/row_store.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/printers.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Bytes;
+using testing::DiskBuilder;
+using testing::EntrySpec;
+
+DirectoryEntry Row(std::u16string size, std::u16string name, std::u16string type, std::u16string start,
+                   std::u16string track, std::u16string sector, std::u16string geos = u"") {
+    return {size, name, type, start, track, sector, geos};
+}
+
+TEST(DiskFields, BlankDisk) {
+    const Directory directory = ReadDirectory(DiskBuilder::D64().Image());
+    EXPECT_EQ(directory.disk.diskName, u"KESTRUNE TEST   ");
+    EXPECT_EQ(directory.disk.diskId, u"KT");
+    EXPECT_EQ(directory.disk.dosType, u"2A");
+    EXPECT_EQ(directory.disk.blocksFree, 664);
+    EXPECT_FALSE(directory.disk.isGeosDisk);
+    EXPECT_TRUE(directory.rows.empty());
+    EXPECT_FALSE(directory.readError);
+}
+
+TEST(DiskFields, FreeBlocksLeaveOutTrack18AndCountTheSecondSideBySizeAlone) {
+    DiskBuilder d64;
+    for (int track = 1; track <= 35; ++track) d64.FreeSectors(track, 21);
+    EXPECT_EQ(ReadDirectory(d64.Image()).disk.blocksFree, 34 * 21);
+
+    const Bytes bam(105, 0x81);  // two set bits a byte
+    DiskBuilder d71 = DiskBuilder::D71();
+    d71.SecondSideBam(bam);
+    EXPECT_EQ(ReadDirectory(d71.Image()).disk.blocksFree, 664 + 210);
+
+    // The same bytes in an image of any other size are not counted.
+    d71.bytes().push_back(0);
+    EXPECT_EQ(ReadDirectory(d71.Image()).disk.blocksFree, 664);
+}
+
+TEST(DiskFields, NameInCapitalsEndsAtAZeroByte) {
+    DiskBuilder disk;
+    disk.DiskName("test");  // PETSCII lower-case letters show as capitals
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.diskName, u"TEST            ");
+    disk.DiskName(std::string("AB\0CD", 5));
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.diskName, u"AB");
+    disk.DiskName("\xC4\x5C\x7E");  // shifted D, pound, a graphic
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.diskName, u"D£.             ");
+}
+
+TEST(DiskFields, IdAndDosTypeAreTheBytesThemselves) {
+    DiskBuilder disk;
+    disk.DiskId(std::string("a\0", 2)).DosType("\xA0\x41");
+    const Directory directory = ReadDirectory(disk.Image());
+    EXPECT_EQ(directory.disk.diskId, std::u16string(u"a\0", 2));
+    EXPECT_EQ(directory.disk.dosType, u"\u00A0A");
+}
+
+TEST(DiskFields, GeosDiskNamesThroughTheGeosTable) {
+    DiskBuilder disk;
+    disk.GeosSignature().DiskName("Geos\x7E");
+    disk.AddEntry({0x83, 3, 10, "MyApp", 12, 6});
+    const Directory directory = ReadDirectory(disk.Image());
+    EXPECT_TRUE(directory.disk.isGeosDisk);
+    EXPECT_EQ(directory.disk.diskName, u"GEOSπ           ");
+    ASSERT_EQ(directory.rows.size(), 1u);
+    EXPECT_EQ(directory.rows[0], Row(u"  12", u"MyApp           ", u"usr", u"", u"03", u"0A", u"Application"));
+}
+
+TEST(DirectoryRows, RowTextsInTheirFormats) {
+    DiskBuilder disk;
+    disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});
+    disk.RawBlock({1, 0}, 0, 255, Bytes{0x00, 0x00});
+    disk.RawBlock({2, 0}, 0, 255, Bytes{0xFF, 0xFF});
+    disk.AddEntry({0x82, 17, 0, "HELLO", 10});
+    disk.AddEntry({0x81, 19, 4, "NOTES", 3});
+    disk.AddEntry({0x80, 0, 0, "GONE", 0});
+    disk.AddEntry({0xC2, 1, 0, "LOCKED", 12345});
+    disk.AddEntry({0x42, 1, 0, "OPEN LOCKED", 1});
+    disk.AddEntry({0x02, 2, 0, "OPEN", 1});
+    disk.AddEntry({0x44, 1, 0, "REL", 1});
+    disk.AddEntry({0x85, 1, 0, "ODD", 1, 14});
+    const Directory directory = ReadDirectory(disk.Image());
+    const std::vector<DirectoryEntry> expected = {
+        Row(u"  10", u"hello           ", u"prg", u"  2049 ($0801)", u"11", u"00"),
+        Row(u"   3", u"notes           ", u"seq", u"", u"13", u"04"),
+        Row(u"   0", u"gone            ", u"del", u"", u"00", u"00"),
+        Row(u"12345", u"locked          ", u"prg<", u"     0 ($0000)", u"01", u"00"),
+        Row(u"   1", u"open locked     ", u"*prg<", u"", u"01", u"00"),
+        Row(u"   1", u"open            ", u"*prg", u" 65535 ($FFFF)", u"02", u"00"),
+        Row(u"   1", u"rel             ", u"*rel<", u"", u"01", u"00"),
+        Row(u"   1", u"odd             ", u"?", u"", u"01", u"00", u"Auto-Execute file"),
+    };
+    EXPECT_EQ(directory.rows, expected);
+}
+
+TEST(DirectoryRows, GeosTypeNames) {
+    const std::pair<int, std::u16string> cases[] = {
+        {0, u""}, {1, u""}, {2, u"Assembler file"}, {7, u"Application data"},
+        {11, u"Disk driver or device"}, {14, u"Auto-Execute file"}, {15, u""}, {255, u""}};
+    for (const auto& [value, name] : cases) {
+        DiskBuilder disk;
+        disk.AddEntry({0x81, 1, 0, "X", 1, static_cast<std::uint8_t>(value)});
+        EXPECT_EQ(ReadDirectory(disk.Image()).rows.at(0)[ColumnGeos], name) << value;
+    }
+}
+
+TEST(DirectoryRows, FileNamesKeepFillAndZeroBytes) {
+    DiskBuilder disk;
+    disk.AddEntry({0x82, 1, 0, std::string("A\0\xC1\x60", 4), 1});
+    EXPECT_EQ(ReadDirectory(disk.Image()).rows.at(0)[ColumnFileName], u"a.A-            ");
+}
+
+TEST(DirectoryWalk, SkipsEmptyScratchedAndNamelessEntries) {
+    DiskBuilder disk;
+    disk.Entry(1, 0, {0x00, 1, 0, "SCRATCHED", 1});
+    disk.Entry(1, 1, {0x82, 1, 0, "\x01NAME", 1});
+    disk.Entry(1, 2, {0x82, 1, 0, std::string("\0NAME", 5), 1});
+    disk.Entry(1, 3, {0x82, 1, 0, "\x02KEPT", 1});
+    const Directory directory = ReadDirectory(disk.Image());
+    ASSERT_EQ(directory.rows.size(), 1u);
+    EXPECT_EQ(directory.rows[0][ColumnFileName], u".kept           ");
+}
+
+std::vector<std::u16string> Names(const Directory& directory) {
+    std::vector<std::u16string> names;
+    for (const auto& row : directory.rows) names.emplace_back(row[ColumnFileName].view().substr(0, 2));
+    return names;
+}
+
+TEST(DirectoryWalk, FollowsLinksOnTrack18UntilAnEnd) {
+    const struct {
+        const char* what;
+        std::uint8_t track, sector;
+        std::vector<std::u16string> names;
+    } cases[] = {
+        {"end marker", 0, 0xFF, {u"s1", u"s4"}},
+        {"link to the header", 18, 0, {u"s1", u"s4"}},
+        {"link to the first sector", 18, 1, {u"s1", u"s4"}},
+        {"link off track 18", 19, 2, {u"s1", u"s4"}},
+        {"link outside the window", 18, 20, {u"s1", u"s4"}},
+        {"loop back", 18, 4, {u"s1", u"s4"}},
+        {"sector 19 is the first of track 19", 18, 19, {u"s1", u"s4", u"t9"}},
+    };
+    for (const auto& c : cases) {
+        DiskBuilder disk;
+        disk.DirectoryLink(1, 18, 4).Entry(1, 0, {0x82, 1, 0, "S1", 1});
+        disk.DirectoryLink(4, c.track, c.sector).Entry(4, 0, {0x82, 1, 0, "S4", 1});
+        disk.RawBlock({19, 0}, 0, 0xFF);
+        auto track19 = disk.Sector(19, 0);
+        track19[2] = 0x82, track19[3] = 1, track19[5] = 'T', track19[6] = '9';
+        EXPECT_EQ(Names(ReadDirectory(disk.Image())), c.names) << c.what;
+    }
+}
+
+TEST(DirectoryWalk, EntryWithTrackAbove70AbandonsTheRestOfItsSector) {
+    DiskBuilder disk;
+    disk.DirectoryLink(1, 18, 2).DirectoryLink(2, 0, 0xFF);
+    disk.Entry(1, 0, {0x82, 1, 0, "A1", 1});
+    disk.Entry(1, 1, {0x82, 71, 0, "BAD", 1});
+    disk.Entry(1, 2, {0x82, 1, 0, "A3", 1});
+    disk.Entry(2, 0, {0x82, 70, 0, "B1", 1});
+    const Directory directory = ReadDirectory(disk.Image());
+    EXPECT_EQ(Names(directory), (std::vector<std::u16string>{u"a1", u"b1"}));
+    EXPECT_TRUE(directory.readError);
+}
+
+TEST(DirectoryWalk, FullDirectoryOf144Files) {
+    DiskBuilder disk;
+    for (int i = 0; i < 144; ++i) disk.AddEntry({0x82, 1, 0, "F" + std::to_string(i), 1});
+    const Directory directory = ReadDirectory(disk.Image());
+    ASSERT_EQ(directory.rows.size(), 144u);
+    EXPECT_EQ(directory.rows[143][ColumnFileName].view().substr(0, 4), u"f143");
+}
+
+TEST(ShortImages, BytesPastTheEndReadAsZero) {
+    // An image of the smallest accepted size holds nothing past the header's link.
+    DiskBuilder disk(kMinimumImageSize);
+    Directory directory = ReadDirectory(disk.Image());
+    EXPECT_EQ(directory.disk.blocksFree, 0);
+    EXPECT_EQ(directory.disk.diskName, u"");
+    EXPECT_EQ(directory.disk.diskId, std::u16string(2, u'\0'));
+    EXPECT_TRUE(directory.rows.empty());
+
+    // A Start text whose sector lies past the end reads 0; so does the second half of a word.
+    DiskBuilder cut;
+    cut.AddEntry({0x82, 35, 16, "LAST", 1});
+    cut.AddEntry({0x82, 70, 0, "SIDE2", 1});
+    cut.RawBlock({35, 16}, 0, 0xFF, Bytes{0x34, 0x12});
+    cut.bytes().resize(kD64Size - 256 + 3);
+    directory = ReadDirectory(cut.Image());
+    ASSERT_EQ(directory.rows.size(), 2u);
+    EXPECT_EQ(directory.rows[0][ColumnStart], u"    52 ($0034)");
+    EXPECT_EQ(directory.rows[1][ColumnStart], u"     0 ($0000)");
+}
+
+TEST(RowStores, ClearAndFill) {
+    RowStore store;
+    const std::vector<DirectoryEntry> rows(3, Row(u"1", u"n", u"prg", u"", u"01", u"00"));
+    store.Fill(rows);
+    EXPECT_EQ(store[2], rows[2]);
+    EXPECT_EQ(store[3], DirectoryEntry{});
+    store.Clear();
+    EXPECT_EQ(store[0], DirectoryEntry{});
+}
+
+}  // namespace
+}  // namespace kestrune

@@ -1,0 +1,142 @@
+// Images written by cc1541 and files extracted by cbmconvert: a reading of the format that is not
+// ours. These tests fail when the tools are missing; scripts/setup installs them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <regex>
+
+#include "image/directory.h"
+#include "image/file_chain.h"
+#include "image/loader.h"
+#include "image/unicode.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/printers.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Bytes;
+using testing::TempDir;
+
+struct ToolFile {
+    std::string name;     // as given to cc1541, lower case; cc1541 stores it as PETSCII capitals
+    std::string options;  // cc1541 options for this file
+    std::string type;     // our Type text
+    std::size_t size;
+    std::string extension;  // cbmconvert's extension for the file, empty when it skips the file
+};
+
+struct Placement {
+    int track, sector, blocks;
+};
+
+std::string RunTool(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(status, 0) << command << "\n" << output;
+    return output;
+}
+
+Bytes ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+Bytes Content(std::size_t size, std::uint32_t seed) {
+    Bytes bytes(size);
+    for (auto& byte : bytes) {
+        seed = seed * 1103515245 + 12345;
+        byte = static_cast<std::uint8_t>(seed >> 16);
+    }
+    return bytes;
+}
+
+class RealToolsTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
+    const std::string imageName = GetParam();
+    const bool doubleSided = imageName.ends_with(".d71");
+    const std::vector<ToolFile> files = {
+        {"basic", "-T PRG", "prg", 1000, "prg"},
+        {"load only", "-T PRG", "prg", 2, "prg"},
+        {"one byte", "-T SEQ", "seq", 1, "seq"},
+        {"exact", "-T SEQ", "seq", 254, "seq"},
+        {"just over", "-T USR", "usr", 255, "usr"},
+        {"locked", "-T SEQ -P", "seq<", 600, "seq"},
+        {"deleted", "-T DEL", "del", 300, "del"},
+        {"unclosed", "-T PRG -O", "*prg", 500, ""},
+        {"largest", doubleSided ? "-T PRG -r 40" : "-T PRG", "prg", 65532, "prg"},
+        {"placed", "-T PRG -r 20 -b 7", "prg", 2000, "prg"},
+    };
+
+    TempDir dir;
+    std::string command = "cc1541 -v -n 'TOOL DISK' -i 'ab 2a'";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto local = dir / ("in" + std::to_string(i));
+        testing::WriteFile(local, Content(files[i].size, static_cast<std::uint32_t>(i)));
+        command += " -f '" + files[i].name + "' " + files[i].options + " -w " + local.string();
+    }
+    const auto imagePath = dir / imageName;
+    const std::string report = RunTool(command + " " + imagePath.string());
+
+    // cc1541 reports where each file starts and how many blocks it takes, and the blocks free.
+    std::map<std::string, Placement> placed;
+    const std::regex allocation(R"re((\d+)/(\d+)\s+(\d+) \([^)]*\) "[^"]*" => "([^"]*)")re");
+    for (std::sregex_iterator it(report.begin(), report.end(), allocation), end; it != end; ++it) {
+        placed[(*it)[4]] = {std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3])};
+    }
+    std::smatch freeMatch;
+    ASSERT_TRUE(std::regex_search(report, freeMatch, std::regex(R"((\d+) blocks free\.)"))) << report;
+    ASSERT_EQ(placed.size(), files.size()) << report;
+
+    const LoadOutcome loaded = LoadImage(imagePath.string(), [](const Message&) { return false; });
+    ASSERT_TRUE(loaded.image);
+    const Directory directory = ReadDirectory(*loaded.image);
+    EXPECT_EQ(directory.disk.diskName, u"TOOL DISK       ");
+    EXPECT_EQ(directory.disk.diskId, u"AB");
+    EXPECT_EQ(directory.disk.dosType, u"2A");
+    EXPECT_EQ(directory.disk.blocksFree, std::stoi(freeMatch[1]));
+    ASSERT_EQ(directory.rows.size(), files.size());
+
+    const auto extracted = dir / "extracted";
+    std::filesystem::create_directory(extracted);
+    RunTool("cd " + extracted.string() + " && cbmconvert -N -d " + imagePath.string());
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ToolFile& file = files[i];
+        const DirectoryEntry& row = directory.rows[i];
+        const Placement& where = placed.at(file.name);
+        SCOPED_TRACE(file.name);
+        std::string padded = file.name;
+        padded.resize(16, ' ');
+        EXPECT_EQ(row[ColumnFileName], Widen(padded));
+        EXPECT_EQ(row[ColumnType], Widen(file.type));
+        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnSize])), where.blocks);
+        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnTrack]), nullptr, 16), where.track);
+        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnSector]), nullptr, 16), where.sector);
+
+        FileChain chain;
+        Assemble(chain, *loaded.image, where.track, where.sector);
+        const Bytes ours(chain.Data().begin(), chain.Data().end());
+        EXPECT_EQ(ours, Content(file.size, static_cast<std::uint32_t>(i)));
+        if (!file.extension.empty()) {
+            EXPECT_EQ(ours, ReadAll(extracted / (file.name + "." + file.extension)));
+        }
+        if (file.type == "prg" && file.size >= 2) {
+            char start[32];
+            std::snprintf(start, sizeof start, "%6d ($%04X)", ours[0] | (ours[1] << 8), ours[0] | (ours[1] << 8));
+            EXPECT_EQ(row[ColumnStart], Widen(start));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RealToolsTest, ::testing::Values("tools.d64", "tools.d71"));
+
+}  // namespace
+}  // namespace kestrune
