@@ -16,9 +16,11 @@ using testing::DiskBuilder;
 void BM_ReadFullDirectory(benchmark::State& state) {
     DiskBuilder disk;
     disk.Chain(Bytes{0x01, 0x08, 0x00}, {{1, 0}});
-    for (int i = 0; i < 144; ++i) disk.AddEntry({0x82, 1, 0, "FILE " + std::to_string(i), 1});
+    for (int i = 0; i < 144; ++i)
+        disk.AddEntry({0x82, 1, 0, "FILE " + std::to_string(i), 1});
     const DiskImage image = disk.Image();
-    for (auto _ : state) benchmark::DoNotOptimize(ReadDirectory(image));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadDirectory(image));
     state.counters["rows"] = static_cast<double>(ReadDirectory(image).rows.size());
 }
 BENCHMARK(BM_ReadFullDirectory);

@@ -11,7 +11,7 @@
 namespace kestrune {
 
 class CellText {
-public:
+  public:
     static constexpr std::size_t kCapacity = 22;
 
     CellText() = default;
@@ -37,7 +37,7 @@ public:
 
     friend bool operator==(const CellText& a, std::u16string_view b) { return a.view() == b; }
 
-private:
+  private:
     std::array<char16_t, kCapacity> chars_;
     std::uint8_t size_ = 0;
 };

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 
 #include "image/geometry.h"
+#include "image/number_text.h"
 #include "image/unicode.h"
 #include "views/charsets.h"
 
@@ -53,11 +53,12 @@ constexpr std::array<std::u16string_view, 15> kGeosTypeNames = {
 // A copy of an area of the image; bytes past the image's end read as 0.
 template <std::size_t Length>
 class Area {
-public:
+  public:
     Area(const DiskImage& image, std::uint64_t offset) {
         if (offset < image.size()) {
             const auto available = std::min<std::uint64_t>(Length, image.size() - offset);
-            std::copy_n(image.data.begin() + static_cast<std::ptrdiff_t>(offset), available, bytes_.begin());
+            std::copy_n(image.data.begin() + static_cast<std::ptrdiff_t>(offset), available,
+                        bytes_.begin());
         }
     }
     std::uint8_t operator[](std::size_t offset) const { return bytes_[offset]; }
@@ -65,24 +66,9 @@ public:
         return static_cast<std::uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
     }
 
-private:
+  private:
     std::array<std::uint8_t, Length> bytes_{};
 };
-
-// Writes value right-aligned in width places (wider numbers take more) and returns the end.
-char16_t* PutDecimal(char16_t* out, unsigned value, std::size_t width) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const auto length = static_cast<std::size_t>(end - digits);
-    for (std::size_t i = length; i < width; ++i) *out++ = u' ';
-    return std::copy(digits, end, out);
-}
-
-char16_t* PutUpperHex(char16_t* out, unsigned value, int digits) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) *out++ = kHex[(value >> shift) & 0xF];
-    return out;
-}
 
 int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
     int free = 0;
@@ -110,7 +96,9 @@ char16_t* PutTypeText(char16_t* out, std::uint8_t type) {
     return out;
 }
 
-bool IsProgramWithStart(std::uint8_t type) { return type == 0x02 || type == 0x82 || type == 0xC2; }
+bool IsProgramWithStart(std::uint8_t type) {
+    return type == 0x02 || type == 0x82 || type == 0xC2;
+}
 
 // The load address of a program file: the first two data bytes of its first block.
 char16_t* PutStartText(char16_t* out, const DiskImage& image, int track, int sector) {
@@ -118,7 +106,7 @@ char16_t* PutStartText(char16_t* out, const DiskImage& image, int track, int sec
     const unsigned load = image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8);
     out = PutDecimal(out, load, 6);
     out = std::copy_n(u" ($", 3, out);
-    out = PutUpperHex(out, load, 4);
+    out = PutHex(out, load, 4, true);
     *out++ = u')';
     return out;
 }
@@ -162,14 +150,15 @@ Directory ReadDirectory(const DiskImage& image) {
             DirectoryEntry& row = directory.rows.emplace_back();
             char16_t text[CellText::kCapacity];
             row[ColumnSize].assign(text, PutDecimal(text, window.Word(entry + kEntryBlocks), 4));
-            for (std::uint32_t i = 0; i < kNameLength; ++i) text[i] = table[window[entry + kEntryName + i]];
+            for (std::uint32_t i = 0; i < kNameLength; ++i)
+                text[i] = table[window[entry + kEntryName + i]];
             row[ColumnFileName].assign(text, kNameLength);
             row[ColumnType].assign(text, PutTypeText(text, type));
             if (IsProgramWithStart(type)) {
                 row[ColumnStart].assign(text, PutStartText(text, image, track, firstSector));
             }
-            row[ColumnTrack].assign(text, PutUpperHex(text, track, 2));
-            row[ColumnSector].assign(text, PutUpperHex(text, firstSector, 2));
+            row[ColumnTrack].assign(text, PutHex(text, track, 2, true));
+            row[ColumnSector].assign(text, PutHex(text, firstSector, 2, true));
             const std::uint8_t geosType = window[entry + kEntryGeosType];
             if (geosType < kGeosTypeNames.size()) row[ColumnGeos] = kGeosTypeNames[geosType];
         }

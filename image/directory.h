@@ -13,8 +13,16 @@
 namespace kestrune {
 
 // The columns of the file list, in order.
-enum Column { ColumnSize, ColumnFileName, ColumnType, ColumnStart, ColumnTrack, ColumnSector,
-              ColumnGeos, kColumnCount };
+enum Column {
+    ColumnSize,
+    ColumnFileName,
+    ColumnType,
+    ColumnStart,
+    ColumnTrack,
+    ColumnSector,
+    ColumnGeos,
+    kColumnCount
+};
 
 // One row of the file list: its seven texts in column order. Other parts read the start address,
 // type, track, sector and GEOS type back from these texts, so their formats are fixed:

@@ -20,8 +20,8 @@ struct FileChain {
     // Data bytes from byte 2 of the first block through the last used byte of the last block:
     // 254 x (blocks - 1) + last index - 1, which is 0 or negative for degenerate last blocks.
     std::int32_t length = 0;
-    bool isSeq = false;              // the row's Type reads exactly "seq"
-    std::int32_t startAddress = 0;   // the row's load address, 0 without one
+    bool isSeq = false;             // the row's Type reads exactly "seq"
+    std::int32_t startAddress = 0;  // the row's load address, 0 without one
 
     // A SEQ file is shown whole; every other file starts with a load address, which is skipped.
     std::int32_t ContentOffset() const { return isSeq ? 0 : 2; }

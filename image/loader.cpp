@@ -17,7 +17,7 @@ namespace kestrune {
 namespace {
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(const std::string& path)
         : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
     ~FileHandle() {
@@ -28,7 +28,7 @@ public:
 
     int fd() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -58,7 +58,9 @@ LoadOutcome Refused(Message message) {
     return {std::nullopt, std::move(message), std::u16string(kProductName)};
 }
 
-LoadOutcome Declined() { return {std::nullopt, std::nullopt, std::u16string(kProductName)}; }
+LoadOutcome Declined() {
+    return {std::nullopt, std::nullopt, std::u16string(kProductName)};
+}
 
 }  // namespace
 

@@ -21,9 +21,9 @@ inline constexpr std::size_t kReadPieceSize = 1366;
 using AskYesNo = std::function<bool(const Message&)>;
 
 struct LoadOutcome {
-    std::optional<DiskImage> image;   // set when the file is loaded
-    std::optional<Message> message;   // a refusal to show; questions were asked through AskYesNo
-    std::u16string caption;           // the window caption after this load
+    std::optional<DiskImage> image;  // set when the file is loaded
+    std::optional<Message> message;  // a refusal to show; questions were asked through AskYesNo
+    std::u16string caption;          // the window caption after this load
 };
 
 // path is a file system path (bytes, shown as UTF-8). A refused or declined file leaves no image

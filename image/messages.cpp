@@ -6,7 +6,9 @@ namespace kestrune {
 
 namespace {
 
-std::u16string Number(std::uint64_t value) { return Widen(std::to_string(value)); }
+std::u16string Number(std::uint64_t value) {
+    return Widen(std::to_string(value));
+}
 
 std::u16string Quoted(std::u16string_view fileName) {
     return u"\"" + std::u16string(fileName) + u"\"";

@@ -6,7 +6,8 @@ namespace kestrune {
 
 void RowStore::Clear() {
     for (DirectoryEntry& row : rows_) {
-        for (CellText& cell : row) cell.clear();
+        for (CellText& cell : row)
+            cell.clear();
     }
 }
 

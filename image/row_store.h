@@ -14,7 +14,7 @@ namespace kestrune {
 inline constexpr std::size_t kRowStoreCapacity = 200;
 
 class RowStore {
-public:
+  public:
     // Empties every cell of all 200 rows.
     void Clear();
     // Copies rows into the first positions (at most 200 of them).
@@ -26,7 +26,7 @@ public:
         return std::span(rows_).first(std::min(count, kRowStoreCapacity));
     }
 
-private:
+  private:
     std::array<DirectoryEntry, kRowStoreCapacity> rows_;
 };
 

@@ -80,33 +80,38 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
 
 std::string AsciiLower(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = LowerLetter(c);
+    for (char& c : out)
+        c = LowerLetter(c);
     return out;
 }
 
 std::u16string AsciiUpper(std::u16string_view text) {
     std::u16string out(text);
-    for (char16_t& c : out) c = UpperLetter(c);
+    for (char16_t& c : out)
+        c = UpperLetter(c);
     return out;
 }
 
 std::u16string AsciiLower(std::u16string_view text) {
     std::u16string out(text);
-    for (char16_t& c : out) c = LowerLetter(c);
+    for (char16_t& c : out)
+        c = LowerLetter(c);
     return out;
 }
 
 std::u16string Widen(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
+    for (const char c : text)
+        out.push_back(static_cast<std::uint8_t>(c));
     return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) AppendUtf16(out, DecodeUtf8(text, i));
+    for (std::size_t i = 0; i < text.size();)
+        AppendUtf16(out, DecodeUtf8(text, i));
     return out;
 }
 

@@ -43,7 +43,8 @@ TEST(Charsets, GeosNamesFollowAscii) {
     EXPECT_EQ(GeosNameChar(0x41), u'A');
     EXPECT_EQ(GeosNameChar(0xC1), u'a');
     EXPECT_EQ(GeosNameChar(0x61), u'a');
-    for (int code : {0x7E, 0xDE, 0xFF}) EXPECT_EQ(GeosNameChar(code), u'π');
+    for (int code : {0x7E, 0xDE, 0xFF})
+        EXPECT_EQ(GeosNameChar(code), u'π');
     // Apart from the letters and pi the GEOS table is the PETSCII table.
     for (int code = 0; code < 256; ++code) {
         const char16_t geos = GeosNameChar(code);

@@ -19,7 +19,9 @@ std::optional<DiskImage> LoadCorpus(const char* name, bool answer = false) {
     return LoadImage((kCorpus / name).string(), [answer](const Message&) { return answer; }).image;
 }
 
-int HexCell(const CellText& cell) { return std::stoi(Utf16ToUtf8(cell.view()), nullptr, 16); }
+int HexCell(const CellText& cell) {
+    return std::stoi(Utf16ToUtf8(cell.view()), nullptr, 16);
+}
 
 #define LOAD_OR_SKIP(variable, ...)                                            \
     const auto variable = LoadCorpus(__VA_ARGS__);                             \
@@ -32,7 +34,8 @@ TEST(Corpus, FullDirectoriesListAll144Files) {
         const Directory directory = ReadDirectory(*image);
         EXPECT_EQ(directory.rows.size(), 144u) << name;
         EXPECT_FALSE(directory.readError);
-        for (const auto& row : directory.rows) EXPECT_EQ(row[ColumnType], u"prg") << name;
+        for (const auto& row : directory.rows)
+            EXPECT_EQ(row[ColumnType], u"prg") << name;
     }
 }
 
@@ -43,7 +46,8 @@ TEST(Corpus, WholeDiskFileStopsAtTheBuffersCapacity) {
     EXPECT_EQ(directory.rows[0][ColumnSize], u" 664");
     EXPECT_EQ(directory.disk.blocksFree, 0);
     FileChain chain;
-    Assemble(chain, *image, HexCell(directory.rows[0][ColumnTrack]), HexCell(directory.rows[0][ColumnSector]));
+    Assemble(chain, *image, HexCell(directory.rows[0][ColumnTrack]),
+             HexCell(directory.rows[0][ColumnSector]));
     EXPECT_EQ(chain.length, 258 * 254);
 }
 

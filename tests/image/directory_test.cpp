@@ -13,8 +13,9 @@ using testing::Bytes;
 using testing::DiskBuilder;
 using testing::EntrySpec;
 
-DirectoryEntry Row(std::u16string size, std::u16string name, std::u16string type, std::u16string start,
-                   std::u16string track, std::u16string sector, std::u16string geos = u"") {
+DirectoryEntry Row(std::u16string size, std::u16string name, std::u16string type,
+                   std::u16string start, std::u16string track, std::u16string sector,
+                   std::u16string geos = u"") {
     return {size, name, type, start, track, sector, geos};
 }
 
@@ -31,7 +32,8 @@ TEST(DiskFields, BlankDisk) {
 
 TEST(DiskFields, FreeBlocksLeaveOutTrack18AndCountTheSecondSideBySizeAlone) {
     DiskBuilder d64;
-    for (int track = 1; track <= 35; ++track) d64.FreeSectors(track, 21);
+    for (int track = 1; track <= 35; ++track)
+        d64.FreeSectors(track, 21);
     EXPECT_EQ(ReadDirectory(d64.Image()).disk.blocksFree, 34 * 21);
 
     const Bytes bam(105, 0x81);  // two set bits a byte
@@ -70,7 +72,8 @@ TEST(DiskFields, GeosDiskNamesThroughTheGeosTable) {
     EXPECT_TRUE(directory.disk.isGeosDisk);
     EXPECT_EQ(directory.disk.diskName, u"GEOSπ           ");
     ASSERT_EQ(directory.rows.size(), 1u);
-    EXPECT_EQ(directory.rows[0], Row(u"  12", u"MyApp           ", u"usr", u"", u"03", u"0A", u"Application"));
+    EXPECT_EQ(directory.rows[0],
+              Row(u"  12", u"MyApp           ", u"usr", u"", u"03", u"0A", u"Application"));
 }
 
 TEST(DirectoryRows, RowTextsInTheirFormats) {
@@ -101,9 +104,14 @@ TEST(DirectoryRows, RowTextsInTheirFormats) {
 }
 
 TEST(DirectoryRows, GeosTypeNames) {
-    const std::pair<int, std::u16string> cases[] = {
-        {0, u""}, {1, u""}, {2, u"Assembler file"}, {7, u"Application data"},
-        {11, u"Disk driver or device"}, {14, u"Auto-Execute file"}, {15, u""}, {255, u""}};
+    const std::pair<int, std::u16string> cases[] = {{0, u""},
+                                                    {1, u""},
+                                                    {2, u"Assembler file"},
+                                                    {7, u"Application data"},
+                                                    {11, u"Disk driver or device"},
+                                                    {14, u"Auto-Execute file"},
+                                                    {15, u""},
+                                                    {255, u""}};
     for (const auto& [value, name] : cases) {
         DiskBuilder disk;
         disk.AddEntry({0x81, 1, 0, "X", 1, static_cast<std::uint8_t>(value)});
@@ -130,7 +138,8 @@ TEST(DirectoryWalk, SkipsEmptyScratchedAndNamelessEntries) {
 
 std::vector<std::u16string> Names(const Directory& directory) {
     std::vector<std::u16string> names;
-    for (const auto& row : directory.rows) names.emplace_back(row[ColumnFileName].view().substr(0, 2));
+    for (const auto& row : directory.rows)
+        names.emplace_back(row[ColumnFileName].view().substr(0, 2));
     return names;
 }
 
@@ -173,7 +182,8 @@ TEST(DirectoryWalk, EntryWithTrackAbove70AbandonsTheRestOfItsSector) {
 
 TEST(DirectoryWalk, FullDirectoryOf144Files) {
     DiskBuilder disk;
-    for (int i = 0; i < 144; ++i) disk.AddEntry({0x82, 1, 0, "F" + std::to_string(i), 1});
+    for (int i = 0; i < 144; ++i)
+        disk.AddEntry({0x82, 1, 0, "F" + std::to_string(i), 1});
     const Directory directory = ReadDirectory(disk.Image());
     ASSERT_EQ(directory.rows.size(), 144u);
     EXPECT_EQ(directory.rows[143][ColumnFileName].view().substr(0, 4), u"f143");

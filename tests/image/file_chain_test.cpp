@@ -28,7 +28,8 @@ TEST(FileChain, LengthFromTheLastBlocksIndex) {
     } cases[] = {{1, 255, 254}, {1, 2, 1}, {1, 1, 0}, {1, 0, -1}, {3, 64, 571}};
     for (const auto& c : cases) {
         DiskBuilder disk;
-        for (int i = 0; i + 1 < c.blocks; ++i) disk.RawBlock({5, i}, 5, static_cast<std::uint8_t>(i + 1));
+        for (int i = 0; i + 1 < c.blocks; ++i)
+            disk.RawBlock({5, i}, 5, static_cast<std::uint8_t>(i + 1));
         disk.RawBlock({5, c.blocks - 1}, 0, c.last);
         FileChain chain;
         Assemble(chain, disk.Image(), 5, 0);
@@ -96,7 +97,8 @@ TEST(FileChain, RefusedFirstBlockGivesLengthZero) {
     disk.bytes().resize(kD64Size - 100);
     FileChain chain;
     chain.length = 99;
-    for (const auto& [track, sector] : {std::pair{35, 16}, {36, 0}, {0, 0}, {71, 0}, {1, -1}, {1, 256}}) {
+    for (const auto& [track, sector] :
+         {std::pair{35, 16}, {36, 0}, {0, 0}, {71, 0}, {1, -1}, {1, 256}}) {
         Assemble(chain, disk.Image(), track, sector);
         EXPECT_EQ(chain.length, 0) << track << "/" << sector;
     }

@@ -11,7 +11,8 @@ TEST(Geometry, TrackOffsetsFollowTheZones) {
         std::uint32_t offset;
     } cases[] = {{1, 0x0},      {2, 0x1500},   {18, 0x16500}, {19, 0x17800}, {25, 0x1EA00},
                  {31, 0x25600}, {35, 0x29A00}, {36, 0x2AB00}, {53, 0x41000}, {70, 0x54500}};
-    for (const auto& c : cases) EXPECT_EQ(TrackOffsetTable[c.track], c.offset) << "track " << c.track;
+    for (const auto& c : cases)
+        EXPECT_EQ(TrackOffsetTable[c.track], c.offset) << "track " << c.track;
     EXPECT_EQ(TrackOffsetTable[0], 0u);
 }
 

@@ -32,7 +32,7 @@ struct Asker {
 };
 
 class LoaderTest : public ::testing::Test {
-protected:
+  protected:
     std::string Write(const std::string& name, std::size_t size, bool goodHeader = true) {
         DiskBuilder disk(std::max<std::size_t>(size, kMinimumImageSize));
         if (!goodHeader) disk.HeaderLink(0x12, 0x04);
@@ -50,8 +50,10 @@ protected:
 };
 
 TEST_F(LoaderTest, StandardSizesLoadWithoutQuestion) {
-    for (const auto& [name, size] : {std::pair{"GAMES.D64", kD64Size}, {"two.d71", kD71Size},
-                                    {"one.d71", kD64Size}, {"big.d64", kD71Size}}) {
+    for (const auto& [name, size] : {std::pair{"GAMES.D64", kD64Size},
+                                     {"two.d71", kD71Size},
+                                     {"one.d71", kD64Size},
+                                     {"big.d64", kD71Size}}) {
         const LoadOutcome outcome = Load(Write(name, size));
         ASSERT_TRUE(outcome.image) << name;
         EXPECT_EQ(outcome.image->size(), size);
@@ -65,7 +67,8 @@ TEST_F(LoaderTest, StandardSizesLoadWithoutQuestion) {
 TEST_F(LoaderTest, TheWholeFileIsReadByteForByte) {
     DiskBuilder disk(kD64Size + 683);
     for (std::size_t i = 0; i < disk.bytes().size(); ++i) {
-        if (i < kHeaderOffset || i >= kHeaderOffset + 2) disk.bytes()[i] = static_cast<std::uint8_t>(i * 7);
+        if (i < kHeaderOffset || i >= kHeaderOffset + 2)
+            disk.bytes()[i] = static_cast<std::uint8_t>(i * 7);
     }
     const auto path = disk.WriteTo(dir_ / "errors.d64").string();
     const LoadOutcome outcome = Load(path, {true});
@@ -92,7 +95,8 @@ TEST_F(LoaderTest, PathsThatCannotBeOpened) {
     for (const char* name : {"missing.d64", "folder.d64", "pipe.d64", "device.d64"}) {
         const LoadOutcome outcome = Load((dir_ / name).string());
         ASSERT_TRUE(outcome.message) << name;
-        EXPECT_EQ(*outcome.message, (Message{MessageId::CannotOpen, MessageKind::Error, u"Unable to open file"}));
+        EXPECT_EQ(*outcome.message,
+                  (Message{MessageId::CannotOpen, MessageKind::Error, u"Unable to open file"}));
         EXPECT_FALSE(outcome.image);
     }
 }
@@ -108,9 +112,10 @@ TEST_F(LoaderTest, TooSmallNamesTheRealMinimum) {
     const LoadOutcome outcome = Load(Write("tiny.d64", 91393));
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->kind, MessageKind::Error);
-    EXPECT_EQ(outcome.message->text,
-              u"\"tiny.d64\"\n\nFile is too small to be a D64 or D71 image file.\n\n          File size: "
-              u"91393\nMinimum size: 91394\n\nSelect another image.");
+    EXPECT_EQ(
+        outcome.message->text,
+        u"\"tiny.d64\"\n\nFile is too small to be a D64 or D71 image file.\n\n          File size: "
+        u"91393\nMinimum size: 91394\n\nSelect another image.");
     EXPECT_TRUE(asker_.asked.empty());
     EXPECT_EQ(Load(Write("empty.d71", 0)).message->id, MessageId::TooSmall);
 }
@@ -120,9 +125,10 @@ TEST_F(LoaderTest, WrongSizeAsksNamingTheExtensionAndExpectedSize) {
     EXPECT_FALSE(Load(path, {false}).image);
     ASSERT_EQ(asker_.asked.size(), 1u);
     EXPECT_EQ(asker_.asked[0].kind, MessageKind::Question);
-    EXPECT_EQ(asker_.asked[0].text,
-              u"\"Errors.d64\"\n\nFile is not the correct size\nfor a .D64 image file\n\n         File "
-              u"size: 175531\nExpected size: 174848\n\nContinue?");
+    EXPECT_EQ(
+        asker_.asked[0].text,
+        u"\"Errors.d64\"\n\nFile is not the correct size\nfor a .D64 image file\n\n         File "
+        u"size: 175531\nExpected size: 174848\n\nContinue?");
 
     const LoadOutcome yes = Load(path, {true});
     EXPECT_TRUE(yes.image);
@@ -146,9 +152,10 @@ TEST_F(LoaderTest, BadHeaderAsksAfterWrongSize) {
     EXPECT_FALSE(Load(path, {false}).image);
     ASSERT_EQ(asker_.asked.size(), 1u);
     EXPECT_EQ(asker_.asked[0].kind, MessageKind::Question);
-    EXPECT_EQ(asker_.asked[0].text,
-              u"\"bad.d64\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "
-              u"corrupt image\n\nContinue?");
+    EXPECT_EQ(
+        asker_.asked[0].text,
+        u"\"bad.d64\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "
+        u"corrupt image\n\nContinue?");
     EXPECT_TRUE(Load(path, {true}).image);
 
     // Yes to the size question still leads to the header test.
@@ -177,9 +184,10 @@ TEST_F(LoaderTest, TooLargeFilesAreNotRead) {
     const LoadOutcome outcome = Load(path, {true, true});
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->kind, MessageKind::Error);
-    EXPECT_EQ(outcome.message->text,
-              u"\"huge.d64\"\n\nFile is too large to be read as a disk image.\n\nFile size: 67108865"
-              u"\n\nSelect another image.");
+    EXPECT_EQ(
+        outcome.message->text,
+        u"\"huge.d64\"\n\nFile is too large to be read as a disk image.\n\nFile size: 67108865"
+        u"\n\nSelect another image.");
     EXPECT_FALSE(outcome.image);
 }
 

@@ -37,7 +37,8 @@ std::string RunTool(const std::string& command) {
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr) return output;
     char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, got);
     const int status = ::pclose(pipe);
     EXPECT_EQ(status, 0) << command << "\n" << output;
     return output;
@@ -92,8 +93,8 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     for (std::string line; std::getline(lines, line);) {
         Placement where{};
         const auto arrow = line.find("=> \"");
-        if (arrow != std::string::npos &&
-            std::sscanf(line.c_str(), "%d/%d %d", &where.track, &where.sector, &where.blocks) == 3) {
+        if (arrow != std::string::npos && std::sscanf(line.c_str(), "%d/%d %d", &where.track,
+                                                      &where.sector, &where.blocks) == 3) {
             placed[line.substr(arrow + 4, line.rfind('"') - arrow - 4)] = where;
         }
         if (line.ends_with(" blocks free.")) blocksFree = std::stoi(line);
@@ -135,7 +136,8 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         }
         if (file.type == "prg" && file.size >= 2) {
             char start[32];
-            std::snprintf(start, sizeof start, "%6d ($%04X)", ours[0] | (ours[1] << 8), ours[0] | (ours[1] << 8));
+            std::snprintf(start, sizeof start, "%6d ($%04X)", ours[0] | (ours[1] << 8),
+                          ours[0] | (ours[1] << 8));
             EXPECT_EQ(row[ColumnStart], Widen(start));
         }
     }

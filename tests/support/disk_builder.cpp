@@ -24,7 +24,8 @@ DiskBuilder::DiskBuilder(std::size_t size) : bytes_(size, 0) {
     HeaderLink(18, 1);
     Header()[2] = 'A';
     for (int track = 1; track <= kLastTrackD64; ++track) {
-        if (track != kDirectoryTrack) FreeSectors(track, static_cast<std::uint8_t>(SectorsOnTrack(track)));
+        if (track != kDirectoryTrack)
+            FreeSectors(track, static_cast<std::uint8_t>(SectorsOnTrack(track)));
     }
     PutFilled(Header().subspan(kDiskNameOffset, 0x1B), "");
     DiskName("KESTRUNE TEST");
@@ -76,7 +77,8 @@ DiskBuilder& DiskBuilder::SecondSideBam(std::span<const std::uint8_t> bam) {
     return *this;
 }
 
-DiskBuilder& DiskBuilder::DirectoryLink(int directorySector, std::uint8_t track, std::uint8_t sector) {
+DiskBuilder& DiskBuilder::DirectoryLink(int directorySector, std::uint8_t track,
+                                        std::uint8_t sector) {
     auto block = Sector(18, directorySector);
     block[0] = track;
     block[1] = sector;
@@ -118,7 +120,8 @@ DiskBuilder& DiskBuilder::RawBlock(Block at, std::uint8_t linkTrack, std::uint8_
     return *this;
 }
 
-DiskBuilder& DiskBuilder::Chain(std::span<const std::uint8_t> data, std::initializer_list<Block> blocks) {
+DiskBuilder& DiskBuilder::Chain(std::span<const std::uint8_t> data,
+                                std::initializer_list<Block> blocks) {
     return Chain(data, std::span(blocks.begin(), blocks.size()));
 }
 
@@ -148,7 +151,8 @@ Block DiskBuilder::NextFreeBlock() {
 Block DiskBuilder::AddFile(std::string_view name, std::uint8_t type,
                            std::span<const std::uint8_t> data, std::uint8_t geosType) {
     std::vector<Block> blocks(std::max<std::size_t>(1, (data.size() + 253) / 254));
-    for (Block& block : blocks) block = NextFreeBlock();
+    for (Block& block : blocks)
+        block = NextFreeBlock();
     Chain(data, blocks);
     AddEntry({type, static_cast<std::uint8_t>(blocks[0].track),
               static_cast<std::uint8_t>(blocks[0].sector), std::string(name),
@@ -169,7 +173,8 @@ Bytes Program(std::uint16_t loadAddress, std::span<const std::uint8_t> body) {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrune-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kestrune-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
@@ -181,9 +186,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+std::filesystem::path WriteFile(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
     return path;
 }

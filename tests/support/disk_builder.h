@@ -27,13 +27,13 @@ struct EntrySpec {
     std::uint8_t type = 0x82;  // closed PRG
     std::uint8_t track = 1;
     std::uint8_t sector = 0;
-    std::string name;          // PETSCII bytes, filled up to 16 with 0xA0
+    std::string name;  // PETSCII bytes, filled up to 16 with 0xA0
     std::uint16_t blocks = 0;
     std::uint8_t geosType = 0;
 };
 
 class DiskBuilder {
-public:
+  public:
     // A formatted, empty disk of the given size: header link 18/1, DOS version "A", every track
     // but 18 free in the BAM (as many sectors as the track has), disk name "KESTRUNE TEST",
     // ID "KT", DOS type "2A", and one directory sector 18/1 whose link is 0/0xFF.
@@ -79,7 +79,7 @@ public:
     // Writes the image and returns the path.
     std::filesystem::path WriteTo(const std::filesystem::path& path) const;
 
-private:
+  private:
     Block NextFreeBlock();
 
     Bytes bytes_;
@@ -91,7 +91,7 @@ Bytes Program(std::uint16_t loadAddress, std::span<const std::uint8_t> body);
 
 // A folder of its own under the system's temporary folder, removed with its contents at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -100,11 +100,12 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Writes bytes to a file and returns its path.
-std::filesystem::path WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+std::filesystem::path WriteFile(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes);
 
 }  // namespace kestrune::testing

@@ -1,0 +1,68 @@
+// The renderers on the largest file a chain can hold (65,532 bytes), and a 64 KB BASIC program.
+#include <benchmark/benchmark.h>
+
+#include "tests/support/basic_program.h"
+#include "views/basic_listing.h"
+#include "views/disassembly.h"
+#include "views/hex_dump.h"
+#include "views/text_views.h"
+
+namespace kestrune {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t kLargestFile = 65532;
+
+Bytes Noise(std::size_t size) {
+    Bytes bytes(size);
+    std::uint32_t seed = 12345;
+    for (auto& byte : bytes) {
+        seed = seed * 1103515245 + 12345;
+        byte = static_cast<std::uint8_t>(seed >> 16);
+    }
+    return bytes;
+}
+
+void BM_HexDump(benchmark::State& state) {
+    const Bytes data = Noise(kLargestFile);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(HexDump(data, 0x0801));
+}
+BENCHMARK(BM_HexDump)->Unit(benchmark::kMicrosecond);
+
+void BM_Disassembly(benchmark::State& state) {
+    const Bytes data = Noise(kLargestFile);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Disassemble(data, 0x0801));
+}
+BENCHMARK(BM_Disassembly)->Unit(benchmark::kMicrosecond);
+
+void BM_TextViews(benchmark::State& state) {
+    const Bytes data = Noise(kLargestFile);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ScrCodeText(data));
+        benchmark::DoNotOptimize(PetsciiText(data));
+    }
+}
+BENCHMARK(BM_TextViews)->Unit(benchmark::kMicrosecond);
+
+// 3,000 lines of typical BASIC in 64 KB: keywords, variables, strings with colours and runs.
+void BM_BasicListing(benchmark::State& state) {
+    std::vector<testing::BasicLine> lines;
+    const Bytes printLine = {0x99, 0x22, 0x93, 0x11, 0x11, 0x48, 0x49,
+                             0x20, 0x20, 0x20, 0x58, 0x22, 0x3B, 0x41};
+    const Bytes forLine = {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x31, 0x30, 0x30, 0x3A, 0x97,
+                           0x35, 0x33, 0x32, 0x38, 0x30, 0x2C, 0x49, 0x3A, 0x82};
+    for (std::uint16_t number = 1; lines.size() < 3000; ++number) {
+        lines.push_back({number, number % 2 ? printLine : forLine});
+    }
+    const Bytes program = testing::BasicProgram(0x0801, lines);
+    state.counters["bytes"] = static_cast<double>(program.size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ListBasic(program));
+}
+BENCHMARK(BM_BasicListing)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kestrune

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/printers.h"
+#include "views/hex_dump.h"
+#include "views/text_views.h"
+
+namespace kestrune {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::u16string_view kHeading =
+    u"Offset Bytes                  | PETSCII  | ScrCode\r\n"
+    u"------------------------------+----------+---------\r\n";
+
+TEST(HexDump, HeadingLinesAreFiftyCharactersWide) {
+    EXPECT_EQ(kHeading.find(u'\r'), 50u);
+    EXPECT_EQ(HexDump({}, 0x0801), std::u16string(kHeading) + u"0801: ");
+    EXPECT_EQ(HexDump({}, 0), std::u16string(kHeading) + u"0000: ");
+}
+
+TEST(HexDump, AFullLineWritesTheNextAddressAtOnce) {
+    const Bytes bytes = {0x48, 0x45, 0x4C, 0x4C, 0x4F, 0x20, 0xC1, 0x81};
+    EXPECT_EQ(HexDump(bytes, 0x0801),
+              std::u16string(kHeading) +
+                  u"0801: 48 45 4c 4c 4f 20 c1 81 | hello A. | HELLO Aa\r\n0809: ");
+}
+
+TEST(HexDump, ThePartialLastLineIsPaddedToTheColumns) {
+    EXPECT_EQ(HexDump(Bytes{0x41, 0x0D, 0x5C}, 0xC000),
+              std::u16string(kHeading) + u"c000: 41 0d 5c                | a.£      | Am.");
+    const Bytes nine(9, 0x20);
+    EXPECT_EQ(HexDump(nine, 0xFFF8), std::u16string(kHeading) +
+                                         u"fff8: 20 20 20 20 20 20 20 20 |          |         \r\n"
+                                         u"10000: 20                      |          |  ");
+}
+
+TEST(HexDump, EveryLineLinesUpWithTheHeading) {
+    Bytes bytes(100);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 37);
+    const std::u16string text = HexDump(bytes, 0x1000);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(u"\r\n", at), text.size());
+        const std::u16string_view line = std::u16string_view(text).substr(at, end - at);
+        EXPECT_EQ(line[30], line.size() > 2 && line[0] == u'-' ? u'+' : u'|') << lines;
+        EXPECT_EQ(line[41], line[0] == u'-' ? u'+' : u'|') << lines;
+        ++lines;
+        at = end + 2;
+    }
+    EXPECT_EQ(lines, 2u + 13u);
+}
+
+TEST(TextViews, PetsciiBreaksOnReturnAndShiftedReturn) {
+    const Bytes bytes = {0x48, 0x49, 0x0D, 0xC8, 0xC9, 0x8D, 0x0A, 0x41, 0x00};
+    EXPECT_EQ(PetsciiText(bytes), u"hi\r\nHI\r\n.a.");
+}
+
+TEST(TextViews, ScreenCodesBreakOnlyOn1F) {
+    EXPECT_EQ(ScrCodeText(Bytes{0x48, 0x49, 0x0D, 0xC8, 0xC9}), u"HImHI");
+    EXPECT_EQ(ScrCodeText(Bytes{0x01, 0x1F, 0x9F, 0x7A, 0xFA}), u"a\r\n←√√");
+}
+
+TEST(TextViews, EmptyContent) {
+    EXPECT_EQ(PetsciiText({}), u"");
+    EXPECT_EQ(ScrCodeText({}), u"");
+}
+
+}  // namespace
+}  // namespace kestrune

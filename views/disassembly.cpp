@@ -1,0 +1,122 @@
+#include "views/disassembly.h"
+
+#include <array>
+
+#include "image/number_text.h"
+#include "views/address_labels.h"
+#include "views/opcodes.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr int kBytesColumnWidth = 10;
+
+// How each addressing mode writes its operand: the one-byte operand or the two-byte word in two
+// or four hexadecimal digits, and whether its address can be named in a comment.
+struct OperandForm {
+    std::u16string_view prefix;
+    int digits;
+    std::u16string_view suffix;
+    bool labelled;
+};
+
+constexpr std::array<OperandForm, 11> kOperandForms = {{
+    {u"", 0, u"", false},        // Implied: no operand
+    {u" #$", 2, u"", false},     // Immediate
+    {u" $", 2, u"", true},       // ZeroPage (a branch writes its target instead)
+    {u" $", 2, u",x", false},    // ZeroPageX
+    {u" $", 4, u"", true},       // Absolute
+    {u" $", 4, u",x", true},     // AbsoluteX
+    {u" $", 4, u",y", true},     // AbsoluteY
+    {u" ($", 2, u",x)", false},  // IndirectX
+    {u" ($", 2, u"),y", false},  // IndirectY
+    {u" $", 2, u",y", false},    // ZeroPageY
+    {u" ($", 4, u")", true},     // Indirect
+}};
+
+char16_t* PutAscii(char16_t* out, std::string_view ascii) {
+    return std::copy(ascii.begin(), ascii.end(), out);
+}
+
+char16_t* PutText(char16_t* out, std::u16string_view text) {
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// The comment for an operand address g that names a well-known location: address 0 is never
+// named, and zero-page comments stand two tabs out.
+char16_t* PutLabel(char16_t* out, std::uint32_t g) {
+    if (g == 0) return out;
+    const std::string_view label = LabelFor(g);
+    if (label.empty()) return out;
+    out = PutText(out, g < 0x100 ? u"\t\t; " : u"\t; ");
+    return PutAscii(out, label);
+}
+
+// A branch's target: the address after the instruction plus the signed offset. A target below 0
+// wraps to 16 bits as on the 6502; others keep counting past $ffff.
+std::uint32_t BranchTarget(std::int64_t next, std::uint8_t offset) {
+    const std::int64_t target = next + static_cast<std::int8_t>(offset);
+    return static_cast<std::uint32_t>(target < 0 ? target & 0xFFFF : target);
+}
+
+// Writes the line of the instruction whose bytes are raw (operand bytes past the data are 0).
+char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t raw[3]) {
+    const Opcode& entry = OpcodeTable[raw[0]];
+    out = PutHex(out, static_cast<std::uint32_t>(address), 4);
+    out = PutText(out, u": ");
+    char16_t* const bytesColumn = out;
+    for (int i = 0; i < entry.length; ++i) {
+        if (i > 0) *out++ = u' ';
+        out = PutHex(out, raw[i], 2);
+    }
+    out = std::fill_n(out, kBytesColumnWidth - (out - bytesColumn), u' ');
+    out = PutAscii(out, entry.mnemonic);
+
+    if (IsBranch(raw[0])) {
+        out = PutText(out, u" $");
+        out = PutHex(out, BranchTarget(address + 2, raw[1]), 4);
+    } else if (entry.mode != Implied) {
+        const OperandForm& form = kOperandForms[entry.mode];
+        const std::uint32_t value = form.digits == 2 ? raw[1] : raw[1] | (raw[2] << 8);
+        out = PutText(out, form.prefix);
+        out = PutHex(out, value, form.digits);
+        out = PutText(out, form.suffix);
+        if (form.labelled) out = PutLabel(out, value);
+    }
+    return PutText(out, u"\r\n");
+}
+
+}  // namespace
+
+std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
+                           std::size_t first) {
+    std::u16string text;
+    if (first >= data.size()) return text;
+    text.reserve((data.size() - first) * 16);
+    // Long enough for the longest line: address, bytes, mnemonic, operand, comment, CR LF.
+    char16_t line[96];
+    for (std::size_t d = first; d < data.size();) {
+        const std::uint8_t raw[3] = {data[d], d + 1 < data.size() ? data[d + 1] : std::uint8_t{0},
+                                     d + 2 < data.size() ? data[d + 2] : std::uint8_t{0}};
+        text.append(line,
+                    PutInstruction(line, std::int64_t{start} + static_cast<std::int64_t>(d), raw));
+        d += static_cast<std::size_t>(OpcodeTable[raw[0]].length);
+    }
+    return text;
+}
+
+DisassemblyPane DisplayDisassembly(const FileChain& chain, std::int32_t requested) {
+    const std::int32_t start = chain.startAddress;
+    const std::int32_t n = chain.ContentLength();
+    DisassemblyPane pane;
+    pane.disasmStart = start;
+    pane.rangeStart = start;
+    pane.rangeEnd = start + n - 1;
+    pane.fromRequest = requested > 0 && requested >= start && requested - start < n;
+    const std::size_t first = pane.fromRequest ? static_cast<std::size_t>(requested - start) : 0;
+    pane.text = Disassemble(chain.Content(), start, first);
+    return pane;
+}
+
+}  // namespace kestrune

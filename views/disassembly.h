@@ -1,0 +1,33 @@
+// The 6502 disassembly: one instruction per line, from the first byte of the file (or from an
+// address the user asked for) to its end, with a comment naming well-known locations. It runs
+// linearly and does not tell code from data.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "image/file_chain.h"
+
+namespace kestrune {
+
+// The listing of data, whose first byte lies at address start, from offset first on. Each line:
+// "%04x: ", the instruction's bytes padded to ten characters, the mnemonic, the operand, a
+// comment for a well-known operand address, CR LF. Operand bytes past the data read as 0.
+std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
+                           std::size_t first = 0);
+
+// The Assembly pane of the file on show and what the window keeps of it.
+struct DisassemblyPane {
+    std::u16string text;
+    std::int32_t disasmStart = 0;  // the file's start address
+    std::int32_t rangeStart = 0;   // the addresses the file covers: start ...
+    std::int32_t rangeEnd = 0;     // ... to start + n - 1 (below rangeStart when n <= 0)
+    bool fromRequest = false;      // began at the requested address; else the box shows start
+};
+
+// Disassembles the chain's content window from its start address, or from requested when that is
+// above 0 and lies inside the file.
+DisassemblyPane DisplayDisassembly(const FileChain& chain, std::int32_t requested);
+
+}  // namespace kestrune

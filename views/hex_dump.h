@@ -1,0 +1,15 @@
+// The HEX/ASCII view: eight bytes a line with the address of the first, the bytes in hexadecimal,
+// and the same bytes read as PETSCII and as screen codes.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kestrune {
+
+// data lies at the addresses start, start + 1, ...; an empty data gives the two heading lines and
+// the first address alone. Lines end in CR LF, the last line has no line end.
+std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start);
+
+}  // namespace kestrune
