@@ -1,0 +1,33 @@
+// The two commands of kestrune-cli: listing a disk's directory and showing one of its files.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "viewer/view_mode.h"
+
+namespace kestrune::cli {
+
+struct DirOptions {
+    std::string image;
+    std::optional<int> sortColumn;  // the column whose header was clicked
+    bool json = false;
+    bool yes = false;
+};
+
+struct ShowOptions {
+    std::string image;
+    std::optional<int> row;          // 1-based, in directory order
+    std::optional<std::string> name;  // the File Name, trailing spaces ignored
+    std::optional<ViewMode> view;    // the pane to print; the viewer's choice without it
+    std::optional<std::string> at;   // what the user types into the start-address box
+    bool json = false;
+    bool yes = false;
+};
+
+// Both return the exit code.
+int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err);
+int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kestrune::cli

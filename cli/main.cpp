@@ -1,0 +1,76 @@
+// kestrune-cli: the viewer's directory and panes as text or JSON.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/disk_session.h"
+#include "image/directory.h"
+
+namespace {
+
+using namespace kestrune;
+
+const std::map<std::string, int> kSortColumns = {
+    {"size", ColumnSize},   {"name", ColumnFileName}, {"type", ColumnType}, {"start", ColumnStart},
+    {"track", ColumnTrack}, {"sector", ColumnSector}, {"geos", ColumnGeos},
+};
+
+const std::map<std::string, ViewMode> kViews = {
+    {"basic", ViewBasic},     {"assembly", ViewAssembly}, {"hex", ViewHex},
+    {"petscii", ViewPetscii}, {"scrcode", ViewScrCode},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Kestrune: shows the directory and files of Commodore D64 and D71 disk images.\n"
+                 "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
+                 "rejected, 3 the directory named an impossible track (what was read is printed).",
+                 "kestrune-cli"};
+    app.require_subcommand(1);
+
+    cli::DirOptions dir;
+    std::string sortName;
+    CLI::App* dirCommand = app.add_subcommand("dir", "List the directory of an image");
+    dirCommand->add_option("IMAGE", dir.image, "The .d64 or .d71 image")->required();
+    dirCommand->add_option("--sort", sortName, "List the rows as a click on this column's header sorts them")
+        ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
+    dirCommand->add_flag("--json", dir.json, "Print JSON");
+    dirCommand->add_flag("--yes", dir.yes, "Answer Yes to the loader's questions (default No)");
+
+    cli::ShowOptions show;
+    int row = 0;
+    std::string name, viewName, at;
+    CLI::App* showCommand = app.add_subcommand("show", "Show one file of an image");
+    showCommand->add_option("IMAGE", show.image, "The .d64 or .d71 image")->required();
+    CLI::Option* rowOption = showCommand->add_option("--row", row, "The file's row, 1 for the first, in directory order");
+    CLI::Option* nameOption = showCommand->add_option("--name", name, "The file's name (trailing spaces ignored)");
+    rowOption->excludes(nameOption);
+    CLI::Option* viewOption = showCommand->add_option("--as", viewName, "The view to print (default: the view the viewer opens)")
+                                  ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode"}));
+    CLI::Option* atOption = showCommand->add_option("--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
+    showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
+    showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
+
+    try {
+        app.parse(argc, argv);
+        if (showCommand->parsed() && !*rowOption && !*nameOption) {
+            throw CLI::ValidationError("show needs --row N or --name NAME");
+        }
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? 0 : cli::kUsage;
+    }
+
+    if (dirCommand->parsed()) {
+        if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
+        return cli::RunDir(dir, std::cout, std::cerr);
+    }
+    if (*rowOption) show.row = row;
+    if (*nameOption) show.name = name;
+    if (*viewOption) show.view = kViews.at(viewName);
+    if (*atOption) show.at = at;
+    return cli::RunShow(show, std::cout, std::cerr);
+}

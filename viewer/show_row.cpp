@@ -1,0 +1,91 @@
+#include "viewer/show_row.h"
+
+#include "image/geometry.h"
+#include "image/number_text.h"
+#include "viewer/row_decoding.h"
+#include "views/basic_listing.h"
+#include "views/disassembly.h"
+#include "views/hex_dump.h"
+#include "views/pages.h"
+#include "views/text_views.h"
+
+namespace kestrune {
+
+namespace {
+
+RowDisplay Message(std::u16string text) {
+    RowDisplay display;
+    display.kind = RowDisplay::Kind::Message;
+    display.message = std::move(text);
+    display.addressBoxText = u"0";
+    return display;
+}
+
+std::u16string Decimal(std::int32_t value) {
+    std::u16string text;
+    AppendDecimal(text, value);
+    return text;
+}
+
+// Runs the disassembly and keeps what the window remembers of it.
+std::u16string Disassembly(ViewerState& state, RowDisplay& display) {
+    DisassemblyPane pane = DisplayDisassembly(state.fileChain, state.gotoAddress);
+    state.disasmStart = pane.disasmStart;
+    state.rangeStart = pane.rangeStart;
+    state.rangeEnd = pane.rangeEnd;
+    state.gotoAddress = 0;
+    if (!pane.fromRequest) display.addressBoxText = Decimal(pane.disasmStart);
+    return std::move(pane.text);
+}
+
+}  // namespace
+
+std::u16string GeosFileMessage(std::u16string_view geosType) {
+    return u"GEOS File (" + std::u16string(geosType) + u"). Unable to display.";
+}
+
+RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerState& state) {
+    const DecodedRow decoded = DecodeRow(row);
+    if (decoded.track == 0) return Message(std::u16string(kNothingToDisplay));
+    if (decoded.track == kDirectoryTrack) return Message(std::u16string(kNothingToDisplayLabel));
+    if (!decoded.geosType.empty()) return Message(GeosFileMessage(decoded.geosType));
+
+    FileChain& chain = state.fileChain;
+    Assemble(chain, image, decoded.track, decoded.sector);
+    chain.isSeq = decoded.isSeq;
+    chain.startAddress = decoded.startAddress;
+
+    RowDisplay display;
+    if (state.gotoAddress > 0) {
+        display.kind = RowDisplay::Kind::AssemblyOnly;
+        display.panes[ViewAssembly] = Disassembly(state, display);
+        return display;
+    }
+
+    display.kind = RowDisplay::Kind::Full;
+    display.page = std::u16string(kNotBasicPage);
+    if (chain.startAddress > 0) {
+        // The program follows its two-byte load address.
+        const auto data = chain.Data();
+        BasicListing listing = ListBasic(data.subspan(std::min<std::size_t>(2, data.size())));
+        state.notBasic = listing.notBasic;
+        if (listing.page) {
+            display.page = std::move(*listing.page);
+            display.status = std::u16string(kBasicProgramStatus);
+        }
+    }
+    display.panes[ViewHex] = HexDump(chain.Content(), chain.startAddress);
+    display.panes[ViewAssembly] = Disassembly(state, display);
+    display.panes[ViewScrCode] = ScrCodeText(chain.Content());
+    display.panes[ViewPetscii] = PetsciiText(chain.Content());
+
+    display.view = ChooseView(chain.startAddress, state.notBasic);
+    if (display.view == ViewAssembly) {
+        // Machine code: the listing, had it worked, would only be a misreading.
+        display.page = std::u16string(kNotBasicPage);
+        display.addressBoxEnabled = true;
+    }
+    return display;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,52 @@
+// Showing a list row: the row's texts decoded, the file's chain assembled, every renderer run so
+// that all five panes hold the file, and the view chosen by its start address. Rows that name no
+// file to show (first track 0, the directory track, GEOS files) give a message instead.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "image/directory.h"
+#include "image/disk_image.h"
+#include "image/file_chain.h"
+#include "viewer/view_mode.h"
+
+namespace kestrune {
+
+inline constexpr std::u16string_view kNothingToDisplay = u"Nothing to display";
+inline constexpr std::u16string_view kNothingToDisplayLabel = u"Nothing to display (directory label)";
+std::u16string GeosFileMessage(std::u16string_view geosType);  // "GEOS File (%s). Unable to display."
+
+// What the window keeps from one showing to the next.
+struct ViewerState {
+    FileChain fileChain;             // the file on show
+    std::int32_t disasmStart = 0;    // start address of the last disassembly
+    std::int32_t rangeStart = 0;     // the addresses the last disassembled file covers
+    std::int32_t rangeEnd = 0;
+    std::int32_t gotoAddress = 0;    // an address the disassembly is asked to begin at, 0 for none
+    bool notBasic = false;           // the last BASIC listing's verdict
+};
+
+struct RowDisplay {
+    enum class Kind {
+        Message,       // message: into every pane; the visible pane stays, the box reads "0"
+        Full,          // every pane, the chosen view, the box's state
+        AssemblyOnly,  // a requested start address: only the Assembly pane changes
+    };
+    Kind kind = Kind::Message;
+    std::u16string message;
+    std::u16string page;  // the browser pane's page
+    std::array<std::u16string, kViewCount> panes;  // indexed by ViewMode; ViewBasic is unused
+    ViewMode view = ViewBasic;
+    bool addressBoxEnabled = false;
+    std::optional<std::u16string> addressBoxText;  // the box's new text, if it changes
+    std::optional<std::u16string> status;          // the status line's new text, if it changes
+};
+
+// Shows row from image. A gotoAddress above 0 in state redoes only the disassembly, from that
+// address; the disassembly then clears it.
+RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerState& state);
+
+}  // namespace kestrune
