@@ -4,6 +4,7 @@
 
 #include "cli/directory_listing.h"
 #include "cli/disk_session.h"
+#include "cli/utf8_output.h"
 #include "image/unicode.h"
 #include "viewer/address_entry.h"
 #include "viewer/show_row.h"
@@ -15,7 +16,9 @@ namespace {
 
 using nlohmann::ordered_json;
 
-std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
+std::string Utf8(std::u16string_view text) {
+    return Utf16ToUtf8(text);
+}
 
 ordered_json DirectoryJson(const DiskSession& session, const std::vector<DirectoryEntry>& rows) {
     const DiskFields& disk = session.directory.disk;
@@ -42,10 +45,13 @@ ordered_json DirectoryJson(const DiskSession& session, const std::vector<Directo
     return json;
 }
 
-int Finish(const DiskSession& session) { return session.directory.readError ? kReadError : kOk; }
+int Finish(const DiskSession& session) {
+    return session.directory.readError ? kReadError : kOk;
+}
 
 std::u16string_view TrimTrailingSpaces(std::u16string_view text) {
-    while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
+    while (!text.empty() && text.back() == u' ')
+        text.remove_suffix(1);
     return text;
 }
 
@@ -63,40 +69,75 @@ const DirectoryEntry* FindRow(const std::vector<DirectoryEntry>& rows, const Sho
 }
 
 // What the window shows after a row was selected, as the CLI prints it.
-struct Shown {
-    std::optional<ViewMode> view;  // none for a row that only shows a message
-    std::optional<std::u16string> message;
-    std::array<std::u16string, kViewCount> panes;
-    std::u16string status;
+class Shown {
+  public:
+    explicit Shown(std::u16string status) : status_(std::move(status)) {}
 
     void Apply(RowDisplay display) {
-        if (display.status) status = *display.status;
+        if (display.status) status_ = std::move(*display.status);
         switch (display.kind) {
             case RowDisplay::Kind::Message:
-                view.reset();
-                panes.fill(display.message);
-                message = std::move(display.message);
+                view_.reset();
+                message_ = std::move(display.message);
                 break;
             case RowDisplay::Kind::Full:
-                view = display.view;
-                message.reset();
-                panes = std::move(display.panes);
-                panes[ViewBasic] = std::move(display.page);
+                view_ = display.view;
+                message_.reset();
+                page_ = std::move(display.page);
+                panes_ = std::move(display.panes);
+                requested_.reset();
                 break;
             case RowDisplay::Kind::AssemblyOnly:
-                panes[ViewAssembly] = std::move(display.panes[ViewAssembly]);
+                requested_ = std::move(display.panes);
                 break;
         }
     }
+
+    void ShowView(ViewMode view) {
+        if (view_) view_ = view;
+    }
+
+    const std::optional<ViewMode>& view() const { return view_; }
+    const std::optional<std::u16string>& message() const { return message_; }
+    const std::u16string& status() const { return status_; }
+
+    // Writes what Text(view) holds as UTF-8.
+    void Write(ViewMode view, std::ostream& out) {
+        const auto write = [&](std::u16string_view piece) { WriteUtf8(out, piece); };
+        if (message_ || view == ViewBasic || (view == ViewAssembly && requested_)) {
+            write(Text(view));
+        } else {
+            panes_.Write(view, write);
+        }
+    }
+
+    // A row that only shows a message holds it in every pane.
+    const std::u16string& Text(ViewMode view) {
+        if (message_) return *message_;
+        if (view == ViewBasic) return page_;
+        if (view == ViewAssembly && requested_) return requested_->Text(ViewAssembly);
+        return panes_.Text(view);
+    }
+
+  private:
+    std::optional<ViewMode> view_;
+    std::optional<std::u16string> message_;
+    std::u16string page_;
+    TextPanes panes_;
+    std::optional<TextPanes> requested_;  // the Assembly pane from a typed start address
+    std::u16string status_;
 };
 
-ordered_json ShowJson(const Shown& shown, const ViewerState& state) {
+ordered_json ShowJson(Shown& shown, const ViewerState& state) {
     ordered_json json;
-    json["view"] = shown.view ? ordered_json(kViewNames[*shown.view]) : ordered_json(nullptr);
-    json["status"] = Utf8(shown.status);
-    json["message"] = shown.message ? ordered_json(Utf8(*shown.message)) : ordered_json(nullptr);
+    json["view"] = shown.view() ? ordered_json(kViewNames[*shown.view()]) : ordered_json(nullptr);
+    json["status"] = Utf8(shown.status());
+    json["message"] =
+        shown.message() ? ordered_json(Utf8(*shown.message())) : ordered_json(nullptr);
     ordered_json panes = ordered_json::object();
-    for (int view = 0; view < kViewCount; ++view) panes[std::string(kViewNames[view])] = Utf8(shown.panes[view]);
+    for (int view = 0; view < kViewCount; ++view) {
+        panes[std::string(kViewNames[view])] = Utf8(shown.Text(static_cast<ViewMode>(view)));
+    }
     json["panes"] = std::move(panes);
     json["rangeStart"] = state.rangeStart;
     json["rangeEnd"] = state.rangeEnd;
@@ -128,8 +169,7 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
     }
 
     auto state = std::make_unique<ViewerState>();
-    Shown shown;
-    shown.status = session->status;
+    Shown shown(session->status);
     shown.Apply(ShowRow(session->image, *row, *state));
     if (options.at) {
         const AddressJudgement judgement =
@@ -141,12 +181,12 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         state->gotoAddress = judgement.address;
         shown.Apply(ShowRow(session->image, *row, *state));
     }
-    if (options.view && shown.view) shown.view = options.view;
+    if (options.view) shown.ShowView(*options.view);
 
     if (options.json) {
         out << ShowJson(shown, *state).dump(2) << '\n';
     } else {
-        out << Utf8(shown.message ? *shown.message : shown.panes[*shown.view]);
+        shown.Write(shown.view().value_or(ViewBasic), out);
     }
     return Finish(*session);
 }

@@ -18,10 +18,10 @@ struct DirOptions {
 
 struct ShowOptions {
     std::string image;
-    std::optional<int> row;          // 1-based, in directory order
+    std::optional<int> row;           // 1-based, in directory order
     std::optional<std::string> name;  // the File Name, trailing spaces ignored
-    std::optional<ViewMode> view;    // the pane to print; the viewer's choice without it
-    std::optional<std::string> at;   // what the user types into the start-address box
+    std::optional<ViewMode> view;     // the pane to print; the viewer's choice without it
+    std::optional<std::string> at;    // what the user types into the start-address box
     bool json = false;
     bool yes = false;
 };

@@ -7,8 +7,10 @@ namespace kestrune::cli {
 namespace {
 
 std::u16string_view Trimmed(std::u16string_view text) {
-    while (!text.empty() && text.front() == u' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == u' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == u' ')
+        text.remove_suffix(1);
     return text;
 }
 
@@ -24,8 +26,8 @@ std::u16string Padded(std::u16string_view text, std::size_t width) {
 void WriteDirectoryListing(std::ostream& out, const DiskSession& session,
                            const std::vector<DirectoryEntry>& rows) {
     const DiskFields& disk = session.directory.disk;
-    out << "0 \"" << Utf16ToUtf8(Padded(disk.diskName, 16)) << "\" " << Utf16ToUtf8(disk.diskId) << ' '
-        << Utf16ToUtf8(disk.dosType) << '\n';
+    out << "0 \"" << Utf16ToUtf8(Padded(disk.diskName, 16)) << "\" " << Utf16ToUtf8(disk.diskId)
+        << ' ' << Utf16ToUtf8(disk.dosType) << '\n';
     for (const DirectoryEntry& row : rows) {
         std::u16string line = Padded(Trimmed(row[ColumnSize]), 5);
         line += Padded(u"\"" + std::u16string(Trimmed(row[ColumnFileName])) + u"\"", 19);

@@ -6,7 +6,9 @@
 
 namespace kestrune::cli {
 
-void Report(std::ostream& err, const Message& message) { err << Utf16ToUtf8(message.text) << '\n'; }
+void Report(std::ostream& err, const Message& message) {
+    err << Utf16ToUtf8(message.text) << '\n';
+}
 
 std::optional<DiskSession> OpenDisk(const std::string& path, bool yes, std::ostream& err) {
     LoadOutcome outcome = LoadImage(path, [&](const Message& question) {

@@ -25,17 +25,21 @@ const std::map<std::string, ViewMode> kViews = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Kestrune: shows the directory and files of Commodore D64 and D71 disk images.\n"
-                 "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
-                 "rejected, 3 the directory named an impossible track (what was read is printed).",
-                 "kestrune-cli"};
+    std::ios::sync_with_stdio(false);
+    CLI::App app{
+        "Kestrune: shows the directory and files of Commodore D64 and D71 disk images.\n"
+        "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
+        "rejected, 3 the directory named an impossible track (what was read is printed).",
+        "kestrune-cli"};
     app.require_subcommand(1);
 
     cli::DirOptions dir;
     std::string sortName;
     CLI::App* dirCommand = app.add_subcommand("dir", "List the directory of an image");
     dirCommand->add_option("IMAGE", dir.image, "The .d64 or .d71 image")->required();
-    dirCommand->add_option("--sort", sortName, "List the rows as a click on this column's header sorts them")
+    dirCommand
+        ->add_option("--sort", sortName,
+                     "List the rows as a click on this column's header sorts them")
         ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
     dirCommand->add_flag("--json", dir.json, "Print JSON");
     dirCommand->add_flag("--yes", dir.yes, "Answer Yes to the loader's questions (default No)");
@@ -45,12 +49,17 @@ int main(int argc, char** argv) {
     std::string name, viewName, at;
     CLI::App* showCommand = app.add_subcommand("show", "Show one file of an image");
     showCommand->add_option("IMAGE", show.image, "The .d64 or .d71 image")->required();
-    CLI::Option* rowOption = showCommand->add_option("--row", row, "The file's row, 1 for the first, in directory order");
-    CLI::Option* nameOption = showCommand->add_option("--name", name, "The file's name (trailing spaces ignored)");
+    CLI::Option* rowOption = showCommand->add_option(
+        "--row", row, "The file's row, 1 for the first, in directory order");
+    CLI::Option* nameOption =
+        showCommand->add_option("--name", name, "The file's name (trailing spaces ignored)");
     rowOption->excludes(nameOption);
-    CLI::Option* viewOption = showCommand->add_option("--as", viewName, "The view to print (default: the view the viewer opens)")
-                                  ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode"}));
-    CLI::Option* atOption = showCommand->add_option("--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
+    CLI::Option* viewOption =
+        showCommand
+            ->add_option("--as", viewName, "The view to print (default: the view the viewer opens)")
+            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode"}));
+    CLI::Option* atOption = showCommand->add_option(
+        "--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
     showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
     showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
 

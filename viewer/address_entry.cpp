@@ -9,7 +9,9 @@ namespace kestrune {
 
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int HexDigit(char16_t c) {
     if (IsDigit(c)) return c - u'0';
@@ -18,7 +20,9 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
-bool IsCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsCSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 }  // namespace
 
@@ -28,12 +32,14 @@ Message AddressHintMessage() {
 }
 
 Message AddressOutOfRangeMessage() {
-    return {MessageId::AddressOutOfRange, MessageKind::Error, u"Address is out of range of the file."};
+    return {MessageId::AddressOutOfRange, MessageKind::Error,
+            u"Address is out of range of the file."};
 }
 
 std::int32_t ParseHexadecimalLong(std::u16string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i])) ++i;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
     // "0x" is a prefix only when a hexadecimal digit follows it; otherwise the "0" is the number.
@@ -47,8 +53,8 @@ std::int32_t ParseHexadecimalLong(std::u16string_view text) {
         value = std::min(value * 16 + HexDigit(text[i]), kLimit);
     }
     if (negative) value = -value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                             std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t ParseDecimalInt(std::u16string_view text) {
@@ -61,12 +67,14 @@ std::int32_t ParseDecimalInt(std::u16string_view text) {
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
-AddressJudgement JudgeAddress(std::u16string_view typed, std::int32_t rangeStart, std::int32_t rangeEnd) {
+AddressJudgement JudgeAddress(std::u16string_view typed, std::int32_t rangeStart,
+                              std::int32_t rangeEnd) {
     const std::u16string lower = AsciiLower(typed);
     std::u16string_view text = lower;
     std::int32_t address = 0;
     if (!text.empty() && text.front() == u'$') {
-        while (!text.empty() && text.front() == u'$') text.remove_prefix(1);
+        while (!text.empty() && text.front() == u'$')
+            text.remove_prefix(1);
         address = ParseHexadecimalLong(text);
     } else if (text.find_first_of(u"abcdef") != std::u16string::npos) {
         return {0, AddressHintMessage()};

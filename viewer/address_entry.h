@@ -22,7 +22,8 @@ struct AddressJudgement {
 // is read as C's base-16 strtol reads it; otherwise any of the letters a to f gives the hint;
 // otherwise it is read as decimal the way the shell's StrToInt reads it. An address outside
 // rangeStart to rangeEnd gives the range message.
-AddressJudgement JudgeAddress(std::u16string_view typed, std::int32_t rangeStart, std::int32_t rangeEnd);
+AddressJudgement JudgeAddress(std::u16string_view typed, std::int32_t rangeStart,
+                              std::int32_t rangeEnd);
 
 // C's wcstol with base 16 and a 32-bit long: leading white space, an optional sign, an optional
 // "0x", the hexadecimal digits up to the first other character (0 when there are none); a value

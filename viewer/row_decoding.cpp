@@ -6,7 +6,9 @@ namespace {
 
 constexpr std::size_t kHexPartLength = 8;  // " ($hhhh)"
 
-bool IsWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsWhiteSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 int HexDigitValue(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
@@ -18,7 +20,8 @@ int HexDigitValue(char16_t c) {
 }  // namespace
 
 std::int32_t DecodeStart(std::u16string_view text) {
-    while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsWhiteSpace(text.front()))
+        text.remove_prefix(1);
     if (text.size() <= kHexPartLength) return 0;
     text.remove_suffix(kHexPartLength);
     const bool negative = text.front() == u'-';

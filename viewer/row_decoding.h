@@ -15,7 +15,7 @@ struct DecodedRow {
     bool isSeq = false;             // the Type reads exactly "seq": a closed, unlocked SEQ file
     int track = 0;
     int sector = 0;
-    std::u16string geosType;        // empty for a file without one
+    std::u16string geosType;  // empty for a file without one
 };
 
 // The Start text "%6d ($%04X)": leading white space removed, the last 8 characters (" ($hhhh)")

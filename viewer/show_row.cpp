@@ -5,9 +5,7 @@
 #include "viewer/row_decoding.h"
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
-#include "views/hex_dump.h"
 #include "views/pages.h"
-#include "views/text_views.h"
 
 namespace kestrune {
 
@@ -27,15 +25,15 @@ std::u16string Decimal(std::int32_t value) {
     return text;
 }
 
-// Runs the disassembly and keeps what the window remembers of it.
-std::u16string Disassembly(ViewerState& state, RowDisplay& display) {
-    DisassemblyPane pane = DisplayDisassembly(state.fileChain, state.gotoAddress);
+// Plans the disassembly, keeps what the window remembers of it, and makes the panes of the file.
+TextPanes Panes(ViewerState& state, RowDisplay& display) {
+    const DisassemblyPane pane = DisplayDisassembly(state.fileChain, state.gotoAddress);
     state.disasmStart = pane.disasmStart;
     state.rangeStart = pane.rangeStart;
     state.rangeEnd = pane.rangeEnd;
     state.gotoAddress = 0;
     if (!pane.fromRequest) display.addressBoxText = Decimal(pane.disasmStart);
-    return std::move(pane.text);
+    return TextPanes(state.fileChain.Content(), state.fileChain.startAddress, pane.first);
 }
 
 }  // namespace
@@ -58,7 +56,7 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerStat
     RowDisplay display;
     if (state.gotoAddress > 0) {
         display.kind = RowDisplay::Kind::AssemblyOnly;
-        display.panes[ViewAssembly] = Disassembly(state, display);
+        display.panes = Panes(state, display);
         return display;
     }
 
@@ -74,10 +72,7 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerStat
             display.status = std::u16string(kBasicProgramStatus);
         }
     }
-    display.panes[ViewHex] = HexDump(chain.Content(), chain.startAddress);
-    display.panes[ViewAssembly] = Disassembly(state, display);
-    display.panes[ViewScrCode] = ScrCodeText(chain.Content());
-    display.panes[ViewPetscii] = PetsciiText(chain.Content());
+    display.panes = Panes(state, display);
 
     display.view = ChooseView(chain.startAddress, state.notBasic);
     if (display.view == ViewAssembly) {

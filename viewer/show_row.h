@@ -11,22 +11,25 @@
 #include "image/directory.h"
 #include "image/disk_image.h"
 #include "image/file_chain.h"
+#include "viewer/text_panes.h"
 #include "viewer/view_mode.h"
 
 namespace kestrune {
 
 inline constexpr std::u16string_view kNothingToDisplay = u"Nothing to display";
-inline constexpr std::u16string_view kNothingToDisplayLabel = u"Nothing to display (directory label)";
-std::u16string GeosFileMessage(std::u16string_view geosType);  // "GEOS File (%s). Unable to display."
+inline constexpr std::u16string_view kNothingToDisplayLabel =
+    u"Nothing to display (directory label)";
+std::u16string GeosFileMessage(
+    std::u16string_view geosType);  // "GEOS File (%s). Unable to display."
 
 // What the window keeps from one showing to the next.
 struct ViewerState {
-    FileChain fileChain;             // the file on show
-    std::int32_t disasmStart = 0;    // start address of the last disassembly
-    std::int32_t rangeStart = 0;     // the addresses the last disassembled file covers
+    FileChain fileChain;           // the file on show
+    std::int32_t disasmStart = 0;  // start address of the last disassembly
+    std::int32_t rangeStart = 0;   // the addresses the last disassembled file covers
     std::int32_t rangeEnd = 0;
-    std::int32_t gotoAddress = 0;    // an address the disassembly is asked to begin at, 0 for none
-    bool notBasic = false;           // the last BASIC listing's verdict
+    std::int32_t gotoAddress = 0;  // an address the disassembly is asked to begin at, 0 for none
+    bool notBasic = false;         // the last BASIC listing's verdict
 };
 
 struct RowDisplay {
@@ -38,7 +41,7 @@ struct RowDisplay {
     Kind kind = Kind::Message;
     std::u16string message;
     std::u16string page;  // the browser pane's page
-    std::array<std::u16string, kViewCount> panes;  // indexed by ViewMode; ViewBasic is unused
+    TextPanes panes;      // the text panes; with AssemblyOnly only the Assembly pane
     ViewMode view = ViewBasic;
     bool addressBoxEnabled = false;
     std::optional<std::u16string> addressBoxText;  // the box's new text, if it changes

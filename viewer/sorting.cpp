@@ -6,9 +6,13 @@ namespace kestrune {
 
 namespace {
 
-char16_t Folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+char16_t Folded(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
 
-int TieBreakingColumn(int column) { return column == ColumnTrack ? ColumnSector : ColumnFileName; }
+int TieBreakingColumn(int column) {
+    return column == ColumnTrack ? ColumnSector : ColumnFileName;
+}
 
 }  // namespace
 
@@ -32,7 +36,8 @@ void SortByColumn(std::span<DirectoryEntry> rows, int column) {
     const std::size_t n = rows.size();
     // The keys travel with their rows.
     std::vector<std::u16string> keys(n);
-    for (std::size_t i = 0; i < n; ++i) keys[i] = SortKey(rows[i], column);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = SortKey(rows[i], column);
     for (std::size_t gap = n / 2; gap > 0; gap /= 2) {
         for (std::size_t i = gap; i < n; ++i) {
             DirectoryEntry row = rows[i];

@@ -57,7 +57,6 @@ BasicListing Lister::List() {
         ++firstLineLength;
     base_ = WordAt(0) - firstLineLength - 5;
 
-    page_.reserve(static_cast<std::size_t>(n_) * 3 + kBasicPageHeader.size() + 64);
     page_.append(kBasicPageHeader).append("<p>");
     std::int64_t offset = 0;
     std::int64_t address = base_;
@@ -65,6 +64,8 @@ BasicListing Lister::List() {
         const std::int64_t link = WordAt(offset);
         if (link == 0) break;
         if (link < address || link > base_ + n_ - 1) return {std::nullopt, true};
+        // A program whose first link holds is likely BASIC: room for a typical listing.
+        if (offset == 0) page_.reserve(static_cast<std::size_t>(n_) * 3);
         work_ += 2;
         page_.append(std::to_string(WordAt(offset + 2))).push_back(' ');
 

@@ -89,20 +89,31 @@ char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t
 
 }  // namespace
 
-std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
-                           std::size_t first) {
-    std::u16string text;
-    if (first >= data.size()) return text;
-    text.reserve((data.size() - first) * 16);
-    // Long enough for the longest line: address, bytes, mnemonic, operand, comment, CR LF.
-    char16_t line[96];
+void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                 const std::function<void(std::u16string_view)>& sink) {
+    // Lines are written into a buffer that is handed on whenever the longest line (address,
+    // bytes, mnemonic, operand, comment, CR LF) might not fit any more.
+    constexpr std::size_t kLongestLine = 96;
+    char16_t buffer[256 * kLongestLine];
+    char16_t* out = buffer;
     for (std::size_t d = first; d < data.size();) {
         const std::uint8_t raw[3] = {data[d], d + 1 < data.size() ? data[d + 1] : std::uint8_t{0},
                                      d + 2 < data.size() ? data[d + 2] : std::uint8_t{0}};
-        text.append(line,
-                    PutInstruction(line, std::int64_t{start} + static_cast<std::int64_t>(d), raw));
+        out = PutInstruction(out, std::int64_t{start} + static_cast<std::int64_t>(d), raw);
         d += static_cast<std::size_t>(OpcodeTable[raw[0]].length);
+        if (out + kLongestLine > std::end(buffer)) {
+            sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
+            out = buffer;
+        }
     }
+    if (out != buffer) sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
+}
+
+std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
+                           std::size_t first) {
+    std::u16string text;
+    if (first < data.size()) text.reserve((data.size() - first) * 16);
+    Disassemble(data, start, first, [&](std::u16string_view piece) { text.append(piece); });
     return text;
 }
 
@@ -114,8 +125,7 @@ DisassemblyPane DisplayDisassembly(const FileChain& chain, std::int32_t requeste
     pane.rangeStart = start;
     pane.rangeEnd = start + n - 1;
     pane.fromRequest = requested > 0 && requested >= start && requested - start < n;
-    const std::size_t first = pane.fromRequest ? static_cast<std::size_t>(requested - start) : 0;
-    pane.text = Disassemble(chain.Content(), start, first);
+    pane.first = pane.fromRequest ? static_cast<std::size_t>(requested - start) : 0;
     return pane;
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "image/file_chain.h"
 
@@ -17,17 +19,21 @@ namespace kestrune {
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
                            std::size_t first = 0);
 
-// The Assembly pane of the file on show and what the window keeps of it.
+// The same text handed to sink piece after piece, for a caller that passes it straight on.
+void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                 const std::function<void(std::u16string_view)>& sink);
+
+// Where the Assembly pane of the file on show begins, and what the window keeps of it.
 struct DisassemblyPane {
-    std::u16string text;
+    std::size_t first = 0;         // the content offset of the first instruction listed
     std::int32_t disasmStart = 0;  // the file's start address
     std::int32_t rangeStart = 0;   // the addresses the file covers: start ...
     std::int32_t rangeEnd = 0;     // ... to start + n - 1 (below rangeStart when n <= 0)
     bool fromRequest = false;      // began at the requested address; else the box shows start
 };
 
-// Disassembles the chain's content window from its start address, or from requested when that is
-// above 0 and lies inside the file.
+// The chain's content window is disassembled from its start address, or from requested when that
+// is above 0 and lies inside the file: Disassemble(chain.Content(), startAddress, first).
 DisassemblyPane DisplayDisassembly(const FileChain& chain, std::int32_t requested);
 
 }  // namespace kestrune

@@ -1,5 +1,7 @@
 #include "views/hex_dump.h"
 
+#include <algorithm>
+
 #include "image/number_text.h"
 #include "views/charsets.h"
 
@@ -12,49 +14,87 @@ constexpr std::u16string_view kHeading =
     u"------------------------------+----------+---------\r\n";
 constexpr std::size_t kBytesPerLine = 8;
 constexpr std::size_t kHexWidth = 3 * kBytesPerLine;  // "%02x " for each byte of a full line
+// The longest line: an address of up to eight digits and ": ", the bytes, both columns, CR LF.
+constexpr std::size_t kLongestLine = 10 + kHexWidth + 2 + kBytesPerLine + 3 + kBytesPerLine + 2;
 
-void AppendAddress(std::u16string& text, std::int64_t address) {
-    AppendHex(text, static_cast<std::uint32_t>(address), 4);
-    text.append(u": ");
+char16_t* PutAddress(char16_t* out, std::int64_t address) {
+    out = PutHex(out, static_cast<std::uint32_t>(address), 4);
+    *out++ = u':';
+    *out++ = u' ';
+    return out;
 }
+
+char16_t* PutText(char16_t* out, std::u16string_view text) {
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// Writes the dump into a buffer of whole lines and hands each full buffer on.
+class HexWriter {
+  public:
+    explicit HexWriter(const std::function<void(std::u16string_view)>& sink) : sink_(sink) {}
+
+    void Write(std::span<const std::uint8_t> data, std::int32_t start) {
+        static constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+        out_ = PutText(buffer_, kHeading);
+        out_ = PutAddress(out_, start);
+
+        char16_t petscii[kBytesPerLine];
+        char16_t screen[kBytesPerLine];
+        std::size_t column = 0;
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            const std::uint8_t byte = data[i];
+            *out_++ = kHexDigits[byte >> 4];
+            *out_++ = kHexDigits[byte & 0xF];
+            *out_++ = u' ';
+            petscii[column] = PetsciiChar(byte);
+            screen[column] = ScreenCodeChar(byte);
+            if (++column == kBytesPerLine) {
+                out_ = PutText(out_, u"| ");
+                out_ = std::copy_n(petscii, kBytesPerLine, out_);
+                out_ = PutText(out_, u" | ");
+                out_ = std::copy_n(screen, kBytesPerLine, out_);
+                out_ = PutText(out_, u"\r\n");
+                if (out_ + kLongestLine > std::end(buffer_)) Flush();
+                out_ = PutAddress(out_, std::int64_t{start} + static_cast<std::int64_t>(i) + 1);
+                column = 0;
+            }
+        }
+        // The last, partial line: the hex part filled to a full line's width, the PETSCII column
+        // filled to eight characters, the screen-code column not filled.
+        if (column > 0) {
+            out_ = std::fill_n(out_, kHexWidth - 3 * column, u' ');
+            out_ = PutText(out_, u"| ");
+            out_ = std::copy_n(petscii, column, out_);
+            out_ = std::fill_n(out_, kBytesPerLine - column, u' ');
+            out_ = PutText(out_, u" | ");
+            out_ = std::copy_n(screen, column, out_);
+        }
+        Flush();
+    }
+
+  private:
+    void Flush() {
+        sink_(std::u16string_view(buffer_, static_cast<std::size_t>(out_ - buffer_)));
+        out_ = buffer_;
+    }
+
+    const std::function<void(std::u16string_view)>& sink_;
+    char16_t buffer_[256 * kLongestLine];
+    char16_t* out_ = buffer_;
+};
 
 }  // namespace
 
 std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start) {
-    static constexpr char16_t kHexDigits[] = u"0123456789abcdef";
     std::u16string text;
-    text.reserve(kHeading.size() + 8 + (data.size() / kBytesPerLine + 1) * 56);
-    text.append(kHeading);
-    AppendAddress(text, start);
-
-    char16_t petscii[kBytesPerLine];
-    char16_t screen[kBytesPerLine];
-    std::size_t column = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const std::uint8_t byte = data[i];
-        text.push_back(kHexDigits[byte >> 4]);
-        text.push_back(kHexDigits[byte & 0xF]);
-        text.push_back(u' ');
-        petscii[column] = PetsciiChar(byte);
-        screen[column] = ScreenCodeChar(byte);
-        if (++column == kBytesPerLine) {
-            text.append(u"| ")
-                .append(petscii, kBytesPerLine)
-                .append(u" | ")
-                .append(screen, kBytesPerLine);
-            text.append(u"\r\n");
-            AppendAddress(text, std::int64_t{start} + static_cast<std::int64_t>(i) + 1);
-            column = 0;
-        }
-    }
-    // The last, partial line: the hex part filled to a full line's width, the PETSCII column
-    // filled to eight characters, the screen-code column not filled.
-    if (column > 0) {
-        text.append(kHexWidth - 3 * column, u' ');
-        text.append(u"| ").append(petscii, column).append(kBytesPerLine - column, u' ');
-        text.append(u" | ").append(screen, column);
-    }
+    text.reserve(kHeading.size() + (data.size() / kBytesPerLine + 1) * (kLongestLine - 4));
+    HexDump(data, start, [&](std::u16string_view piece) { text.append(piece); });
     return text;
+}
+
+void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
+             const std::function<void(std::u16string_view)>& sink) {
+    HexWriter(sink).Write(data, start);
 }
 
 }  // namespace kestrune

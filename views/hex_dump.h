@@ -3,13 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace kestrune {
 
 // data lies at the addresses start, start + 1, ...; an empty data gives the two heading lines and
 // the first address alone. Lines end in CR LF, the last line has no line end.
 std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start);
+
+// The same text handed to sink piece after piece, for a caller that passes it straight on.
+void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
+             const std::function<void(std::u16string_view)>& sink);
 
 }  // namespace kestrune

@@ -9,14 +9,18 @@ namespace {
 
 TEST(RowDecoding, StartFromTheDecimalPartOfTheStartText) {
     const std::pair<std::u16string_view, std::int32_t> cases[] = {
-        {u"  2049 ($0801)", 2049}, {u"     0 ($0000)", 0}, {u" 65535 ($FFFF)", 65535}, {u"", 0},
-        {u"12345678", 0},          {u"123456789", 1},      {u"   -12 ($FFF4)", -12}, {u"x 2049 ($0801)", 0},
+        {u"  2049 ($0801)", 2049},  {u"     0 ($0000)", 0},
+        {u" 65535 ($FFFF)", 65535}, {u"", 0},
+        {u"12345678", 0},           {u"123456789", 1},
+        {u"   -12 ($FFF4)", -12},   {u"x 2049 ($0801)", 0},
     };
-    for (const auto& [text, start] : cases) EXPECT_EQ(DecodeStart(text), start) << Utf16ToUtf8(text);
+    for (const auto& [text, start] : cases)
+        EXPECT_EQ(DecodeStart(text), start) << Utf16ToUtf8(text);
 }
 
 TEST(RowDecoding, TrackSectorTypeAndGeos) {
-    const DirectoryEntry row = {u"   1", u"name            ", u"seq", u"", u"2A", u"0f", u"Font file"};
+    const DirectoryEntry row = {u"   1", u"name            ", u"seq", u"", u"2A",
+                                u"0f",   u"Font file"};
     const DecodedRow decoded = DecodeRow(row);
     EXPECT_EQ(decoded.track, 42);
     EXPECT_EQ(decoded.sector, 15);

@@ -19,7 +19,7 @@ using Kind = RowDisplay::Kind;
 const Bytes kHelloProgram = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
 
 class ShowRowTest : public ::testing::Test {
-protected:
+  protected:
     // Adds a file and returns its row as the directory reader makes it.
     DirectoryEntry AddFile(std::uint8_t type, const Bytes& data, std::uint8_t geosType = 0) {
         disk_.AddFile("FILE", type, data, geosType);
@@ -39,11 +39,13 @@ TEST_F(ShowRowTest, RowsThatOnlyShowAMessage) {
         std::u16string_view message;
     } cases[] = {
         {{u"   0", u"gone", u"del", u"", u"00", u"00", u""}, u"Nothing to display"},
-        {{u"   0", u"label", u"prg", u"", u"12", u"00", u""}, u"Nothing to display (directory label)"},
-        {{u"  12", u"app", u"usr", u"", u"03", u"0A", u"Application"}, u"GEOS File (Application). Unable to display."},
+        {{u"   0", u"label", u"prg", u"", u"12", u"00", u""},
+         u"Nothing to display (directory label)"},
+        {{u"  12", u"app", u"usr", u"", u"03", u"0A", u"Application"},
+         u"GEOS File (Application). Unable to display."},
     };
     for (const auto& c : cases) {
-        const RowDisplay display = Show(c.row);
+        RowDisplay display = Show(c.row);
         EXPECT_EQ(display.kind, Kind::Message);
         EXPECT_EQ(display.message, c.message);
         EXPECT_EQ(display.addressBoxText, u"0");
@@ -53,13 +55,13 @@ TEST_F(ShowRowTest, RowsThatOnlyShowAMessage) {
 
 TEST_F(ShowRowTest, SeqFileOpensAsPetsciiWithItsFirstBytes) {
     const DirectoryEntry row = AddFile(0x81, {0x48, 0x49, 0x0D, 0xC8, 0xC9});
-    const RowDisplay display = Show(row);
+    RowDisplay display = Show(row);
     ASSERT_EQ(display.kind, Kind::Full);
     EXPECT_EQ(display.view, ViewPetscii);
     EXPECT_EQ(display.page, kNotBasicPage);
-    EXPECT_EQ(display.panes[ViewPetscii], u"hi\r\nHI");
-    EXPECT_EQ(display.panes[ViewScrCode], u"HImHI");
-    EXPECT_EQ(display.panes[ViewAssembly].substr(0, 6), u"0000: ");
+    EXPECT_EQ(display.panes.Text(ViewPetscii), u"hi\r\nHI");
+    EXPECT_EQ(display.panes.Text(ViewScrCode), u"HImHI");
+    EXPECT_EQ(display.panes.Text(ViewAssembly).substr(0, 6), u"0000: ");
     EXPECT_EQ(display.addressBoxText, u"0");
     EXPECT_FALSE(display.addressBoxEnabled);
     EXPECT_EQ(state_.rangeStart, 0);
@@ -68,18 +70,19 @@ TEST_F(ShowRowTest, SeqFileOpensAsPetsciiWithItsFirstBytes) {
 
 TEST_F(ShowRowTest, BasicProgramOpensAsListing) {
     const DirectoryEntry row = AddFile(0x82, testing::Program(0x0801, kHelloProgram));
-    const RowDisplay display = Show(row);
+    RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewBasic);
     EXPECT_EQ(display.page, *ListBasic(kHelloProgram).page);
     EXPECT_EQ(display.status, u"BASIC program");
     EXPECT_EQ(display.addressBoxText, u"2049");
     EXPECT_FALSE(display.addressBoxEnabled);
-    EXPECT_EQ(display.panes[ViewHex].substr(display.panes[ViewHex].find(u"0801: "), 9), u"0801: 0b ");
+    EXPECT_EQ(display.panes.Text(ViewHex).substr(display.panes.Text(ViewHex).find(u"0801: "), 9),
+              u"0801: 0b ");
 }
 
 TEST_F(ShowRowTest, MachineCodeAddressOpensAssemblyEvenWhenTheBytesListAsBasic) {
     const DirectoryEntry row = AddFile(0x82, testing::Program(0xC000, kHelloProgram));
-    const RowDisplay display = Show(row);
+    RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewAssembly);
     EXPECT_EQ(display.page, kNotBasicPage);
     EXPECT_EQ(display.status, u"BASIC program");  // the listing did run and set the status
@@ -91,7 +94,8 @@ TEST_F(ShowRowTest, MachineCodeAddressOpensAssemblyEvenWhenTheBytesListAsBasic) 
 
 TEST_F(ShowRowTest, OtherAddressesFollowTheListingsVerdict) {
     EXPECT_EQ(Show(AddFile(0x82, testing::Program(0x3000, kHelloProgram))).view, ViewBasic);
-    const RowDisplay code = Show(AddFile(0x82, testing::Program(0x3000, Bytes{0xA9, 0x00, 0x8D, 0x20, 0xD0, 0x60})));
+    const RowDisplay code =
+        Show(AddFile(0x82, testing::Program(0x3000, Bytes{0xA9, 0x00, 0x8D, 0x20, 0xD0, 0x60})));
     EXPECT_EQ(code.view, ViewHex);
     EXPECT_EQ(code.page, kNotBasicPage);
     EXPECT_FALSE(code.status);
@@ -101,9 +105,9 @@ TEST_F(ShowRowTest, ARequestedAddressRedoesOnlyTheDisassembly) {
     const DirectoryEntry row = AddFile(0x82, testing::Program(0xC000, Bytes(100, 0xEA)));
     Show(row);
     state_.gotoAddress = 0xC063;
-    const RowDisplay display = Show(row);
+    RowDisplay display = Show(row);
     EXPECT_EQ(display.kind, Kind::AssemblyOnly);
-    EXPECT_EQ(display.panes[ViewAssembly], u"c063: ea        nop\r\n");
+    EXPECT_EQ(display.panes.Text(ViewAssembly), u"c063: ea        nop\r\n");
     EXPECT_FALSE(display.addressBoxText);
     EXPECT_EQ(state_.gotoAddress, 0);
 }
@@ -111,10 +115,10 @@ TEST_F(ShowRowTest, ARequestedAddressRedoesOnlyTheDisassembly) {
 TEST_F(ShowRowTest, DegenerateChainsShowEmptyPanes) {
     disk_.RawBlock({1, 0}, 0, 0);  // length -1
     const DirectoryEntry row = {u"   1", u"x", u"prg", u"     0 ($0000)", u"01", u"00", u""};
-    const RowDisplay display = Show(row);
+    RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewPetscii);
-    EXPECT_EQ(display.panes[ViewPetscii], u"");
-    EXPECT_EQ(display.panes[ViewAssembly], u"");
+    EXPECT_EQ(display.panes.Text(ViewPetscii), u"");
+    EXPECT_EQ(display.panes.Text(ViewAssembly), u"");
     EXPECT_EQ(state_.rangeEnd, -4);
 }
 

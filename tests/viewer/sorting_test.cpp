@@ -48,12 +48,14 @@ TEST(Sorting, KeysAndComparison) {
 
 TEST(Sorting, EqualKeysLandWhereTheShellSortPutsThem) {
     // Four rows with one key and a fifth above it: gap 2 then gap 1 leave 2, 1, 4, 3.
-    std::vector<DirectoryEntry> rows = {Row(u"   1", u"b", u"prg"), Row(u"   1", u"a", u"prg", u"", u"01"),
-                                        Row(u"   1", u"a", u"prg", u"", u"02"), Row(u"   1", u"a", u"prg", u"", u"03"),
-                                        Row(u"   1", u"a", u"prg", u"", u"04")};
+    std::vector<DirectoryEntry> rows = {
+        Row(u"   1", u"b", u"prg"), Row(u"   1", u"a", u"prg", u"", u"01"),
+        Row(u"   1", u"a", u"prg", u"", u"02"), Row(u"   1", u"a", u"prg", u"", u"03"),
+        Row(u"   1", u"a", u"prg", u"", u"04")};
     SortByColumn(rows, ColumnType);
     std::vector<std::u16string> tracks;
-    for (const auto& row : rows) tracks.push_back(row[ColumnTrack].str());
+    for (const auto& row : rows)
+        tracks.push_back(row[ColumnTrack].str());
     EXPECT_EQ(tracks, (std::vector<std::u16string>{u"02", u"01", u"04", u"03", u"01"}));
 }
 

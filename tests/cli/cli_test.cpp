@@ -1,0 +1,375 @@
+// kestrune-cli as a whole program: exit codes, stderr, and the exact bytes it prints.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/basic_program.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/run_program.h"
+#include "views/basic_listing.h"
+#include "views/pages.h"
+
+namespace kestrune {
+namespace {
+
+using nlohmann::json;
+using testing::Bytes;
+using testing::DiskBuilder;
+using testing::ProgramRun;
+
+ProgramRun Cli(const std::vector<std::string>& arguments) {
+    return testing::RunProgram(KESTRUNE_CLI_PATH, arguments);
+}
+
+const Bytes kHello = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
+const Bytes kCode = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0x60};  // lda #$93, jsr $ffd2, rts
+
+const std::string kHelloPage =
+    std::string(kBasicPageHeader) +
+    "<p>10 <font color=\"blue\">print </font>\"hi\"<br>\r\n</p></body></html>";
+
+// A disk with a file of every kind the viewer shows, in this order.
+DiskBuilder FixtureDisk() {
+    DiskBuilder disk;
+    disk.DiskName("FIXTURE").DiskId("FX");
+    disk.AddFile("HELLO", 0x82, testing::Program(0x0801, kHello));
+    disk.AddFile("CODE", 0x82, testing::Program(0xC000, kCode));
+    disk.AddFile("NOTES", 0x81, Bytes{0x48, 0x49, 0x0D, 0x54, 0x48, 0x45, 0x52, 0x45, 0x5C});
+    disk.AddFile("SCREEN", 0x82, testing::Program(0x0400, Bytes{0x08, 0x09, 0x1F, 0x81}));
+    disk.AddEntry({0x80, 0, 0, "GONE", 0});
+    disk.AddEntry({0x82, 18, 0, "LABEL", 0});
+    disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
+    return disk;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& name, const DiskBuilder& disk) {
+        return disk.WriteTo(dir_ / name).string();
+    }
+
+    testing::TempDir dir_;
+    const std::string fixture_ = Write("fixture.d64", FixtureDisk());
+};
+
+TEST_F(CliTest, BadUsageExitsWithOne) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"dir"},
+                                               {"list", fixture_},
+                                               {"show", fixture_},
+                                               {"show", fixture_, "--row", "x"},
+                                               {"show", fixture_, "--row", "1", "--name", "HELLO"},
+                                               {"show", fixture_, "--row", "1", "--as", "text"},
+                                               {"dir", fixture_, "--sort", "colour"},
+                                               {"dir", fixture_, "--bogus"}}) {
+        const ProgramRun run = Cli(arguments);
+        EXPECT_EQ(run.exitCode, 1) << ::testing::PrintToString(arguments);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_FALSE(run.err.empty());
+    }
+    const ProgramRun help = Cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("show"), std::string::npos);
+    EXPECT_NE(Cli({"show", "--help"}).out.find("--at"), std::string::npos);
+}
+
+TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
+    DiskBuilder odd(kD64Size + 683);
+    DiskBuilder bad;
+    bad.HeaderLink(0x12, 0x04);
+    DiskBuilder oddAndBad(200000);
+    oddAndBad.HeaderLink(0, 0);
+    const std::string small = (dir_ / "small.d64").string();
+    testing::WriteFile(small, Bytes(91393));
+    const std::string wrongSize =
+        "\"odd.d64\"\n\nFile is not the correct size\nfor a .D64 image file\n\n         File size: "
+        "175531\n"
+        "Expected size: 174848\n\nContinue?\n";
+    const std::string badHeader =
+        "\"bad.D64\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "
+        "corrupt image\n\n"
+        "Continue?\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"dir", (dir_ / "disk.txt").string()}, 2, "disk.txt\n\nNot a D64 or D71 image file\n"},
+        {{"dir", (dir_ / "missing.d64").string()}, 2, "Unable to open file\n"},
+        {{"dir", dir_.path().string() + "/"}, 2, "\n\nNot a D64 or D71 image file\n"},
+        {{"dir", small},
+         2,
+         "\"small.d64\"\n\nFile is too small to be a D64 or D71 image file.\n\n          File "
+         "size: 91393\n"
+         "Minimum size: 91394\n\nSelect another image.\n"},
+        {{"dir", Write("odd.d64", odd)}, 2, wrongSize},
+        {{"dir", Write("odd.d64", odd), "--yes", "--json"}, 0, wrongSize},
+        {{"dir", Write("bad.D64", bad)}, 2, badHeader},
+        {{"dir", Write("bad.D64", bad), "--yes"}, 0, badHeader},
+        {{"dir", Write("both.d71", oddAndBad), "--yes", "--json"},
+         0,
+         "\"both.d71\"\n\nFile is not the correct size\nfor a .D71 image file\n\n         File "
+         "size: 200000\n"
+         "Expected size: 349696\n\nContinue?\n"
+         "\"both.d71\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "
+         "corrupt image\n\n"
+         "Continue?\n"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = Cli(c.arguments);
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.err, c.err);
+        if (c.exitCode == 2) {
+            EXPECT_TRUE(run.out.empty());
+        }
+    }
+}
+
+TEST_F(CliTest, DirectoryAsJson) {
+    const ProgramRun run = Cli({"dir", fixture_, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const nlohmann::ordered_json listing = nlohmann::ordered_json::parse(run.out);
+    EXPECT_EQ(listing["file"], "fixture.d64");
+    EXPECT_EQ(listing["caption"], "Kestrune - FIXTURE.D64");
+    EXPECT_EQ(listing["diskName"], "FIXTURE         ");
+    EXPECT_EQ(listing["diskId"], "FX");
+    EXPECT_EQ(listing["dosType"], "2A");
+    EXPECT_EQ(listing["blocksFree"], 664);
+    EXPECT_EQ(listing["status"], "");
+    EXPECT_EQ(listing["readError"], false);
+    ASSERT_EQ(listing["rows"].size(), 7u);
+    EXPECT_EQ(listing["rows"][0], (nlohmann::ordered_json{{"size", "   1"},
+                                                          {"name", "hello           "},
+                                                          {"type", "prg"},
+                                                          {"start", "  2049 ($0801)"},
+                                                          {"track", "01"},
+                                                          {"sector", "00"},
+                                                          {"geos", ""}}));
+    EXPECT_EQ(listing["rows"][2]["type"], "seq");
+    EXPECT_EQ(listing["rows"][2]["start"], "");
+    EXPECT_EQ(listing["rows"][6]["geos"], "Application");
+    EXPECT_EQ(listing["rows"][6]["sector"], "0A");
+    std::vector<std::string> keys;
+    for (const auto& item : listing.items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "caption", "diskName", "diskId", "dosType",
+                                              "blocksFree", "status", "readError", "rows"}));
+}
+
+TEST_F(CliTest, ReadableDirectoryListing) {
+    const ProgramRun run = Cli({"dir", fixture_});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "0 \"FIXTURE         \" FX 2A");
+    EXPECT_NE(run.out.find("\n1    \"hello\"            prg     2049 ($0801)  01/00\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(
+        run.out.find(
+            "\n664 blocks free.\n\nFile: fixture.d64\n\nDisk: FIXTURE         \n\n7 files found\n"),
+        std::string::npos)
+        << run.out;
+}
+
+TEST_F(CliTest, EachPaneByteForByte) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out;
+    } cases[] = {
+        {{"--row", "1"}, kHelloPage},
+        {{"--name", "hello"}, kHelloPage},
+        {{"--name", "hello    "}, kHelloPage},
+        {{"--row", "1", "--as", "petscii"}, ".....\"hi\"..."},
+        {{"--row", "2"},
+         "c000: a9 93     lda #$93\r\nc002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60   "
+         "     rts\r\n"},
+        {{"--row", "2", "--as", "basic"}, std::string(kNotBasicPage.begin(), kNotBasicPage.end())},
+        {{"--row", "2", "--as", "hex"},
+         "Offset Bytes                  | PETSCII  | "
+         "ScrCode\r\n------------------------------+----------+---------\r\n"
+         "c000: a9 93 20 d2 ff 60       | .. R.-   | )s R. "},
+        {{"--row", "3"}, "hi\r\nthere\xC2\xA3"},
+        {{"--row", "3", "--as", "scrcode"}, "HImTHERE."},
+        {{"--row", "4"}, "hi\r\na"},
+        {{"--row", "5"}, "Nothing to display"},
+        {{"--row", "5", "--as", "hex"}, "Nothing to display"},
+        {{"--row", "6"}, "Nothing to display (directory label)"},
+        {{"--row", "7"}, "GEOS File (Application). Unable to display."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {"show", fixture_};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const ProgramRun run = Cli(arguments);
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, "");
+    }
+    const ProgramRun missing = Cli({"show", fixture_, "--name", "nothing"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(Cli({"show", fixture_, "--row", "8"}).exitCode, 2);
+    EXPECT_EQ(Cli({"show", fixture_, "--row", "0"}).exitCode, 2);
+}
+
+TEST_F(CliTest, ShowAsJson) {
+    ProgramRun run = Cli({"show", fixture_, "--row", "2", "--json"});
+    ASSERT_EQ(run.exitCode, 0);
+    nlohmann::ordered_json shown = nlohmann::ordered_json::parse(run.out);
+    EXPECT_EQ(shown["view"], "assembly");
+    EXPECT_EQ(shown["status"], "");
+    EXPECT_EQ(shown["message"], nullptr);
+    EXPECT_EQ(shown["panes"]["basic"], std::string(kNotBasicPage.begin(), kNotBasicPage.end()));
+    EXPECT_EQ(shown["panes"]["petscii"], ".. R.-");
+    EXPECT_EQ(shown["rangeStart"], 0xC000);
+    EXPECT_EQ(shown["rangeEnd"], 0xC005);
+    std::vector<std::string> keys;
+    for (const auto& item : shown.items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"view", "status", "message", "panes", "rangeStart",
+                                              "rangeEnd"}));
+    std::vector<std::string> panes;
+    for (const auto& item : shown["panes"].items())
+        panes.push_back(item.key());
+    EXPECT_EQ(panes, (std::vector<std::string>{"basic", "assembly", "hex", "petscii", "scrcode"}));
+
+    run = Cli({"show", fixture_, "--row", "5", "--json"});
+    shown = nlohmann::ordered_json::parse(run.out);
+    EXPECT_EQ(shown["view"], nullptr);
+    EXPECT_EQ(shown["message"], "Nothing to display");
+    for (const auto& pane : shown["panes"])
+        EXPECT_EQ(pane, "Nothing to display");
+    EXPECT_EQ(shown["rangeStart"], 0);
+    EXPECT_EQ(shown["rangeEnd"], 0);
+
+    EXPECT_EQ(
+        json::parse(Cli({"show", fixture_, "--row", "2", "--json", "--as", "hex"}).out)["view"],
+        "hex");
+}
+
+TEST_F(CliTest, TheViewFollowsTheStartAddress) {
+    DiskBuilder disk;
+    const std::vector<std::pair<std::uint16_t, std::string>> table = {
+        {0x0000, "petscii"},  {0x0401, "basic"},    {0x0801, "basic"},    {0x1001, "basic"},
+        {0x1201, "basic"},    {0x1C01, "basic"},    {0x2001, "basic"},    {0x4001, "basic"},
+        {0x02A7, "assembly"}, {0x033C, "assembly"}, {0x0B00, "assembly"}, {0x1300, "assembly"},
+        {0x8000, "assembly"}, {0x9000, "assembly"}, {0xC000, "assembly"}, {0x0400, "scrcode"},
+        {0x2500, "scrcode"},  {0x2600, "scrcode"},  {0x2800, "scrcode"}};
+    for (const auto& [address, view] : table)
+        disk.AddFile("F", 0x82, testing::Program(address, kHello));
+    disk.AddFile("BASIC3000", 0x82,
+                 testing::Program(0x3000, testing::BasicProgram(0x3001, {{1, {0x80}}})));
+    disk.AddFile("CODE3000", 0x82, testing::Program(0x3000, kCode));
+    const std::string path = Write("views.d64", disk);
+    for (std::size_t row = 0; row < table.size() + 2; ++row) {
+        const std::string expected = row < table.size()    ? table[row].second
+                                     : row == table.size() ? "basic"
+                                                           : "hex";
+        const json shown =
+            json::parse(Cli({"show", path, "--row", std::to_string(row + 1), "--json"}).out);
+        EXPECT_EQ(shown["view"], expected) << "row " << row + 1;
+    }
+}
+
+TEST_F(CliTest, StartAddressEntry) {
+    const std::string fromC002 =
+        "c002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60        rts\r\n";
+    for (const std::string typed : {"49154", "$C002", "$c002", "$$c002"}) {
+        const ProgramRun run = Cli({"show", fixture_, "--row", "2", "--at", typed});
+        EXPECT_EQ(run.exitCode, 0) << typed;
+        EXPECT_EQ(run.out, fromC002) << typed;
+    }
+    const std::string hint = "Precede hexadecimal numbers with a \"$\"\n\nFor example: $C000\n";
+    const std::string range = "Address is out of range of the file.\n";
+    const std::pair<std::string, std::string> refused[] = {
+        {"c002", hint}, {" $c002", hint}, {"$c006", range}, {"49151", range}, {"0", range}};
+    for (const auto& [typed, message] : refused) {
+        const ProgramRun run = Cli({"show", fixture_, "--row", "2", "--at", typed, "--json"});
+        EXPECT_EQ(run.exitCode, 2) << typed;
+        EXPECT_EQ(run.err, message) << typed;
+        EXPECT_EQ(run.out, "") << typed;
+    }
+    // A SEQ file covers 0 to its end: "0" passes and asks for nothing, so the file shows afresh.
+    const ProgramRun zero = Cli({"show", fixture_, "--row", "3", "--at", "0", "--json"});
+    EXPECT_EQ(zero.exitCode, 0);
+    EXPECT_EQ(zero.out, Cli({"show", fixture_, "--row", "3", "--json"}).out);
+    // Only the Assembly pane changes; the view stays the row's own.
+    const json shown =
+        json::parse(Cli({"show", fixture_, "--row", "1", "--at", "2052", "--json"}).out);
+    EXPECT_EQ(shown["view"], "basic");
+    EXPECT_EQ(shown["panes"]["basic"], kHelloPage);
+    EXPECT_EQ(std::string(shown["panes"]["assembly"]).substr(0, 6), "0804: ");
+}
+
+TEST_F(CliTest, SortedListingsForEachColumn) {
+    DiskBuilder disk;
+    disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});
+    disk.RawBlock({1, 1}, 0, 255, Bytes{0x00, 0xC0});
+    disk.RawBlock({1, 2}, 0, 255, Bytes{0x00, 0xC0});
+    disk.RawBlock({1, 3}, 0, 255, Bytes{0x00, 0xC0});
+    disk.AddEntry({0x82, 17, 0, "BETA", 10});
+    disk.AddEntry({0x81, 19, 4, "alpha", 3, 6});
+    disk.AddEntry({0x82, 1, 3, "DUP", 5});
+    disk.AddEntry({0x82, 1, 1, "DUP", 5});
+    disk.AddEntry({0x82, 1, 2, "DUP", 5});
+    disk.AddEntry({0x80, 0, 0, "GONE", 0});
+    disk.AddEntry({0xC4, 2, 0, "LOCK", 7});
+    disk.AddEntry({0x01, 20, 1, "OPEN", 1, 3});
+    const std::string path = Write("sort.d64", disk);
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        // Rows with equal keys (the three DUP rows but for Track) land where the Shell sort puts
+        // them, worked out by hand from its gaps and moves.
+        {"size",
+         {"gone/00", "open/01", "ALPHA/04", "dup/02", "dup/03", "dup/01", "lock/00", "beta/00"}},
+        {"name",
+         {"ALPHA/04", "beta/00", "dup/03", "dup/01", "dup/02", "gone/00", "lock/00", "open/01"}},
+        {"type",
+         {"open/01", "gone/00", "beta/00", "dup/03", "dup/02", "dup/01", "lock/00", "ALPHA/04"}},
+        {"start",
+         {"beta/00", "dup/01", "dup/03", "dup/02", "ALPHA/04", "gone/00", "lock/00", "open/01"}},
+        {"track",
+         {"gone/00", "dup/01", "dup/02", "dup/03", "lock/00", "beta/00", "ALPHA/04", "open/01"}},
+        {"sector",
+         {"beta/00", "gone/00", "lock/00", "dup/01", "open/01", "dup/02", "dup/03", "ALPHA/04"}},
+        {"geos",
+         {"ALPHA/04", "beta/00", "open/01", "dup/03", "dup/02", "dup/01", "gone/00", "lock/00"}},
+    };
+    for (const auto& [column, expected] : cases) {
+        const ProgramRun run = Cli({"dir", path, "--sort", column, "--json"});
+        ASSERT_EQ(run.exitCode, 0);
+        std::vector<std::string> order;
+        const json listing = json::parse(run.out);
+        for (const auto& row : listing["rows"]) {
+            const std::string name = row["name"];
+            order.push_back(name.substr(0, name.find(' ')) + "/" + std::string(row["sector"]));
+        }
+        EXPECT_EQ(order, expected) << column;
+    }
+}
+
+TEST_F(CliTest, ReadErrorExitsWithThreeAfterPrintingWhatWasRead) {
+    DiskBuilder disk;
+    disk.AddFile("FIRST", 0x81, Bytes{0x41});
+    disk.AddEntry({0x82, 71, 0, "BAD", 1});
+    const std::string path = Write("broken.d64", disk);
+    const std::string readError = "broken.d64\n\nError reading image.\n";
+
+    ProgramRun run = Cli({"dir", path, "--json"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err, readError);
+    EXPECT_EQ(json::parse(run.out)["readError"], true);
+    EXPECT_EQ(json::parse(run.out)["rows"].size(), 1u);
+
+    run = Cli({"show", path, "--row", "1"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, "a");
+    EXPECT_EQ(run.err, readError);
+
+    run = Cli({"show", path, "--row", "2"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.substr(0, readError.size()), readError);
+}
+
+}  // namespace
+}  // namespace kestrune

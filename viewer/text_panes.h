@@ -1,0 +1,39 @@
+// The four text panes of the file on show: Assembly, HEX/ASCII, PETSCII and ScrCode. Each text is
+// rendered the first time it is asked for, from a copy of the file's content taken when the file
+// was shown, so a pane that is never looked at costs nothing and one looked at later still shows
+// exactly that file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "viewer/view_mode.h"
+
+namespace kestrune {
+
+class TextPanes {
+  public:
+    TextPanes() = default;
+    // content lies at the addresses from start on; the disassembly begins at disassemblyFrom.
+    TextPanes(std::span<const std::uint8_t> content, std::int32_t start,
+              std::size_t disassemblyFrom);
+
+    // The text of view's pane; ViewBasic has none here (the browser shows a page).
+    const std::u16string& Text(ViewMode view);
+
+    // Hands the same text to sink, piece after piece where it is long and not yet rendered.
+    void Write(ViewMode view, const std::function<void(std::u16string_view)>& sink);
+
+  private:
+    std::vector<std::uint8_t> content_;
+    std::int32_t start_ = 0;
+    std::size_t disassemblyFrom_ = 0;
+    std::array<std::optional<std::u16string>, kViewCount> texts_;
+};
+
+}  // namespace kestrune
