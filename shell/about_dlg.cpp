@@ -1,0 +1,45 @@
+#include "shell/about_dlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include "shell/dialog_units.h"
+
+namespace {
+
+struct AboutLine {
+    const char* text;
+    int x, y, width, height;  // dialog units
+};
+
+constexpr AboutLine kLines[] = {
+    {"Kestrune", 42, 13, 114, 8},
+    {"Version " KESTRUNE_VERSION, 42, 25, 114, 8},
+    {"A viewer for Commodore D64 and D71 disk images", 42, 38, 155, 8},
+    {"Copyright (C) 2026 the Kestrune authors", 42, 51, 148, 8},
+};
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
+    QFont dialogFont = QApplication::font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
+    setWindowTitle(tr("About Kestrune"));
+    const DialogBaseUnits base = BaseUnitsOf(font());
+
+    auto* picture = new QLabel(this);
+    const QRect iconRect = DialogRect(base, 14, 14, 20, 20);
+    picture->setGeometry(iconRect);
+    picture->setPixmap(icon.pixmap(iconRect.size()));
+    for (const AboutLine& line : kLines) {
+        auto* label = new QLabel(QString::fromUtf8(line.text), this);
+        label->setGeometry(DialogRect(base, line.x, line.y, line.width, line.height));
+    }
+    auto* ok = new QPushButton(tr("OK"), this);
+    ok->setGeometry(DialogRect(base, 136, 65, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    setFixedSize(DialogRect(base, 0, 0, 193, 86).size());
+}

@@ -1,0 +1,12 @@
+// The About box: the icon, the product name, the version, what the program is, the copyright.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(const QIcon& icon, QWidget* parent = nullptr);
+};

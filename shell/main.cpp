@@ -1,0 +1,3 @@
+#include "shell/kestrune_app.h"
+
+int main(int argc, char** argv) { return CMyKestruneApp().Run(argc, argv); }

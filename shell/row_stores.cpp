@@ -1,0 +1,4 @@
+#include "shell/row_stores.h"
+
+kestrune::RowStore DirectoryRows;
+kestrune::RowStore SortRows;
