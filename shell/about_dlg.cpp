@@ -16,8 +16,8 @@ struct AboutLine {
 constexpr AboutLine kLines[] = {
     {"Kestrune", 42, 13, 114, 8},
     {"Version " KESTRUNE_VERSION, 42, 25, 114, 8},
-    {"A viewer for Commodore D64 and D71 disk images", 42, 38, 155, 8},
-    {"Copyright (C) 2026 the Kestrune authors", 42, 51, 148, 8},
+    {"D64/D71 viewer", 42, 38, 55, 8},
+    {"Copyright \u00A9 2026", 42, 51, 78, 8},
 };
 
 }  // namespace
@@ -35,7 +35,9 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     picture->setPixmap(icon.pixmap(iconRect.size()));
     for (const AboutLine& line : kLines) {
         auto* label = new QLabel(QString::fromUtf8(line.text), this);
-        label->setGeometry(DialogRect(base, line.x, line.y, line.width, line.height));
+        QRect rect = DialogRect(base, line.x, line.y, line.width, line.height);
+        rect.setWidth(std::max(rect.width(), label->sizeHint().width()));  // never cut the text
+        label->setGeometry(rect);
     }
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setGeometry(DialogRect(base, 136, 65, 50, 14));

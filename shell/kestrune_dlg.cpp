@@ -19,6 +19,7 @@
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
 #include "shell/explorer.h"
+#include "shell/list_cell_delegate.h"
 #include "shell/page_files.h"
 #include "shell/text_pane.h"
 #include "views/pages.h"
@@ -223,6 +224,7 @@ void CMyKestruneDlg::InsertColumns() {
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSortingEnabled(false);
     m_list->setWordWrap(false);
+    m_list->setItemDelegate(new ListCellDelegate(m_list));
     QHeaderView* header = m_list->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
@@ -240,11 +242,20 @@ void CMyKestruneDlg::InsertColumns() {
 }
 
 void CMyKestruneDlg::FillList(const RowStore& rows, int count) {
+    // The rows are written into the cells the list already has, new cells only for new rows; no
+    // row is left selected and no row is current.
     m_list->setUpdatesEnabled(false);
+    m_list->clearSelection();
+    m_list->setCurrentItem(nullptr);
     m_list->setRowCount(count);
     for (int row = 0; row < count; ++row) {
         for (int column = 0; column < kColumnCount; ++column) {
-            auto* cell = new QTableWidgetItem(Text(rows[static_cast<std::size_t>(row)][column]));
+            const QString text = Text(rows[static_cast<std::size_t>(row)][column]);
+            if (QTableWidgetItem* cell = m_list->item(row, column)) {
+                cell->setText(text);
+                continue;
+            }
+            auto* cell = new QTableWidgetItem(text);
             cell->setTextAlignment(kListColumns[column].alignment | Qt::AlignVCenter);
             m_list->setItem(row, column, cell);
         }

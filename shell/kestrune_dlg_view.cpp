@@ -77,14 +77,12 @@ void CMyKestruneDlg::OnEnterAddress() {
 void CMyKestruneDlg::OnHeaderItemClick(int column) {
     const int count = m_list->rowCount();
     SortByColumn(SortRows.First(static_cast<std::size_t>(count)), column);
-    m_list->setRowCount(0);
     FillList(SortRows, count);
     m_nShownRow = -1;
 }
 
 void CMyKestruneDlg::OnRevert() {
     const int count = m_list->rowCount();
-    m_list->setRowCount(0);
     FillList(DirectoryRows, count);
     m_nShownRow = -1;
 }

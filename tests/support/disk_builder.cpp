@@ -144,6 +144,7 @@ Block DiskBuilder::NextFreeBlock() {
     if (nextFree_.track == kDirectoryTrack) nextFree_ = {kDirectoryTrack + 1, 0};
     if (nextFree_.track > lastTrack) throw std::length_error("disk full");
     const Block block = nextFree_;
+    if (block.track <= kLastTrackD64) --Header()[4 * block.track];  // one sector less free
     if (++nextFree_.sector == SectorsOnTrack(nextFree_.track)) nextFree_ = {nextFree_.track + 1, 0};
     return block;
 }

@@ -70,8 +70,9 @@ class DiskBuilder {
     DiskBuilder& Chain(std::span<const std::uint8_t> data, std::initializer_list<Block> blocks);
     DiskBuilder& Chain(std::span<const std::uint8_t> data, std::span<const Block> blocks);
 
-    // Places data on free blocks from track 1 on (never track 18), writes the chain and adds a
-    // directory entry with the block count. Returns the first block.
+    // Places data on free blocks from track 1 on (never track 18), counts them off the first
+    // side's BAM, writes the chain and adds a directory entry with the block count. Returns the
+    // first block.
     Block AddFile(std::string_view name, std::uint8_t type, std::span<const std::uint8_t> data,
                   std::uint8_t geosType = 0);
 

@@ -1,0 +1,132 @@
+// The real window, offscreen: selecting the largest file a chain can hold until all five panes hold
+// their texts, switching views with a button, sorting a full 144-row list.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTableWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "shell/control_ids.h"
+#include "shell/kestrune_dlg.h"
+#include "shell/message_box.h"
+#include "tests/support/basic_program.h"
+#include "tests/support/disk_builder.h"
+
+namespace {
+
+using kestrune::testing::Block;
+using kestrune::testing::Bytes;
+using kestrune::testing::DiskBuilder;
+
+Bytes Noise(std::size_t size) {
+    Bytes bytes(size);
+    std::uint32_t seed = 99;
+    for (auto& byte : bytes) {
+        seed = seed * 1103515245 + 12345;
+        byte = static_cast<std::uint8_t>(seed >> 16);
+    }
+    return bytes;
+}
+
+// 3,000 lines of BASIC in 64 KB: keywords, strings with colours and runs.
+Bytes LongBasicProgram() {
+    const Bytes printLine = {0x99, 0x22, 0x93, 0x11, 0x11, 0x48, 0x49, 0x20, 0x20, 0x20, 0x58, 0x22, 0x3B, 0x41};
+    const Bytes forLine = {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x31, 0x30, 0x30, 0x3A, 0x97, 0x35,
+                           0x33, 0x32, 0x38, 0x30, 0x2C, 0x49, 0x3A, 0x82};
+    std::vector<kestrune::testing::BasicLine> lines;
+    for (std::uint16_t number = 1; lines.size() < 3000; ++number) lines.push_back({number, number % 2 ? printLine : forLine});
+    return kestrune::testing::BasicProgram(0x0801, lines);
+}
+
+// Row 1: the largest file loading at load (a 64 KB BASIC program at $0801, noise elsewhere);
+// row 2: a one-block SEQ file.
+std::string LargestFileDisk(const kestrune::testing::TempDir& dir, std::uint16_t load) {
+    DiskBuilder disk = DiskBuilder::D71();
+    Bytes data = kestrune::testing::Program(load, load == 0x0801 ? LongBasicProgram() : Noise(258 * 254 - 2));
+    disk.AddFile("LARGEST", 0x82, data);
+    disk.AddFile("SMALL", 0x81, Bytes{0x41});
+    return disk.WriteTo(dir / "largest.d71").string();
+}
+
+struct Window {
+    explicit Window(const std::string& image) {
+        ReplaceMessageBoxes([](const kestrune::Message&) { return false; });
+        dialog.show();
+        QApplication::processEvents();
+        dialog.OnDropFiles({QString::fromStdString(image)});
+        QApplication::processEvents();
+    }
+    ~Window() { ReplaceMessageBoxes(nullptr); }
+
+    // Selects a row and lets the window paint what it shows.
+    void Select(int row) {
+        dialog.m_list->selectRow(row);
+        QApplication::processEvents();
+    }
+
+    CMyKestruneDlg dialog;
+};
+
+void SelectLargestFile(benchmark::State& state, std::uint16_t load) {
+    kestrune::testing::TempDir dir;
+    Window window(LargestFileDisk(dir, load));
+    for (auto _ : state) {
+        window.Select(0);
+        state.PauseTiming();
+        window.Select(1);
+        state.ResumeTiming();
+    }
+}
+
+void BM_SelectLargestFileAsCode(benchmark::State& state) { SelectLargestFile(state, 0xC000); }
+BENCHMARK(BM_SelectLargestFileAsCode)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SelectLargestFileAsBasic(benchmark::State& state) { SelectLargestFile(state, 0x0801); }
+BENCHMARK(BM_SelectLargestFileAsBasic)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SwitchViews(benchmark::State& state) {
+    kestrune::testing::TempDir dir;
+    Window window(LargestFileDisk(dir, 0xC000));
+    window.Select(0);
+    int view = 0;
+    for (auto _ : state) {
+        view = (view + 1) % 5;
+        static_cast<QAbstractButton*>(window.dialog.Control(IDC_RADIO_BASIC + view))->click();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_SwitchViews)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Sort144Rows(benchmark::State& state) {
+    kestrune::testing::TempDir dir;
+    DiskBuilder disk;
+    const Block file = disk.AddFile("PROGRAM", 0x82, Bytes{0x01, 0x08, 0x00});
+    for (int i = 1; i < 144; ++i) {
+        disk.AddEntry({0x82, static_cast<std::uint8_t>(file.track), static_cast<std::uint8_t>(file.sector),
+                       "FILE " + std::to_string((i * 37) % 144), static_cast<std::uint16_t>(i % 7)});
+    }
+    Window window(disk.WriteTo(dir / "full.d64").string());
+    int column = 0;
+    for (auto _ : state) {
+        window.dialog.OnHeaderItemClick(column);
+        if (state.range(0)) QApplication::processEvents();
+        column = (column + 1) % 6;
+    }
+    state.counters["rows"] = window.dialog.m_list->rowCount();
+}
+BENCHMARK(BM_Sort144Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    kestrune::testing::TempDir data;
+    setenv("XDG_DATA_HOME", (data / "data").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,384 @@
+// The window from start to close: start state, resizing, page files, the browser pane, loading
+// messages, drop and File > Close.
+#include <QButtonGroup>
+#include <QDropEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include "shell/control_ids.h"
+#include "shell/explorer.h"
+#include "shell/kestrune_dlg.h"
+#include "shell/text_pane.h"
+#include "tests/shell/shell_fixture.h"
+#include "views/pages.h"
+
+using namespace kestrune;
+using kestrune::testing::DiskBuilder;
+
+namespace {
+
+QString LabelText(const CMyKestruneDlg& dialog, int id) { return static_cast<QLabel*>(dialog.Control(id))->text(); }
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QByteArray Utf8(std::u16string_view text) { return Text(text).toUtf8(); }
+
+DiskBuilder TwoFileDisk() {
+    DiskBuilder disk;
+    disk.DiskName("TWO FILES").DiskId("TF");
+    disk.AddFile("FIRST", 0x81, kestrune::testing::Bytes{0x41, 0x42});
+    disk.AddFile("SECOND", 0x82, kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0xEA, 0x60}));
+    return disk;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startState();
+    void resizingFollowsTheRulesAndStopsAtTheStartSize();
+    void pageFilesHoldTheirExactBytes();
+    void instructionsFileOfExactly4096BytesIsKept();
+    void browserRendersEveryConstructOfThePages();
+    void loadingMessagesAndQuestions();
+    void loadingFillsTheWindow();
+    void readErrorKeepsTheRowsAndTheImage();
+    void dropOpensTheFirstFile();
+    void closeResetsTheWindow();
+    void escapeAndExitEndTheWindow();
+};
+
+void WindowTest::startState() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune"));
+    for (int id : {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE, IDC_STATUS}) QCOMPARE(LabelText(dialog, id), QString());
+    QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("0"));
+    QVERIFY(static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC))->isChecked());
+    QVERIFY(dialog.m_browser->isVisible());
+    for (int id : {IDC_SCRCODE, IDC_HEX, IDC_PETSCII, IDC_ASSEMBLY, IDC_DEFAULT_BUTTON}) {
+        QVERIFY(!dialog.Control(id)->isVisible());
+    }
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+    QVERIFY(!dialog.m_editAddress->isEnabled());
+    QCOMPARE(dialog.m_editSearch->text(), QStringLiteral("<search term>"));
+    QVERIFY(!dialog.m_editSearch->isEnabled());
+    QVERIFY(dialog.m_list->hasFocus() || QApplication::focusWidget() == dialog.m_list);
+    QCOMPARE(dialog.m_nShownRow, -1);
+
+    const QStringList headings = {"Size", "File Name", "Type", "Start", "Track", "Sector", "GEOS"};
+    const int widths[] = {40, 145, 50, 110, 50, 55, 0};
+    for (int column = 0; column < 7; ++column) {
+        QCOMPARE(dialog.m_list->horizontalHeaderItem(column)->text(), headings[column]);
+        QCOMPARE(dialog.m_list->horizontalHeader()->sectionSize(column), widths[column]);
+    }
+    QVERIFY(dialog.m_list->showGrid());
+    QCOMPARE(dialog.m_list->selectionBehavior(), QAbstractItemView::SelectRows);
+    // The GEOS column can be dragged open.
+    dialog.m_list->horizontalHeader()->resizeSection(6, 80);
+    QCOMPARE(dialog.m_list->horizontalHeader()->sectionSize(6), 80);
+    QVERIFY(!dialog.m_list->horizontalHeader()->isSectionHidden(6));
+}
+
+void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.minimumSize(), dialog.m_rcInitial.size());
+    const auto geometry = [&](int id) { return dialog.Control(id)->geometry(); };
+    const QRect address = geometry(IDC_START_ADDRESS), list = geometry(IDC_FILE_LIST),
+                pane = geometry(IDC_HEX), browser = geometry(IDC_BROWSER), status = geometry(IDC_STATUS),
+                revert = geometry(IDC_REVERT), search = geometry(IDC_SEARCH), name = geometry(IDC_DISK_NAME);
+
+    dialog.resize(dialog.width() + 120, dialog.height() + 70);
+    QCOMPARE(geometry(IDC_START_ADDRESS), address.translated(120, 0));
+    QCOMPARE(geometry(IDC_FILE_LIST), list.adjusted(0, 0, 0, 70));
+    QCOMPARE(geometry(IDC_HEX), pane.adjusted(0, 0, 120, 70));
+    QCOMPARE(geometry(IDC_BROWSER), browser.adjusted(0, 0, 120, 70));
+    QCOMPARE(geometry(IDC_STATUS), status.translated(0, 70));
+    QCOMPARE(geometry(IDC_REVERT), revert.translated(0, 70));
+    QCOMPARE(geometry(IDC_SEARCH), search.adjusted(0, 70, 120, 70));
+    QCOMPARE(geometry(IDC_DISK_NAME), name);
+
+    // Panes share one rectangle; the browser too.
+    for (int id : {IDC_SCRCODE, IDC_PETSCII, IDC_ASSEMBLY}) QCOMPARE(geometry(id), geometry(IDC_HEX));
+    QCOMPARE(geometry(IDC_BROWSER), geometry(IDC_HEX));
+}
+
+void WindowTest::pageFilesHoldTheirExactBytes() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    const QString instructions = fixture.PageFolder() + "/instructions.html";
+    QCOMPARE(dialog.m_strInstructionsPath, instructions);
+    QCOMPARE(ReadBytes(instructions), Utf8(kInstructionsPage));
+    QCOMPARE(dialog.m_browser->page(), Text(kInstructionsPage));
+
+    dialog.ShowMessage(u"Nothing to display", false);
+    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"), Utf8(MessagePage(u"Nothing to display")));
+    QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Nothing to display")));
+    QCOMPARE(dialog.m_editHex->text(), std::u16string(u"Nothing to display"));
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+
+    // The same path again shows the file's new content.
+    QCOMPARE(dialog.WritePage(kNotBasicPage, false), 0);
+    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"), Utf8(kNotBasicPage));
+    QCOMPARE(dialog.m_browser->page(), Text(kNotBasicPage));
+
+    // A page that cannot be written leaves the pane as it was and reports 1.
+    QFile::remove(fixture.PageFolder() + "/view.html");
+    QDir().mkpath(fixture.PageFolder() + "/view.html");
+    QCOMPARE(dialog.WritePage(MessagePage(u"lost"), false), 1);
+    QCOMPARE(dialog.m_browser->page(), Text(kNotBasicPage));
+}
+
+void WindowTest::instructionsFileOfExactly4096BytesIsKept() {
+    ShellFixture fixture;
+    QDir().mkpath(fixture.PageFolder());
+    const QString path = fixture.PageFolder() + "/instructions.html";
+    const QByteArray own = QByteArray("<p>my own page</p>") + QByteArray(4096 - 18, ' ');
+    for (const QByteArray& content : {own, QByteArray("<p>short</p>")}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        CMyKestruneDlg dialog;
+        if (content.size() == 4096) {
+            QCOMPARE(ReadBytes(path), own);
+            QCOMPARE(dialog.m_browser->page(), QString::fromUtf8(own));
+        } else {
+            QCOMPARE(ReadBytes(path), Utf8(kInstructionsPage));
+        }
+    }
+}
+
+void WindowTest::browserRendersEveryConstructOfThePages() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTextDocument* document = dialog.m_browser->document();
+    const QString text = document->toPlainText();
+    QVERIFY(text.contains("Kestrune"));
+    QVERIFY(text.contains("Disclaimer"));
+    QVERIFY(text.contains(QStringLiteral("File\u2192New")));  // &rarr;
+    QVERIFY(text.contains("routines & addresses"));          // &amp;
+
+    bool table = false, list = false, heading = false, italic = false, red = false, centred = false;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (QTextTable* t = QTextCursor(block).currentTable()) table = table || t->format().border() > 0;
+        list = list || block.textList() != nullptr;
+        heading = heading || block.blockFormat().headingLevel() == 1;
+        centred = centred || (block.text() == "Kestrune" && (block.blockFormat().alignment() & Qt::AlignHCenter));
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            italic = italic || (format.fontItalic() && it.fragment().text().contains("File"));
+            red = red || (format.foreground().color() == QColor(Qt::red) && it.fragment().text().contains("NEW"));
+        }
+    }
+    QVERIFY(table);
+    QVERIFY(list);
+    QVERIFY(heading);
+    QVERIFY(italic);
+    QVERIFY(red);
+    QVERIFY(centred);
+
+    // The character references of the listing pages.
+    dialog.WritePage(u"<html><body><p>&amp; &lt; &gt; &pound; &uarr; &larr; &rarr; &#960; "
+                     u"<font color=\"blue\">print</font></p><h3 style = \"font-family: sans-serif\">m</h3>"
+                     u"</body></html>",
+                     false);
+    QCOMPARE(document->toPlainText().left(15), QStringLiteral("& < > \u00A3 \u2191 \u2190 \u2192 \u03C0"));
+    const QTextBlock first = document->begin();
+    bool blue = false;
+    for (auto it = first.begin(); !it.atEnd(); ++it) {
+        blue = blue || (it.fragment().text() == "print" && it.fragment().charFormat().foreground().color() == QColor(Qt::blue));
+    }
+    QVERIFY(blue);
+    QCOMPARE(first.next().blockFormat().headingLevel(), 3);
+}
+
+void WindowTest::loadingMessagesAndQuestions() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    DiskBuilder odd(kD64Size + 683);
+    DiskBuilder bad;
+    bad.HeaderLink(0x12, 0x04);
+    QFile small(fixture.Path("small.d64"));
+    small.open(QIODevice::WriteOnly);
+    small.write(QByteArray(91393, '\0'));
+    small.close();
+
+    const struct {
+        QString path;
+        std::vector<bool> answers;
+        std::vector<MessageId> shown;
+        int result;
+    } cases[] = {
+        {fixture.Path("notes.txt"), {}, {MessageId::NotAnImage}, 1},
+        {fixture.Path("missing.d64"), {}, {MessageId::CannotOpen}, 1},
+        {fixture.Path("small.d64"), {}, {MessageId::TooSmall}, 1},
+        {fixture.Write("odd.d64", odd), {false}, {MessageId::WrongSize}, 1},
+        {fixture.Write("odd.d64", odd), {true}, {MessageId::WrongSize}, 0},
+        {fixture.Write("bad.d64", bad), {false}, {MessageId::BadHeader}, 1},
+        {fixture.Write("bad.d64", bad), {true}, {MessageId::BadHeader}, 0},
+    };
+    for (const auto& c : cases) {
+        dialog.OpenImage(fixture.Write("good.d64", TwoFileDisk()));
+        MessageRecorder recorder(c.answers);
+        QCOMPARE(dialog.OpenImage(c.path), c.result);
+        QCOMPARE(recorder.Ids(), c.shown);
+        QCOMPARE(dialog.m_image.has_value(), c.result == 0);
+        // A refused or declined file leaves the caption of the product alone.
+        QCOMPARE(dialog.windowTitle(), c.result == 0 ? "Kestrune - " + QFileInfo(c.path).fileName().toUpper()
+                                                     : QStringLiteral("Kestrune"));
+        QCOMPARE(dialog.m_list->rowCount(), 0);
+        QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Select a file")));
+    }
+    MessageRecorder recorder;
+    dialog.OpenImage(fixture.Path("notes.txt"));
+    QCOMPARE(recorder.shown[0].kind, MessageKind::Warning);
+    QCOMPARE(Text(recorder.shown[0].text), QStringLiteral("notes.txt\n\nNot a D64 or D71 image file"));
+}
+
+void WindowTest::loadingFillsTheWindow() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    MessageRecorder recorder;
+    const QString path = fixture.Write("Two.d64", TwoFileDisk());
+    QCOMPARE(dialog.OpenImage(path), 0);
+    QCOMPARE(dialog.ReadDirectory(path), 0);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - TWO.D64"));
+    QCOMPARE(LabelText(dialog, IDC_DISK_NAME), QStringLiteral("TWO FILES       "));
+    QCOMPARE(LabelText(dialog, IDC_DISK_ID), QStringLiteral("TF"));
+    QCOMPARE(LabelText(dialog, IDC_DOS_TYPE), QStringLiteral("2A"));
+    QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("662"));
+    QCOMPARE(dialog.m_list->rowCount(), 2);
+    QCOMPARE(dialog.m_list->item(1, 3)->text(), QStringLiteral(" 49152 ($C000)"));
+    QCOMPARE(dialog.m_list->item(1, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
+    QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::FilesFound});
+    QCOMPARE(Text(recorder.shown[0].text), QStringLiteral("File: Two.d64\n\nDisk: TWO FILES       \n\n2 files found"));
+
+    // A blank disk lists nothing, says nothing, and shows its free blocks.
+    MessageRecorder quiet;
+    const QString blank = fixture.Write("blank.d64", DiskBuilder());
+    dialog.OpenImage(blank);
+    dialog.ReadDirectory(blank);
+    QVERIFY(quiet.shown.empty());
+    QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("664"));
+
+    // A GEOS disk says so in the status line, and the next disk does not keep it.
+    DiskBuilder geos;
+    geos.GeosSignature();
+    const QString geosPath = fixture.Write("geos.d64", geos);
+    dialog.OpenImage(geosPath);
+    dialog.ReadDirectory(geosPath);
+    QCOMPARE(LabelText(dialog, IDC_STATUS), QStringLiteral("GEOS formatted disk"));
+    dialog.OpenImage(blank);
+    dialog.ReadDirectory(blank);
+    QCOMPARE(LabelText(dialog, IDC_STATUS), QString());
+}
+
+void WindowTest::readErrorKeepsTheRowsAndTheImage() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    DiskBuilder disk;
+    disk.AddFile("READABLE", 0x81, kestrune::testing::Bytes{0x41});
+    disk.AddEntry({0x82, 71, 0, "BROKEN", 1});
+    MessageRecorder recorder;
+    dialog.OnDropFiles({fixture.Write("broken.d64", disk)});
+    QCOMPARE(recorder.Ids(), (std::vector<MessageId>{MessageId::FilesFound, MessageId::ReadError}));
+    QCOMPARE(Text(recorder.shown[1].text), QStringLiteral("broken.d64\n\nError reading image."));
+    QCOMPARE(dialog.m_list->rowCount(), 1);
+    QVERIFY(dialog.m_image.has_value());
+    dialog.m_list->selectRow(0);
+    QCOMPARE(dialog.m_editPetscii->text(), std::u16string(u"a"));
+}
+
+void WindowTest::dropOpensTheFirstFile() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    MessageRecorder recorder;
+    const QString first = fixture.Write("first.d64", TwoFileDisk());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(fixture.Path("second.txt")),
+                  QUrl::fromLocalFile(fixture.Path("third.d71"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &drop);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - FIRST.D64"));
+    QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::FilesFound});
+    QCOMPARE(dialog.m_list->rowCount(), 2);
+}
+
+void WindowTest::closeResetsTheWindow() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    MessageRecorder recorder;
+    dialog.OnDropFiles({fixture.Write("two.d64", TwoFileDisk())});
+    dialog.m_list->selectRow(1);
+    QVERIFY(dialog.m_editAssembly->isVisible());
+    dialog.OnFileClose();
+    QCOMPARE(dialog.m_list->rowCount(), 0);
+    QCOMPARE(LabelText(dialog, IDC_STATUS), QStringLiteral("No Disk"));
+    QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("0"));
+    QCOMPARE(LabelText(dialog, IDC_DISK_NAME), QString());
+    QVERIFY(static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC))->isChecked());
+    QVERIFY(dialog.m_browser->isVisible());
+    QVERIFY(!dialog.m_editAssembly->isVisible());
+    QCOMPARE(dialog.m_editAssembly->text(), std::u16string());
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+    QCOMPARE(dialog.m_browser->page(), Text(kInstructionsPage));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune"));
+    QCOMPARE(dialog.m_nShownRow, -1);
+}
+
+void WindowTest::escapeAndExitEndTheWindow() {
+    ShellFixture fixture;
+    {
+        CMyKestruneDlg dialog;
+        dialog.show();
+        dialog.m_editAssembly->setFocus();
+        QTest::keyClick(dialog.m_editAssembly, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), 2);
+        QVERIFY(!dialog.isVisible());
+    }
+    {
+        CMyKestruneDlg dialog;
+        dialog.show();
+        dialog.OnFileExit();
+        QCOMPARE(dialog.result(), 1);
+    }
+    {
+        CMyKestruneDlg dialog;
+        dialog.show();
+        dialog.close();
+        QCOMPARE(dialog.result(), 2);
+    }
+}
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
