@@ -1,4 +1,5 @@
-// Numbers written as UTF-16 text the way printf writes them: "%*d", "%0*x" and "%0*X".
+// Numbers written as UTF-16 text the way printf writes them: "%*d", "%0*x" and "%0*X". The writers
+// run once for every byte of a hex dump or disassembly and are always inlined.
 #pragma once
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 namespace kestrune {
 
 // value in decimal, right-aligned in width places (wider numbers take more); returns the end.
-inline char16_t* PutDecimal(char16_t* out, std::int64_t value, std::size_t width = 0) {
+[[gnu::always_inline]] inline char16_t* PutDecimal(char16_t* out, std::int64_t value, std::size_t width = 0) {
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto length = static_cast<std::size_t>(end - digits); length < width; ++length)
@@ -21,7 +22,7 @@ inline char16_t* PutDecimal(char16_t* out, std::int64_t value, std::size_t width
 }
 
 // value in hexadecimal with at least minDigits digits, zero-filled; returns the end.
-inline char16_t* PutHex(char16_t* out, std::uint32_t value, int minDigits, bool upperCase = false) {
+[[gnu::always_inline]] inline char16_t* PutHex(char16_t* out, std::uint32_t value, int minDigits, bool upperCase = false) {
     const char16_t* digits = upperCase ? u"0123456789ABCDEF" : u"0123456789abcdef";
     const int count = std::max(minDigits, static_cast<int>(std::bit_width(value) + 3) / 4);
     for (int i = count - 1; i >= 0; --i, value >>= 4)

@@ -4,18 +4,29 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "image/directory.h"
 
 namespace kestrune {
 
-// The text of column c followed by the text of the tie-breaking column: Sector after Track, File
-// Name after every other column (File Name itself too).
-std::u16string SortKey(const DirectoryEntry& row, int column);
+// The text a row sorts by: the text of the column followed directly by the text of the
+// tie-breaking column, Sector after Track and File Name after every other column (File Name
+// itself too). Held as the two texts, read as one.
+struct SortKeyText {
+    std::u16string_view first;
+    std::u16string_view second;
 
-// The C locale's case-insensitive comparison of two texts: unit by unit, A to Z taken as a to z
-// and nothing else folded; a text that ends where the other goes on is smaller. Returns <0, 0, >0.
-int CompareKeys(std::u16string_view a, std::u16string_view b);
+    std::size_t size() const { return first.size() + second.size(); }
+    char16_t operator[](std::size_t i) const { return i < first.size() ? first[i] : second[i - first.size()]; }
+    std::u16string str() const { return std::u16string(first).append(second); }
+};
+
+SortKeyText SortKey(const DirectoryEntry& row, int column);
+
+// The C locale's case-insensitive comparison of two keys: unit by unit, A to Z taken as a to z and
+// nothing else folded; a key that ends where the other goes on is smaller. Returns <0, 0, >0.
+int CompareKeys(const SortKeyText& a, const SortKeyText& b);
 
 // Sorts rows ascending by SortKey(row, column): gaps n/2, n/4, ... 1, each pass an insertion sort
 // over the rows that lie one gap apart, moving whole rows.

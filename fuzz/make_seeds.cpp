@@ -1,0 +1,106 @@
+// Writes the seed inputs of the fuzz targets: images built by the test support, BASIC programs
+// and typed start addresses. The real images of ../shared/corpus/ are added by scripts/fuzz.
+//   make_seeds OUTPUT_FOLDER   (writes whole_road/, basic_listing/ and start_address/ in it)
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/basic_program.h"
+#include "tests/support/disk_builder.h"
+
+namespace {
+
+using kestrune::testing::Block;
+using kestrune::testing::Bytes;
+using kestrune::testing::DiskBuilder;
+
+const Bytes kHello = kestrune::testing::BasicProgram(
+    0x0801, {{10, {0x99, 0x22, 0x93, 0x48, 0x49, 0x20, 0x20, 0x22}}, {20, {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x39}}});
+const Bytes kCode = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0xA5, 0xC5, 0xD0, 0xFE, 0x6C, 0xFE, 0xFF, 0x60};
+
+DiskBuilder EveryKindOfRow() {
+    DiskBuilder disk;
+    disk.AddFile("BASIC", 0x82, kestrune::testing::Program(0x0801, kHello));
+    disk.AddFile("CODE", 0x82, kestrune::testing::Program(0xC000, kCode));
+    disk.AddFile("TEXT", 0x81, Bytes{0x48, 0x49, 0x0D, 0xC8, 0x1F, 0x9F, 0x8D});
+    disk.AddFile("SCREEN", 0x82, kestrune::testing::Program(0x0400, Bytes{1, 2, 3, 0x81, 0x1F}));
+    disk.AddFile("LOCKED", 0xC2, kestrune::testing::Program(0x3000, kHello));
+    disk.AddFile("OPEN", 0x02, kestrune::testing::Program(0x1C01, kHello));
+    disk.AddFile("REL", 0x84, Bytes(300, 0x20));
+    disk.AddEntry({0x80, 0, 0, "DEL", 0});
+    disk.AddEntry({0x82, 18, 0, "LABEL", 0});
+    disk.AddEntry({0x83, 3, 10, "GEOS", 12, 6});
+    disk.AddEntry({0x85, 1, 0, "ODD TYPE", 1});
+    return disk;
+}
+
+DiskBuilder LongestChain() {
+    DiskBuilder disk = DiskBuilder::D71();
+    Bytes data(258 * 254);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
+    data[0] = 0x00;
+    data[1] = 0xC0;
+    disk.AddFile("LONGEST", 0x82, data);
+    return disk;
+}
+
+DiskBuilder Broken() {
+    DiskBuilder disk;
+    disk.DirectoryLink(1, 18, 2).DirectoryLink(2, 18, 1);  // the directory loops
+    disk.Entry(1, 0, {0x82, 1, 0, "LOOP", 1});
+    disk.RawBlock({1, 0}, 1, 0, Bytes{0x01, 0x08});  // the file loops
+    disk.Entry(1, 1, {0x82, 71, 0, "TRACK 71", 1});
+    disk.Entry(2, 0, {0x82, 35, 20, "PAST END", 1});
+    disk.Entry(2, 1, {0x81, 36, 0, "SIDE 2", 1});
+    return disk;
+}
+
+DiskBuilder DoubleSided() {
+    DiskBuilder disk = DiskBuilder::D71();
+    disk.SecondSideBam(Bytes(105, 0xFF));
+    disk.GeosSignature();
+    disk.RawBlock({40, 0}, 0, 20, kestrune::testing::Program(0x2001, Bytes{0x0B, 0x20, 0x0A, 0x00, 0xCC, 0xCE, 0x02}));
+    disk.AddEntry({0x82, 40, 0, "SIDE TWO", 1});
+    return disk;
+}
+
+void Write(const std::filesystem::path& path, const Bytes& bytes) { kestrune::testing::WriteFile(path, bytes); }
+
+void WriteAddress(const std::filesystem::path& path, std::int32_t first, std::int32_t last, const std::string& text) {
+    Bytes bytes(8 + text.size());
+    std::memcpy(bytes.data(), &first, 4);
+    std::memcpy(bytes.data() + 4, &last, 4);
+    std::memcpy(bytes.data() + 8, text.data(), text.size());
+    Write(path, bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_seeds OUTPUT_FOLDER\n");
+        return 1;
+    }
+    const std::filesystem::path out = argv[1];
+    for (const char* target : {"whole_road", "basic_listing", "start_address"}) {
+        std::filesystem::create_directories(out / target);
+    }
+    EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");
+    LongestChain().WriteTo(out / "whole_road/longest-chain.d71");
+    Broken().WriteTo(out / "whole_road/broken.d64");
+    DoubleSided().WriteTo(out / "whole_road/double-sided.d71");
+    DiskBuilder().WriteTo(out / "whole_road/blank.d64");
+    DiskBuilder(kestrune::kMinimumImageSize).WriteTo(out / "whole_road/smallest.d64");
+
+    Write(out / "basic_listing/hello", kHello);
+    Write(out / "basic_listing/code", kCode);
+    Write(out / "basic_listing/super-expander", kestrune::testing::BasicProgram(0x1201, {{1, {0xCC, 0x22, 0xCC, 0x22, 0xCE, 0x02, 0x64, 0x01}}}));
+
+    WriteAddress(out / "start_address/decimal", 0xC000, 0xC063, "49152");
+    WriteAddress(out / "start_address/hex", 0xC000, 0xC063, "$c010");
+    WriteAddress(out / "start_address/prefixed", 0, 99, "$ -0x12zz");
+    WriteAddress(out / "start_address/hint", 0, 99, "c000");
+    WriteAddress(out / "start_address/overflow", 0, 0x7FFFFFFF, "99999999999");
+    return 0;
+}
