@@ -32,11 +32,13 @@ Bytes Noise(std::size_t size) {
 
 // 3,000 lines of BASIC in 64 KB: keywords, strings with colours and runs.
 Bytes LongBasicProgram() {
-    const Bytes printLine = {0x99, 0x22, 0x93, 0x11, 0x11, 0x48, 0x49, 0x20, 0x20, 0x20, 0x58, 0x22, 0x3B, 0x41};
-    const Bytes forLine = {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x31, 0x30, 0x30, 0x3A, 0x97, 0x35,
-                           0x33, 0x32, 0x38, 0x30, 0x2C, 0x49, 0x3A, 0x82};
+    const Bytes printLine = {0x99, 0x22, 0x93, 0x11, 0x11, 0x48, 0x49,
+                             0x20, 0x20, 0x20, 0x58, 0x22, 0x3B, 0x41};
+    const Bytes forLine = {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x31, 0x30, 0x30, 0x3A, 0x97,
+                           0x35, 0x33, 0x32, 0x38, 0x30, 0x2C, 0x49, 0x3A, 0x82};
     std::vector<kestrune::testing::BasicLine> lines;
-    for (std::uint16_t number = 1; lines.size() < 3000; ++number) lines.push_back({number, number % 2 ? printLine : forLine});
+    for (std::uint16_t number = 1; lines.size() < 3000; ++number)
+        lines.push_back({number, number % 2 ? printLine : forLine});
     return kestrune::testing::BasicProgram(0x0801, lines);
 }
 
@@ -44,7 +46,8 @@ Bytes LongBasicProgram() {
 // row 2: a one-block SEQ file.
 std::string LargestFileDisk(const kestrune::testing::TempDir& dir, std::uint16_t load) {
     DiskBuilder disk = DiskBuilder::D71();
-    Bytes data = kestrune::testing::Program(load, load == 0x0801 ? LongBasicProgram() : Noise(258 * 254 - 2));
+    Bytes data = kestrune::testing::Program(
+        load, load == 0x0801 ? LongBasicProgram() : Noise(258 * 254 - 2));
     disk.AddFile("LARGEST", 0x82, data);
     disk.AddFile("SMALL", 0x81, Bytes{0x41});
     return disk.WriteTo(dir / "largest.d71").string();
@@ -80,10 +83,14 @@ void SelectLargestFile(benchmark::State& state, std::uint16_t load) {
     }
 }
 
-void BM_SelectLargestFileAsCode(benchmark::State& state) { SelectLargestFile(state, 0xC000); }
+void BM_SelectLargestFileAsCode(benchmark::State& state) {
+    SelectLargestFile(state, 0xC000);
+}
 BENCHMARK(BM_SelectLargestFileAsCode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_SelectLargestFileAsBasic(benchmark::State& state) { SelectLargestFile(state, 0x0801); }
+void BM_SelectLargestFileAsBasic(benchmark::State& state) {
+    SelectLargestFile(state, 0x0801);
+}
 BENCHMARK(BM_SelectLargestFileAsBasic)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SwitchViews(benchmark::State& state) {
@@ -104,8 +111,9 @@ void BM_Sort144Rows(benchmark::State& state) {
     DiskBuilder disk;
     const Block file = disk.AddFile("PROGRAM", 0x82, Bytes{0x01, 0x08, 0x00});
     for (int i = 1; i < 144; ++i) {
-        disk.AddEntry({0x82, static_cast<std::uint8_t>(file.track), static_cast<std::uint8_t>(file.sector),
-                       "FILE " + std::to_string((i * 37) % 144), static_cast<std::uint16_t>(i % 7)});
+        disk.AddEntry(
+            {0x82, static_cast<std::uint8_t>(file.track), static_cast<std::uint8_t>(file.sector),
+             "FILE " + std::to_string((i * 37) % 144), static_cast<std::uint16_t>(i % 7)});
     }
     Window window(disk.WriteTo(dir / "full.d64").string());
     int column = 0;

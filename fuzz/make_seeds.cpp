@@ -15,8 +15,9 @@ using kestrune::testing::Block;
 using kestrune::testing::Bytes;
 using kestrune::testing::DiskBuilder;
 
-const Bytes kHello = kestrune::testing::BasicProgram(
-    0x0801, {{10, {0x99, 0x22, 0x93, 0x48, 0x49, 0x20, 0x20, 0x22}}, {20, {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x39}}});
+const Bytes kHello =
+    kestrune::testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x93, 0x48, 0x49, 0x20, 0x20, 0x22}},
+                                             {20, {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x39}}});
 const Bytes kCode = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0xA5, 0xC5, 0xD0, 0xFE, 0x6C, 0xFE, 0xFF, 0x60};
 
 DiskBuilder EveryKindOfRow() {
@@ -38,7 +39,8 @@ DiskBuilder EveryKindOfRow() {
 DiskBuilder LongestChain() {
     DiskBuilder disk = DiskBuilder::D71();
     Bytes data(258 * 254);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i * 7);
     data[0] = 0x00;
     data[1] = 0xC0;
     disk.AddFile("LONGEST", 0x82, data);
@@ -60,14 +62,19 @@ DiskBuilder DoubleSided() {
     DiskBuilder disk = DiskBuilder::D71();
     disk.SecondSideBam(Bytes(105, 0xFF));
     disk.GeosSignature();
-    disk.RawBlock({40, 0}, 0, 20, kestrune::testing::Program(0x2001, Bytes{0x0B, 0x20, 0x0A, 0x00, 0xCC, 0xCE, 0x02}));
+    disk.RawBlock(
+        {40, 0}, 0, 20,
+        kestrune::testing::Program(0x2001, Bytes{0x0B, 0x20, 0x0A, 0x00, 0xCC, 0xCE, 0x02}));
     disk.AddEntry({0x82, 40, 0, "SIDE TWO", 1});
     return disk;
 }
 
-void Write(const std::filesystem::path& path, const Bytes& bytes) { kestrune::testing::WriteFile(path, bytes); }
+void Write(const std::filesystem::path& path, const Bytes& bytes) {
+    kestrune::testing::WriteFile(path, bytes);
+}
 
-void WriteAddress(const std::filesystem::path& path, std::int32_t first, std::int32_t last, const std::string& text) {
+void WriteAddress(const std::filesystem::path& path, std::int32_t first, std::int32_t last,
+                  const std::string& text) {
     Bytes bytes(8 + text.size());
     std::memcpy(bytes.data(), &first, 4);
     std::memcpy(bytes.data() + 4, &last, 4);
@@ -95,7 +102,9 @@ int main(int argc, char** argv) {
 
     Write(out / "basic_listing/hello", kHello);
     Write(out / "basic_listing/code", kCode);
-    Write(out / "basic_listing/super-expander", kestrune::testing::BasicProgram(0x1201, {{1, {0xCC, 0x22, 0xCC, 0x22, 0xCE, 0x02, 0x64, 0x01}}}));
+    Write(out / "basic_listing/super-expander",
+          kestrune::testing::BasicProgram(0x1201,
+                                          {{1, {0xCC, 0x22, 0xCC, 0x22, 0xCE, 0x02, 0x64, 0x01}}}));
 
     WriteAddress(out / "start_address/decimal", 0xC000, 0xC063, "49152");
     WriteAddress(out / "start_address/hex", 0xC000, 0xC063, "$c010");

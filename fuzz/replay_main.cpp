@@ -13,7 +13,8 @@ namespace {
 
 void Replay(const std::filesystem::path& path, int& count) {
     if (std::filesystem::is_directory(path)) {
-        for (const auto& entry : std::filesystem::directory_iterator(path)) Replay(entry.path(), count);
+        for (const auto& entry : std::filesystem::directory_iterator(path))
+            Replay(entry.path(), count);
         return;
     }
     if (path.filename().string().front() == '.') return;
@@ -27,7 +28,8 @@ void Replay(const std::filesystem::path& path, int& count) {
 
 int main(int argc, char** argv) {
     int count = 0;
-    for (int i = 1; i < argc; ++i) Replay(argv[i], count);
+    for (int i = 1; i < argc; ++i)
+        Replay(argv[i], count);
     std::printf("replayed %d inputs\n", count);
     return 0;
 }

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string typed =
         kestrune::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data + 8), size - 8));
     const kestrune::AddressJudgement judgement = kestrune::JudgeAddress(typed, range[0], range[1]);
-    if (!judgement.message && (judgement.address < range[0] || judgement.address > range[1])) __builtin_trap();
+    if (!judgement.message && (judgement.address < range[0] || judgement.address > range[1]))
+        __builtin_trap();
     return 0;
 }

@@ -32,7 +32,8 @@ std::u16string Typed(std::u16string_view prefix, std::int64_t value, bool hex) {
 std::size_t RenderAll(RowDisplay& display) {
     std::size_t total = display.page.size();
     for (int view = ViewAssembly; view < kViewCount; ++view) {
-        display.panes.Write(static_cast<ViewMode>(view), [&](std::u16string_view piece) { total += piece.size(); });
+        display.panes.Write(static_cast<ViewMode>(view),
+                            [&](std::u16string_view piece) { total += piece.size(); });
     }
     return total;
 }
@@ -54,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state->gotoAddress = 0;
         RowDisplay display = ShowRow(image, row, *state);
         if (display.kind != RowDisplay::Kind::Full) continue;
-        if (!rendered.insert({row[ColumnTrack].str(), row[ColumnSector].str(), row[ColumnType].str(),
-                              row[ColumnStart].str()})
+        if (!rendered
+                 .insert({row[ColumnTrack].str(), row[ColumnSector].str(), row[ColumnType].str(),
+                          row[ColumnStart].str()})
                  .second) {
             continue;
         }
@@ -66,15 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // from a requested address is new.
         const std::int64_t start = state->rangeStart;
         const std::int64_t end = state->rangeEnd;
-        const std::u16string typed[] = {Typed(u"", end, false), Typed(u"$", (start + end) / 2, true), u"0",
-                                        Typed(u"", end + 1, false), u"$ffffffff", u"c000", u"-1"};
+        const std::u16string typed[] = {Typed(u"", end, false),
+                                        Typed(u"$", (start + end) / 2, true),
+                                        u"0",
+                                        Typed(u"", end + 1, false),
+                                        u"$ffffffff",
+                                        u"c000",
+                                        u"-1"};
         for (const std::u16string& text : typed) {
-            const AddressJudgement judgement = JudgeAddress(text, state->rangeStart, state->rangeEnd);
+            const AddressJudgement judgement =
+                JudgeAddress(text, state->rangeStart, state->rangeEnd);
             if (judgement.message) continue;
             state->gotoAddress = judgement.address;
             RowDisplay again = ShowRow(image, row, *state);
             if (again.kind == RowDisplay::Kind::AssemblyOnly) {
-                again.panes.Write(ViewAssembly, [&](std::u16string_view piece) { sink = sink + piece.size(); });
+                again.panes.Write(ViewAssembly,
+                                  [&](std::u16string_view piece) { sink = sink + piece.size(); });
             }
         }
     }

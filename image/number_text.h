@@ -11,7 +11,8 @@
 namespace kestrune {
 
 // value in decimal, right-aligned in width places (wider numbers take more); returns the end.
-[[gnu::always_inline]] inline char16_t* PutDecimal(char16_t* out, std::int64_t value, std::size_t width = 0) {
+[[gnu::always_inline]] inline char16_t* PutDecimal(char16_t* out, std::int64_t value,
+                                                   std::size_t width = 0) {
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto length = static_cast<std::size_t>(end - digits); length < width; ++length)
@@ -22,7 +23,8 @@ namespace kestrune {
 }
 
 // value in hexadecimal with at least minDigits digits, zero-filled; returns the end.
-[[gnu::always_inline]] inline char16_t* PutHex(char16_t* out, std::uint32_t value, int minDigits, bool upperCase = false) {
+[[gnu::always_inline]] inline char16_t* PutHex(char16_t* out, std::uint32_t value, int minDigits,
+                                               bool upperCase = false) {
     const char16_t* digits = upperCase ? u"0123456789ABCDEF" : u"0123456789abcdef";
     const int count = std::max(minDigits, static_cast<int>(std::bit_width(value) + 3) / 4);
     for (int i = count - 1; i >= 0; --i, value >>= 4)

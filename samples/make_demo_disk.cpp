@@ -28,15 +28,16 @@ std::uint8_t Petscii(char c) {
 
 // The control and graphic codes typed inside strings, by the names the listing shows them with.
 const std::map<std::string, std::uint8_t> kCodes = {
-    {"clr", 0x93},  {"home", 0x13}, {"down", 0x11}, {"up", 0x91},    {"right", 0x1D}, {"left", 0x9D},
-    {"rvs", 0x12},  {"off", 0x92},  {"wht", 0x05},  {"red", 0x1C},   {"grn", 0x1E},   {"blu", 0x1F},
-    {"yel", 0x9E},  {"cyn", 0x9F},  {"pur", 0x9C},  {"blk", 0x90},   {"c= +", 0xA6},  {"shift *", 0x60},
-    {"c= q", 0xAB}, {"c= w", 0xB3}, {"c= *", 0x7F}, {"shift q", 0x71},
+    {"clr", 0x93},  {"home", 0x13},    {"down", 0x11},    {"up", 0x91},   {"right", 0x1D},
+    {"left", 0x9D}, {"rvs", 0x12},     {"off", 0x92},     {"wht", 0x05},  {"red", 0x1C},
+    {"grn", 0x1E},  {"blu", 0x1F},     {"yel", 0x9E},     {"cyn", 0x9F},  {"pur", 0x9C},
+    {"blk", 0x90},  {"c= +", 0xA6},    {"shift *", 0x60}, {"c= q", 0xAB}, {"c= w", 0xB3},
+    {"c= *", 0x7F}, {"shift q", 0x71},
 };
 
 // The keywords this program uses and their tokens.
 const std::map<std::string, std::uint8_t> kTokens = {
-    {"PRINT", 0x99}, {"FOR", 0x81}, {"TO", 0xA4}, {"NEXT", 0x82}, {"POKE", 0x97},
+    {"PRINT", 0x99}, {"FOR", 0x81}, {"TO", 0xA4},   {"NEXT", 0x82}, {"POKE", 0x97},
     {"SYS", 0x9E},   {"END", 0x80}, {"GOTO", 0x89}, {"REM", 0x8F},
 };
 
@@ -51,7 +52,8 @@ Bytes Tokenise(std::string_view text) {
             const std::size_t end = text.find('}', i);
             std::string name(text.substr(i + 1, end - i - 1));
             int count = 1;
-            if (const auto space = name.find(' '); space != std::string::npos && name[0] >= '0' && name[0] <= '9') {
+            if (const auto space = name.find(' ');
+                space != std::string::npos && name[0] >= '0' && name[0] <= '9') {
                 count = std::stoi(name.substr(0, space));
                 name = name.substr(space + 1);
             }
@@ -90,7 +92,8 @@ Bytes BasicDemo() {
         {90, "END"},
     };
     std::vector<BasicLine> program;
-    for (const auto& [number, text] : lines) program.push_back({number, Tokenise(text)});
+    for (const auto& [number, text] : lines)
+        program.push_back({number, Tokenise(text)});
     return kestrune::testing::Program(0x0801, kestrune::testing::BasicProgram(0x0801, program));
 }
 
@@ -110,17 +113,19 @@ Bytes MachineCodeDemo() {
         0xEE, 0x20, 0xD0,  // c017  inc $d020     the border colour
         0x60,              // c01a  rts
     };
-    for (const char c : std::string_view("hello from kestrune!\n")) code.push_back(Petscii(c));
+    for (const char c : std::string_view("hello from kestrune!\n"))
+        code.push_back(Petscii(c));
     code.push_back(0);
     return kestrune::testing::Program(0xC000, code);
 }
 
 Bytes SeqText() {
     Bytes text;
-    for (const char c : std::string_view("Kestrune demo disk\n"
-                                         "This file is a SEQ text: the PETSCII view shows it\n"
-                                         "line by line, as a C64 printed it.\n"
-                                         "Prices in \x5c and arrows \x5e \x5f are PETSCII too.\n")) {
+    for (const char c :
+         std::string_view("Kestrune demo disk\n"
+                          "This file is a SEQ text: the PETSCII view shows it\n"
+                          "line by line, as a C64 printed it.\n"
+                          "Prices in \x5c and arrows \x5e \x5f are PETSCII too.\n")) {
         text.push_back(Petscii(c));
     }
     return text;
@@ -132,7 +137,7 @@ Bytes ScreenCodes() {
     const auto row = [&](std::string_view text, std::uint8_t reverse) {
         for (std::size_t i = 0; i < 40; ++i) {
             const char c = i < text.size() ? text[i] : ' ';
-            std::uint8_t code = c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - 'a' + 1)
+            std::uint8_t code = c >= 'a' && c <= 'z'   ? static_cast<std::uint8_t>(c - 'a' + 1)
                                 : c >= 'A' && c <= 'Z' ? static_cast<std::uint8_t>(c - 'A' + 0x41)
                                                        : static_cast<std::uint8_t>(c);
             screen.push_back(static_cast<std::uint8_t>(code | reverse));

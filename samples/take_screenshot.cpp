@@ -1,5 +1,6 @@
 // Takes the README's picture of the window: the demo disk loaded and a file on view.
-//   take_screenshot IMAGE ROW VIEW OUTPUT.png   (ROW 1-based; VIEW 0 BASIC ... 4 ScrCode, -1 its own)
+//   take_screenshot IMAGE ROW VIEW OUTPUT.png   (ROW 1-based; VIEW 0 BASIC ... 4 ScrCode, -1 its
+//   own)
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPixmap>

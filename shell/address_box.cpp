@@ -6,7 +6,7 @@ namespace {
 
 // Refuses an edit whose text would no longer fit inside the box.
 class FitsTheBox : public QValidator {
-public:
+  public:
     explicit FitsTheBox(QLineEdit* box) : QValidator(box), box_(box) {}
 
     State validate(QString& text, int&) const override {
@@ -14,10 +14,12 @@ public:
         return box_->fontMetrics().horizontalAdvance(text) <= room ? Acceptable : Invalid;
     }
 
-private:
+  private:
     QLineEdit* box_;
 };
 
 }  // namespace
 
-AddressBox::AddressBox(QWidget* parent) : QLineEdit(parent) { setValidator(new FitsTheBox(this)); }
+AddressBox::AddressBox(QWidget* parent) : QLineEdit(parent) {
+    setValidator(new FitsTheBox(this));
+}

@@ -7,6 +7,6 @@
 class AddressBox : public QLineEdit {
     Q_OBJECT
 
-public:
+  public:
     explicit AddressBox(QWidget* parent = nullptr);
 };

@@ -8,14 +8,14 @@
 #include "shell/control_ids.h"
 
 enum class ControlKind {
-    Label,         // static text
-    Field,         // static text with a sunken edge: the disk fields
-    Radio,         // a view button
-    Edit,          // single-line edit
-    List,          // the file list
-    Browser,       // the browser pane
-    Pane,          // a text pane
-    Button,        // push button
+    Label,    // static text
+    Field,    // static text with a sunken edge: the disk fields
+    Radio,    // a view button
+    Edit,     // single-line edit
+    List,     // the file list
+    Browser,  // the browser pane
+    Pane,     // a text pane
+    Button,   // push button
 };
 
 // How a control follows the window's growth dW, dH: it moves right or down, or grows wider or

@@ -5,15 +5,16 @@
 namespace {
 
 int MulDiv(int value, int numerator, int denominator) {
-    return static_cast<int>((static_cast<long long>(value) * numerator * 2 + denominator) / (2 * denominator));
+    return static_cast<int>((static_cast<long long>(value) * numerator * 2 + denominator) /
+                            (2 * denominator));
 }
 
 }  // namespace
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int letters =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 class CMyKestruneApp {
-public:
+  public:
     // Starts the window (opening an image path given as the one argument, as a drop would) and
     // returns the process's exit code when the window ends.
     int Run(int argc, char** argv);

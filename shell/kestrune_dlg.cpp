@@ -64,7 +64,8 @@ QFont PaneFont() {
 
 CMyKestruneDlg::CMyKestruneDlg(QWidget* parent)
     : QDialog(parent), m_viewer(std::make_unique<ViewerState>()) {
-    for (const int size : {16, 24, 32, 48, 256}) m_hIcon.addFile(QStringLiteral(":/icons/kestrune-%1.png").arg(size));
+    for (const int size : {16, 24, 32, 48, 256})
+        m_hIcon.addFile(QStringLiteral(":/icons/kestrune-%1.png").arg(size));
     QFont dialogFont = QApplication::font();
     dialogFont.setPointSize(kTemplateFontPoints);
     setFont(dialogFont);
@@ -98,7 +99,8 @@ void CMyKestruneDlg::CreateControls() {
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
         const ControlTemplate& control = MainWindowTemplate[i];
-        const QString text = QString::fromLatin1(control.text.data(), static_cast<qsizetype>(control.text.size()));
+        const QString text =
+            QString::fromLatin1(control.text.data(), static_cast<qsizetype>(control.text.size()));
         QWidget* widget = nullptr;
         switch (control.kind) {
             case ControlKind::Label:
@@ -122,7 +124,8 @@ void CMyKestruneDlg::CreateControls() {
                 break;
             }
             case ControlKind::Edit:
-                widget = control.id == IDC_START_ADDRESS ? new AddressBox(client_) : new QLineEdit(client_);
+                widget = control.id == IDC_START_ADDRESS ? new AddressBox(client_)
+                                                         : new QLineEdit(client_);
                 static_cast<QLineEdit*>(widget)->setText(text);
                 break;
             case ControlKind::List:
@@ -133,7 +136,8 @@ void CMyKestruneDlg::CreateControls() {
                 break;
             case ControlKind::Pane: {
                 const bool wraps = control.id == IDC_SCRCODE || control.id == IDC_PETSCII;
-                widget = new TextPane(wraps ? TextPane::Wrap::Words : TextPane::Wrap::None, client_);
+                widget =
+                    new TextPane(wraps ? TextPane::Wrap::Words : TextPane::Wrap::None, client_);
                 break;
             }
             case ControlKind::Button:
@@ -166,13 +170,16 @@ void CMyKestruneDlg::CreateControls() {
     m_editSearch = static_cast<QLineEdit*>(controls_[IDC_SEARCH]);
     defaultButton_ = static_cast<QPushButton*>(controls_[IDC_DEFAULT_BUTTON]);
 
-    connect(radios_, &QButtonGroup::idClicked, this, [this](int view) { OnViewRadio(IDC_RADIO_BASIC + view); });
+    connect(radios_, &QButtonGroup::idClicked, this,
+            [this](int view) { OnViewRadio(IDC_RADIO_BASIC + view); });
     connect(defaultButton_, &QPushButton::clicked, this, &CMyKestruneDlg::OnEnterAddress);
     connect(static_cast<QPushButton*>(controls_[IDC_REVERT]), &QPushButton::clicked, this,
             &CMyKestruneDlg::OnRevert);
     connect(m_list, &QTableWidget::cellClicked, this, &CMyKestruneDlg::OnClickFileList);
-    connect(m_list, &QTableWidget::itemSelectionChanged, this, &CMyKestruneDlg::OnItemChangedFileList);
-    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this, &CMyKestruneDlg::OnHeaderItemClick);
+    connect(m_list, &QTableWidget::itemSelectionChanged, this,
+            &CMyKestruneDlg::OnItemChangedFileList);
+    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &CMyKestruneDlg::OnHeaderItemClick);
 
     const QRect clientRect = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight);
     startClient_ = clientRect.size();
@@ -191,7 +198,9 @@ bool CMyKestruneDlg::OnInitDialog() {
     m_nShownRow = -1;
 
     m_fontPane = PaneFont();
-    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode}) pane->setFont(m_fontPane);
+    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode})
+        pane->setFont(m_fontPane);
+    m_browser->setListingFont(m_fontPane);
 
     m_editSearch->setText(QStringLiteral("<search term>"));
     SetAddressBox(u"0");
@@ -303,7 +312,9 @@ void CMyKestruneDlg::ShowPane(int view) {
     m_nShownPane = view;
 }
 
-void CMyKestruneDlg::SetAddressBox(std::u16string_view text) { m_editAddress->setText(Text(text)); }
+void CMyKestruneDlg::SetAddressBox(std::u16string_view text) {
+    m_editAddress->setText(Text(text));
+}
 
 bool CMyKestruneDlg::UpdateData(bool saveAndValidate) {
     auto* status = static_cast<QLabel*>(controls_[IDC_STATUS]);
@@ -345,9 +356,9 @@ void CMyKestruneDlg::PlaceControls() {
     for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
         const Anchoring& anchoring = MainWindowTemplate[i].anchoring;
         const QRect& start = startRects_[i];
-        templateWidgets_[i]->setGeometry(start.x() + anchoring.moveRight * dW, start.y() + anchoring.moveDown * dH,
-                                         start.width() + anchoring.growWider * dW,
-                                         start.height() + anchoring.growTaller * dH);
+        templateWidgets_[i]->setGeometry(
+            start.x() + anchoring.moveRight * dW, start.y() + anchoring.moveDown * dH,
+            start.width() + anchoring.growWider * dW, start.height() + anchoring.growTaller * dH);
     }
 }
 
@@ -361,12 +372,18 @@ void CMyKestruneDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CMyKestruneDlg::reject() { OnCancel(); }
+void CMyKestruneDlg::reject() {
+    OnCancel();
+}
 
 void CMyKestruneDlg::OnOK() {
     if (UpdateData(true)) done(1);
 }
 
-void CMyKestruneDlg::OnCancel() { done(2); }
+void CMyKestruneDlg::OnCancel() {
+    done(2);
+}
 
-void CMyKestruneDlg::OnFileExit() { OnOK(); }
+void CMyKestruneDlg::OnFileExit() {
+    OnOK();
+}

@@ -32,7 +32,7 @@ class TextPane;
 class CMyKestruneDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit CMyKestruneDlg(QWidget* parent = nullptr);
     ~CMyKestruneDlg() override;
 
@@ -100,14 +100,14 @@ public:
     int m_nShownPane = kestrune::ViewBasic;
     int m_nShownRow = 0;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void reject() override;
 
-private:
+  private:
     void CreateControls();
     void CreateMenu();
     void PlaceControls();

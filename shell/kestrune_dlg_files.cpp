@@ -30,7 +30,8 @@ std::u16string DisplayFileName(const QString& path) {
 // image stays loaded, so they can still be shown.
 void OpenAndRead(CMyKestruneDlg& dialog, const QString& path) {
     if (dialog.OpenImage(path) != 0) return;
-    if (dialog.ReadDirectory(path) != 0) ShowMessageBox(&dialog, ReadErrorMessage(DisplayFileName(path)));
+    if (dialog.ReadDirectory(path) != 0)
+        ShowMessageBox(&dialog, ReadErrorMessage(DisplayFileName(path)));
 }
 
 }  // namespace
@@ -40,8 +41,9 @@ int CMyKestruneDlg::OpenImage(QString path) {
     ShowMessage(u"Select a file", true);
     m_image.reset();
 
-    LoadOutcome outcome = LoadImage(QFile::encodeName(path).toStdString(),
-                                    [this](const Message& question) { return ShowMessageBox(this, question); });
+    LoadOutcome outcome =
+        LoadImage(QFile::encodeName(path).toStdString(),
+                  [this](const Message& question) { return ShowMessageBox(this, question); });
     if (outcome.message) ShowMessageBox(this, *outcome.message);
     setWindowTitle(QString::fromStdU16String(outcome.caption));
     if (!outcome.image) return 1;
@@ -64,7 +66,8 @@ int CMyKestruneDlg::ReadDirectory(const QString& path) {
     // The free blocks show also for a disk without files.
     m_nBlocksFree = disk.blocksFree;
     UpdateData(false);
-    if (count >= 1) ShowMessageBox(this, FilesFoundMessage(DisplayFileName(path), m_strDiskName, count));
+    if (count >= 1)
+        ShowMessageBox(this, FilesFoundMessage(DisplayFileName(path), m_strDiskName, count));
     UpdateData(false);
     return directory.readError ? 1 : 0;
 }
@@ -103,7 +106,8 @@ void CMyKestruneDlg::OnFileClose() {
     m_nShownRow = -1;
     m_nShownPane = ViewBasic;
     m_list->setRowCount(0);
-    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode}) pane->setText({});
+    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode})
+        pane->setText({});
     SetAddressBox(u"0");
     m_strDiskName.clear();
     m_strDosType.clear();
@@ -112,7 +116,8 @@ void CMyKestruneDlg::OnFileClose() {
     m_nBlocksFree = 0;
     m_nViewMode = ViewBasic;
     m_browser->Navigate(m_strInstructionsPath);
-    for (TextPane* pane : {m_editHex, m_editAssembly, m_editPetscii, m_editScrCode}) pane->hide();
+    for (TextPane* pane : {m_editHex, m_editAssembly, m_editPetscii, m_editScrCode})
+        pane->hide();
     m_browser->show();
     setWindowTitle(QString::fromStdU16String(std::u16string(kProductName)));
     UpdateData(false);

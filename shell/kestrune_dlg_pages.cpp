@@ -14,8 +14,8 @@ using namespace kestrune;
 int CMyKestruneDlg::WritePage(std::u16string_view page, bool instructions) {
     const QString appData = LocalAppDataFolder();
     if (appData.isEmpty()) return 1;
-    const QString path =
-        PageFolder(appData) + (instructions ? QStringLiteral("/instructions.html") : QStringLiteral("/view.html"));
+    const QString path = PageFolder(appData) + (instructions ? QStringLiteral("/instructions.html")
+                                                             : QStringLiteral("/view.html"));
     if (!WritePageFile(path, page)) return 1;
     m_browser->Navigate(path);
     return 0;
@@ -33,7 +33,8 @@ void CMyKestruneDlg::ShowMessage(std::u16string_view text, bool clearDisk) {
         DirectoryRows.Clear();
         SortRows.Clear();
     }
-    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode}) pane->setText(std::u16string(text));
+    for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode})
+        pane->setText(std::u16string(text));
     SetAddressBox(u"0");
     WritePage(MessagePage(text), false);
     UpdateData(false);

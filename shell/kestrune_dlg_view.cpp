@@ -14,7 +14,9 @@
 
 using namespace kestrune;
 
-void CMyKestruneDlg::OnClickFileList() { OnItemChangedFileList(); }
+void CMyKestruneDlg::OnClickFileList() {
+    OnItemChangedFileList();
+}
 
 void CMyKestruneDlg::OnItemChangedFileList() {
     const int mark = SelectionMark();
@@ -61,8 +63,8 @@ void CMyKestruneDlg::OnViewRadio(int id) {
 }
 
 void CMyKestruneDlg::OnEnterAddress() {
-    const AddressJudgement judgement =
-        JudgeAddress(m_editAddress->text().toStdU16String(), m_viewer->rangeStart, m_viewer->rangeEnd);
+    const AddressJudgement judgement = JudgeAddress(m_editAddress->text().toStdU16String(),
+                                                    m_viewer->rangeStart, m_viewer->rangeEnd);
     if (judgement.message) {
         ShowMessageBox(this, *judgement.message);
         if (judgement.message->id == MessageId::AddressOutOfRange) {

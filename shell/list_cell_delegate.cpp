@@ -11,14 +11,16 @@ constexpr int kTextMargin = 4;  // pixels between the cell's edge and its text
 void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
     const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    const QPalette::ColorGroup group =
+        option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
     if (selected) painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
     painter->save();
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(
+        option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     const auto alignment = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
-    painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0), static_cast<int>(alignment),
-                      index.data(Qt::DisplayRole).toString());
+    painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0),
+                      static_cast<int>(alignment), index.data(Qt::DisplayRole).toString());
     painter->restore();
 }

@@ -1,3 +1,5 @@
 #include "shell/kestrune_app.h"
 
-int main(int argc, char** argv) { return CMyKestruneApp().Run(argc, argv); }
+int main(int argc, char** argv) {
+    return CMyKestruneApp().Run(argc, argv);
+}

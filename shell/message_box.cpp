@@ -25,12 +25,15 @@ QMessageBox::Icon IconOf(kestrune::MessageKind kind) {
 
 }  // namespace
 
-void ReplaceMessageBoxes(MessageBoxReplacement replacement) { Replacement() = std::move(replacement); }
+void ReplaceMessageBoxes(MessageBoxReplacement replacement) {
+    Replacement() = std::move(replacement);
+}
 
 bool ShowMessageBox(QWidget* parent, const kestrune::Message& message) {
     if (Replacement()) return Replacement()(message);
     const bool question = message.kind == kestrune::MessageKind::Question;
-    QMessageBox box(IconOf(message.kind), QString::fromStdU16String(std::u16string(kestrune::kProductName)),
+    QMessageBox box(IconOf(message.kind),
+                    QString::fromStdU16String(std::u16string(kestrune::kProductName)),
                     QString::fromStdU16String(message.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setDefaultButton(question ? QMessageBox::No : QMessageBox::Ok);

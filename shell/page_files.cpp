@@ -10,7 +10,9 @@ QString LocalAppDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-QString PageFolder(const QString& appData) { return appData + QStringLiteral("/Kestrune"); }
+QString PageFolder(const QString& appData) {
+    return appData + QStringLiteral("/Kestrune");
+}
 
 bool WritePageFile(const QString& path, std::u16string_view page) {
     QFile::remove(path);

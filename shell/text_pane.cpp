@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kTabColumns = 8;
-constexpr int kMargin = 2;  // pixels between the border and the text
 
 bool IsLineEnd(const std::u16string& text, std::size_t at) {
     return at + 1 < text.size() && text[at] == u'\r' && text[at + 1] == u'\n';
@@ -24,13 +23,15 @@ bool IsLineEnd(const std::u16string& text, std::size_t at) {
 TextPane::TextPane(Wrap wrap, QWidget* parent) : QAbstractScrollArea(parent), wrap_(wrap) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
-    setHorizontalScrollBarPolicy(wrap_ == Wrap::Words ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(wrap_ == Wrap::Words ? Qt::ScrollBarAlwaysOff
+                                                      : Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Relayout();
 }
 
-void TextPane::setText(std::u16string text) {
+void TextPane::setText(std::u16string text, std::vector<std::uint8_t> emphasis) {
     text_ = std::move(text);
+    emphasis_ = std::move(emphasis);
     anchor_ = caret_ = 0;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -38,8 +39,18 @@ void TextPane::setText(std::u16string text) {
     viewport()->update();
 }
 
+void TextPane::setLineSpacing(double factor) {
+    lineSpacing_ = factor;
+    Relayout();
+}
+
+void TextPane::setTextMargin(int pixels) {
+    margin_ = pixels;
+    Relayout();
+}
+
 int TextPane::ColumnsToFit() const {
-    return std::max(1, (viewport()->width() - 2 * kMargin) / charWidth_);
+    return std::max(1, (viewport()->width() - 2 * margin_) / charWidth_);
 }
 
 int TextPane::ColumnOf(const Row& row, std::size_t offset) const {
@@ -53,7 +64,7 @@ int TextPane::ColumnOf(const Row& row, std::size_t offset) const {
 void TextPane::Relayout() {
     const QFontMetrics metrics(font());
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    lineHeight_ = std::max(1, metrics.lineSpacing());
+    lineHeight_ = std::max(1, static_cast<int>(metrics.lineSpacing() * lineSpacing_ + 0.5));
 
     rows_.clear();
     widestColumns_ = 0;
@@ -61,13 +72,15 @@ void TextPane::Relayout() {
     std::size_t begin = 0;
     for (;;) {
         std::size_t end = begin;
-        while (end < text_.size() && !IsLineEnd(text_, end)) ++end;
+        while (end < text_.size() && !IsLineEnd(text_, end))
+            ++end;
         if (wrap_ == Wrap::Words) {
             // Break after the last space that fits; a word wider than the pane is cut.
             std::size_t rowBegin = begin;
             while (end - rowBegin > columnsToFit) {
                 std::size_t rowEnd = rowBegin + columnsToFit;
-                const auto space = std::u16string_view(text_).substr(rowBegin, columnsToFit).rfind(u' ');
+                const auto space =
+                    std::u16string_view(text_).substr(rowBegin, columnsToFit).rfind(u' ');
                 if (space != std::u16string_view::npos) rowEnd = rowBegin + space + 1;
                 rows_.push_back({rowBegin, rowEnd});
                 rowBegin = rowEnd;
@@ -85,17 +98,16 @@ void TextPane::Relayout() {
     verticalScrollBar()->setRange(0, std::max(0, rowCount() - visibleRows));
     verticalScrollBar()->setPageStep(visibleRows);
     verticalScrollBar()->setSingleStep(1);
-    const int textWidth = widestColumns_ * charWidth_ + 2 * kMargin;
+    const int textWidth = widestColumns_ * charWidth_ + 2 * margin_;
     horizontalScrollBar()->setRange(0, std::max(0, textWidth - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(charWidth_);
 }
 
-QString TextPane::RowText(const Row& row) const {
+QString TextPane::RowText(std::size_t begin, std::size_t end, int column) const {
     QString text;
-    text.reserve(static_cast<qsizetype>(row.end - row.begin));
-    int column = 0;
-    for (std::size_t at = row.begin; at < row.end; ++at) {
+    text.reserve(static_cast<qsizetype>(end - begin));
+    for (std::size_t at = begin; at < end; ++at) {
         if (text_[at] == u'\t') {
             const int next = (column / kTabColumns + 1) * kTabColumns;
             text.append(QString(next - column, QLatin1Char(' ')));
@@ -113,7 +125,7 @@ void TextPane::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     const QPalette& colors = palette();
     const int first = verticalScrollBar()->value();
-    const int left = kMargin - horizontalScrollBar()->value();
+    const int left = margin_ - horizontalScrollBar()->value();
     const int ascent = QFontMetrics(font()).ascent();
     const std::size_t from = std::min(anchor_, caret_);
     const std::size_t to = std::max(anchor_, caret_);
@@ -125,8 +137,17 @@ void TextPane::paintEvent(QPaintEvent*) {
                            (to > row.end && IsLineEnd(text_, row.end) ? charWidth_ : 0);
             painter.fillRect(QRect(x0, y, x1 - x0, lineHeight_), colors.highlight());
         }
-        painter.setPen(colors.color(QPalette::Text));
-        painter.drawText(left, y + ascent, RowText(row));
+        // Runs of emphasized and plain characters, each in its colour.
+        for (std::size_t begin = row.begin; begin < row.end;) {
+            const bool emphasis = emphasized(begin);
+            std::size_t end = begin + 1;
+            while (end < row.end && emphasized(end) == emphasis)
+                ++end;
+            const int column = ColumnOf(row, begin);
+            painter.setPen(emphasis ? emphasisColor_ : colors.color(QPalette::Text));
+            painter.drawText(left + column * charWidth_, y + ascent, RowText(begin, end, column));
+            begin = end;
+        }
     }
 }
 
@@ -142,11 +163,14 @@ void TextPane::changeEvent(QEvent* event) {
 
 std::size_t TextPane::OffsetAt(QPoint position) const {
     if (rows_.empty()) return 0;
-    const int index = std::clamp(verticalScrollBar()->value() + position.y() / lineHeight_, 0, rowCount() - 1);
+    const int index =
+        std::clamp(verticalScrollBar()->value() + position.y() / lineHeight_, 0, rowCount() - 1);
     const Row& row = rows_[static_cast<std::size_t>(index)];
-    const int column = (position.x() + horizontalScrollBar()->value() - kMargin + charWidth_ / 2) / charWidth_;
+    const int column =
+        (position.x() + horizontalScrollBar()->value() - margin_ + charWidth_ / 2) / charWidth_;
     std::size_t at = row.begin;
-    while (at < row.end && ColumnOf(row, at + 1) <= column) ++at;
+    while (at < row.end && ColumnOf(row, at + 1) <= column)
+        ++at;
     return at;
 }
 
@@ -164,7 +188,9 @@ QString TextPane::selectedText() const {
     return selected;
 }
 
-void TextPane::selectAll() { SetSelection(0, text_.size()); }
+void TextPane::selectAll() {
+    SetSelection(0, text_.size());
+}
 
 void TextPane::copy() const {
     if (anchor_ != caret_) QApplication::clipboard()->setText(selectedText());
@@ -193,7 +219,8 @@ void TextPane::mousePressEvent(QMouseEvent* event) {
 }
 
 void TextPane::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) SetSelection(anchor_, OffsetAt(event->position().toPoint()));
+    if (event->buttons() & Qt::LeftButton)
+        SetSelection(anchor_, OffsetAt(event->position().toPoint()));
 }
 
 void TextPane::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -204,8 +231,10 @@ void TextPane::mouseDoubleClickEvent(QMouseEvent* event) {
     };
     std::size_t begin = OffsetAt(event->position().toPoint());
     std::size_t end = begin;
-    while (begin > 0 && isWordChar(begin - 1)) --begin;
-    while (isWordChar(end)) ++end;
+    while (begin > 0 && isWordChar(begin - 1))
+        --begin;
+    while (isWordChar(end))
+        ++end;
     SetSelection(begin, end);
 }
 

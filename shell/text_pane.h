@@ -6,20 +6,30 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QColor>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class TextPane : public QAbstractScrollArea {
     Q_OBJECT
 
-public:
+  public:
     enum class Wrap { None, Words };
 
     TextPane(Wrap wrap, QWidget* parent = nullptr);
 
-    void setText(std::u16string text);
+    // emphasis, when given, marks each character of text that shows in the emphasis colour.
+    void setText(std::u16string text, std::vector<std::uint8_t> emphasis = {});
     const std::u16string& text() const { return text_; }
+    bool emphasized(std::size_t offset) const {
+        return offset < emphasis_.size() && emphasis_[offset] != 0;
+    }
+
+    void setEmphasisColor(const QColor& color) { emphasisColor_ = color; }
+    void setLineSpacing(double factor);  // of the font's line spacing
+    void setTextMargin(int pixels);
     Wrap wrap() const { return wrap_; }
 
     // The selected text with its line ends as the platform writes them.
@@ -30,7 +40,7 @@ public:
     // The visual rows the text takes at the pane's width (for tests and the scroll range).
     int rowCount() const { return static_cast<int>(rows_.size()); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -40,7 +50,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     struct Row {
         std::size_t begin;  // text offset of the row's first character
         std::size_t end;    // text offset after its last (before a line's CR LF)
@@ -50,11 +60,16 @@ private:
     int ColumnsToFit() const;
     int ColumnOf(const Row& row, std::size_t offset) const;  // tabs stop every eight columns
     std::size_t OffsetAt(QPoint position) const;
-    QString RowText(const Row& row) const;
+    // The text from begin to end, which starts at column, with its tabs written as spaces.
+    QString RowText(std::size_t begin, std::size_t end, int column) const;
     void SetSelection(std::size_t anchor, std::size_t caret);
 
     Wrap wrap_;
     std::u16string text_;
+    std::vector<std::uint8_t> emphasis_;
+    QColor emphasisColor_ = Qt::blue;
+    double lineSpacing_ = 1.0;
+    int margin_ = 2;  // pixels between the border and the text
     std::vector<Row> rows_;
     int widestColumns_ = 0;
     int charWidth_ = 1;

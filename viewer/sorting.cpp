@@ -6,9 +6,13 @@ namespace kestrune {
 
 namespace {
 
-char16_t Folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+char16_t Folded(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
 
-int TieBreakingColumn(int column) { return column == ColumnTrack ? ColumnSector : ColumnFileName; }
+int TieBreakingColumn(int column) {
+    return column == ColumnTrack ? ColumnSector : ColumnFileName;
+}
 
 }  // namespace
 

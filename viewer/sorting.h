@@ -18,7 +18,9 @@ struct SortKeyText {
     std::u16string_view second;
 
     std::size_t size() const { return first.size() + second.size(); }
-    char16_t operator[](std::size_t i) const { return i < first.size() ? first[i] : second[i - first.size()]; }
+    char16_t operator[](std::size_t i) const {
+        return i < first.size() ? first[i] : second[i - first.size()];
+    }
     std::u16string str() const { return std::u16string(first).append(second); }
 };
 

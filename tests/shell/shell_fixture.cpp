@@ -15,11 +15,14 @@ MessageRecorder::MessageRecorder(std::vector<bool> answers) : answers_(std::move
     });
 }
 
-MessageRecorder::~MessageRecorder() { ReplaceMessageBoxes(nullptr); }
+MessageRecorder::~MessageRecorder() {
+    ReplaceMessageBoxes(nullptr);
+}
 
 std::vector<kestrune::MessageId> MessageRecorder::Ids() const {
     std::vector<kestrune::MessageId> ids;
-    for (const auto& message : shown) ids.push_back(message.id);
+    for (const auto& message : shown)
+        ids.push_back(message.id);
     return ids;
 }
 
@@ -27,13 +30,17 @@ ShellFixture::ShellFixture() : previousDataHome_(qgetenv("XDG_DATA_HOME")) {
     qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((dir_ / "data").string())));
 }
 
-ShellFixture::~ShellFixture() { qputenv("XDG_DATA_HOME", previousDataHome_); }
+ShellFixture::~ShellFixture() {
+    qputenv("XDG_DATA_HOME", previousDataHome_);
+}
 
 QString ShellFixture::Write(const QString& name, const kestrune::testing::DiskBuilder& disk) const {
     return QString::fromStdString(disk.WriteTo(dir_ / name.toStdString()).string());
 }
 
-QString ShellFixture::PageFolder() const { return QString::fromStdString((dir_ / "data" / "Kestrune").string()); }
+QString ShellFixture::PageFolder() const {
+    return QString::fromStdString((dir_ / "data" / "Kestrune").string());
+}
 
 QString ShellFixture::Path(const QString& name) const {
     return QString::fromStdString((dir_ / name.toStdString()).string());

@@ -17,20 +17,20 @@ class CMyKestruneDlg;
 // Replaces the message boxes while it lives: every message is recorded and questions are
 // answered from a list (No when the list runs out).
 class MessageRecorder {
-public:
+  public:
     explicit MessageRecorder(std::vector<bool> answers = {});
     ~MessageRecorder();
 
     std::vector<kestrune::Message> shown;
     std::vector<kestrune::MessageId> Ids() const;
 
-private:
+  private:
     std::vector<bool> answers_;
 };
 
 // A folder of its own for the page files (XDG_DATA_HOME) and the images of a test.
 class ShellFixture {
-public:
+  public:
     ShellFixture();
     ~ShellFixture();
 
@@ -38,7 +38,7 @@ public:
     QString PageFolder() const;
     QString Path(const QString& name) const;
 
-private:
+  private:
     kestrune::testing::TempDir dir_;
     QByteArray previousDataHome_;
 };

@@ -43,13 +43,14 @@ DiskBuilder ViewDisk() {
     disk.AddEntry({0x80, 0, 0, "GONE", 0});
     disk.AddEntry({0x82, 18, 0, "LABEL", 0});
     disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
-    disk.AddFile("BASIC3000", 0x82, testing::Program(0x3000, testing::BasicProgram(0x3001, {{1, {0x80}}})));
+    disk.AddFile("BASIC3000", 0x82,
+                 testing::Program(0x3000, testing::BasicProgram(0x3001, {{1, {0x80}}})));
     disk.AddFile("CODE3000", 0x82, testing::Program(0x3000, kCode));
     return disk;
 }
 
 class Window {
-public:
+  public:
     explicit Window(const ShellFixture& fixture, const DiskBuilder& disk = ViewDisk()) {
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) qWarning("window not exposed");
@@ -83,7 +84,8 @@ public:
 
     int CheckedView() const {
         for (int view = 0; view < 5; ++view) {
-            if (static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC + view))->isChecked()) return view;
+            if (static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC + view))->isChecked())
+                return view;
         }
         return -1;
     }
@@ -92,7 +94,8 @@ public:
 
     QStringList ListNames() const {
         QStringList names;
-        for (int row = 0; row < dialog.m_list->rowCount(); ++row) names << dialog.m_list->item(row, 1)->text();
+        for (int row = 0; row < dialog.m_list->rowCount(); ++row)
+            names << dialog.m_list->item(row, 1)->text();
         return names;
     }
 
@@ -119,7 +122,7 @@ std::u16string PaneText(const CMyKestruneDlg& dialog, int view) {
 class ViewTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void eachRowOpensInItsView();
     void keyboardSelectionShowsTheFileToo();
     void messageRowsKeepTheVisiblePane();
@@ -141,9 +144,12 @@ void ViewTest::eachRowOpensInItsView() {
         QString box;
         QString status;
     } cases[] = {
-        {0, ViewBasic, false, "2049", "BASIC program"}, {1, ViewAssembly, true, "49152", "BASIC program"},
-        {2, ViewPetscii, false, "0", "BASIC program"},  {3, ViewScrCode, false, "1024", "BASIC program"},
-        {7, ViewBasic, false, "12288", "BASIC program"}, {8, ViewHex, false, "12288", "BASIC program"},
+        {0, ViewBasic, false, "2049", "BASIC program"},
+        {1, ViewAssembly, true, "49152", "BASIC program"},
+        {2, ViewPetscii, false, "0", "BASIC program"},
+        {3, ViewScrCode, false, "1024", "BASIC program"},
+        {7, ViewBasic, false, "12288", "BASIC program"},
+        {8, ViewHex, false, "12288", "BASIC program"},
     };
     for (const auto& c : cases) {
         window.Click(c.row);
@@ -155,11 +161,11 @@ void ViewTest::eachRowOpensInItsView() {
         QCOMPARE(window.Status(), c.status);
     }
     window.Click(0);
-    QCOMPARE(window.dialog.m_browser->page(),
-             Text(*ListBasic(std::span(kHello)).page));
+    QCOMPARE(window.dialog.m_browser->page(), Text(*ListBasic(std::span(kHello)).page));
     window.Click(1);
     QCOMPARE(window.dialog.m_browser->page(), Text(kNotBasicPage));
-    QCOMPARE(window.dialog.m_editAssembly->text().substr(0, 24), std::u16string(u"c000: a9 93     lda #$93"));
+    QCOMPARE(window.dialog.m_editAssembly->text().substr(0, 24),
+             std::u16string(u"c000: a9 93     lda #$93"));
     window.Click(2);
     QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"hi\r\nthere"));
     QCOMPARE(window.dialog.m_browser->page(), Text(kNotBasicPage));
@@ -217,7 +223,9 @@ void ViewTest::viewButtonsOnlySwitchPanes() {
     window.Click(0);
     const std::u16string assembly = window.dialog.m_editAssembly->text();
     for (int view : {ViewAssembly, ViewHex, ViewPetscii, ViewScrCode, ViewBasic, ViewAssembly}) {
-        QTest::mouseClick(static_cast<QAbstractButton*>(window.dialog.Control(IDC_RADIO_BASIC + view)), Qt::LeftButton);
+        QTest::mouseClick(
+            static_cast<QAbstractButton*>(window.dialog.Control(IDC_RADIO_BASIC + view)),
+            Qt::LeftButton);
         QCOMPARE(window.VisiblePane(), view);
         QCOMPARE(window.dialog.m_nShownPane, view);
         QCOMPARE(window.dialog.m_nViewMode, view);
@@ -238,7 +246,8 @@ void ViewTest::startAddressEntry() {
     Window window(fixture);
     window.Click(1);
     const std::u16string hex = window.dialog.m_editHex->text();
-    const std::u16string fromC002 = u"c002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60        rts\r\n";
+    const std::u16string fromC002 =
+        u"c002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60        rts\r\n";
     for (const QString typed : {"49154", "$C002", "$c002"}) {
         MessageRecorder recorder;
         window.Enter(typed);
@@ -275,7 +284,8 @@ void ViewTest::startAddressEntry() {
 void ViewTest::sortingByEachColumnAndRevert() {
     ShellFixture fixture;
     Window window(fixture);
-    window.dialog.m_list->horizontalHeader()->resizeSection(ColumnGeos, 80);  // drag the GEOS column open
+    window.dialog.m_list->horizontalHeader()->resizeSection(ColumnGeos,
+                                                            80);  // drag the GEOS column open
     const QStringList directoryOrder = window.ListNames();
     std::vector<DirectoryEntry> rows(DirectoryRows.First(9).begin(), DirectoryRows.First(9).end());
     window.Click(1);
@@ -283,11 +293,13 @@ void ViewTest::sortingByEachColumnAndRevert() {
         const int visible = window.VisiblePane();
         const std::u16string shown = window.dialog.m_editHex->text();
         QHeaderView* header = window.dialog.m_list->horizontalHeader();
-        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
         SortByColumn(rows, column);
         QStringList expected;
-        for (const DirectoryEntry& row : rows) expected << Text(row[ColumnFileName]);
+        for (const DirectoryEntry& row : rows)
+            expected << Text(row[ColumnFileName]);
         QCOMPARE(window.ListNames(), expected);
         QCOMPARE(window.dialog.SelectionMark(), -1);
         QCOMPARE(window.dialog.m_nShownRow, -1);
@@ -298,7 +310,8 @@ void ViewTest::sortingByEachColumnAndRevert() {
         QCOMPARE(window.dialog.m_nShownRow, 1);
         QCOMPARE(window.dialog.m_list->item(1, 1)->text(), expected[1]);
     }
-    QTest::mouseClick(static_cast<QAbstractButton*>(window.dialog.Control(IDC_REVERT)), Qt::LeftButton);
+    QTest::mouseClick(static_cast<QAbstractButton*>(window.dialog.Control(IDC_REVERT)),
+                      Qt::LeftButton);
     QCOMPARE(window.ListNames(), directoryOrder);
     QCOMPARE(window.dialog.m_nShownRow, -1);
     QCOMPARE(window.dialog.SelectionMark(), -1);
@@ -316,8 +329,10 @@ void ViewTest::panesCanBeSelectedAndCopied() {
     window.Click(1);
     TextPane* assembly = window.dialog.m_editAssembly;
     QTest::mousePress(assembly->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseMove(assembly->viewport(), QPoint(2 + 4 * assembly->fontMetrics().horizontalAdvance('M'), 2));
-    QTest::mouseRelease(assembly->viewport(), Qt::LeftButton, {}, QPoint(2 + 4 * assembly->fontMetrics().horizontalAdvance('M'), 2));
+    QTest::mouseMove(assembly->viewport(),
+                     QPoint(2 + 4 * assembly->fontMetrics().horizontalAdvance('M'), 2));
+    QTest::mouseRelease(assembly->viewport(), Qt::LeftButton, {},
+                        QPoint(2 + 4 * assembly->fontMetrics().horizontalAdvance('M'), 2));
     QCOMPARE(assembly->selectedText(), QStringLiteral("c000"));
 }
 
@@ -332,15 +347,18 @@ void ViewTest::everyRowMatchesTheCli() {
     for (int row = 0; row < dialog.m_list->rowCount(); ++row) {
         dialog.m_list->selectRow(row);
         const testing::ProgramRun run = testing::RunProgram(
-            KESTRUNE_CLI_PATH, {"show", demo.toStdString(), "--row", std::to_string(row + 1), "--json"});
+            KESTRUNE_CLI_PATH,
+            {"show", demo.toStdString(), "--row", std::to_string(row + 1), "--json"});
         QCOMPARE(run.exitCode, 0);
         const nlohmann::json shown = nlohmann::json::parse(run.out);
         const char* names[] = {"basic", "assembly", "hex", "petscii", "scrcode"};
         for (int view = ViewAssembly; view <= ViewScrCode; ++view) {
-            QCOMPARE(Text(PaneText(dialog, view)), QString::fromStdString(shown["panes"][names[view]]));
+            QCOMPARE(Text(PaneText(dialog, view)),
+                     QString::fromStdString(shown["panes"][names[view]]));
         }
         const QString basic = QString::fromStdString(shown["panes"]["basic"]);
-        QCOMPARE(dialog.m_browser->page(), shown["message"].is_null() ? basic : Text(MessagePage(basic.toStdU16String())));
+        QCOMPARE(dialog.m_browser->page(),
+                 shown["message"].is_null() ? basic : Text(MessagePage(basic.toStdU16String())));
     }
 }
 

@@ -25,7 +25,8 @@ QStringList Fixtures(const ShellFixture& fixture) {
     DiskBuilder kinds;
     const Bytes hello = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
     kinds.AddFile("BASIC", 0x82, testing::Program(0x0801, hello));
-    kinds.AddFile("CODE", 0x82, testing::Program(0xC000, Bytes{0xA9, 0x00, 0x20, 0xD2, 0xFF, 0x60, 0xB0}));
+    kinds.AddFile("CODE", 0x82,
+                  testing::Program(0xC000, Bytes{0xA9, 0x00, 0x20, 0xD2, 0xFF, 0x60, 0xB0}));
     kinds.AddFile("TEXT", 0x81, Bytes{0x48, 0x49, 0x0D});
     kinds.AddFile("EMPTY", 0x82, Bytes{0x01});
     kinds.AddEntry({0x80, 0, 0, "DEL", 0});
@@ -47,7 +48,8 @@ QStringList Fixtures(const ShellFixture& fixture) {
     longest[0] = 0x00;
     longest[1] = 0xC0;
     full.AddFile("LONGEST", 0x82, longest);
-    for (int i = 0; i < 140; ++i) full.AddEntry({0x81, 1, 0, "COPY " + std::to_string(i), 258});
+    for (int i = 0; i < 140; ++i)
+        full.AddEntry({0x81, 1, 0, "COPY " + std::to_string(i), 258});
 
     return {fixture.Write("kinds.d64", kinds), fixture.Write("broken.d64", broken),
             fixture.Write("small.d64", small), fixture.Write("full.d71", full),
@@ -68,7 +70,7 @@ QStringList CorpusImages() {
 class WalkTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void everyRowEveryViewEverySort();
 };
 
@@ -89,11 +91,13 @@ void WalkTest::everyRowEveryViewEverySort() {
                     static_cast<QAbstractButton*>(dialog.Control(IDC_RADIO_BASIC + view))->click();
                     QApplication::processEvents();
                 }
-                dialog.m_editAddress->setText(QStringLiteral("$%1").arg(dialog.m_editAddress->text().toInt() + 1, 0, 16));
+                dialog.m_editAddress->setText(
+                    QStringLiteral("$%1").arg(dialog.m_editAddress->text().toInt() + 1, 0, 16));
                 dialog.OnEnterAddress();
             }
         }
-        for (int column = 0; column < kColumnCount; ++column) dialog.OnHeaderItemClick(column);
+        for (int column = 0; column < kColumnCount; ++column)
+            dialog.OnHeaderItemClick(column);
         dialog.OnRevert();
         QApplication::processEvents();
         dialog.OnFileClose();

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
@@ -22,6 +23,8 @@
 #include "shell/kestrune_dlg.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/basic_program.h"
+#include "views/basic_listing.h"
 #include "views/pages.h"
 
 using namespace kestrune;
@@ -29,7 +32,9 @@ using kestrune::testing::DiskBuilder;
 
 namespace {
 
-QString LabelText(const CMyKestruneDlg& dialog, int id) { return static_cast<QLabel*>(dialog.Control(id))->text(); }
+QString LabelText(const CMyKestruneDlg& dialog, int id) {
+    return static_cast<QLabel*>(dialog.Control(id))->text();
+}
 
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
@@ -37,13 +42,16 @@ QByteArray ReadBytes(const QString& path) {
     return file.readAll();
 }
 
-QByteArray Utf8(std::u16string_view text) { return Text(text).toUtf8(); }
+QByteArray Utf8(std::u16string_view text) {
+    return Text(text).toUtf8();
+}
 
 DiskBuilder TwoFileDisk() {
     DiskBuilder disk;
     disk.DiskName("TWO FILES").DiskId("TF");
     disk.AddFile("FIRST", 0x81, kestrune::testing::Bytes{0x41, 0x42});
-    disk.AddFile("SECOND", 0x82, kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0xEA, 0x60}));
+    disk.AddFile("SECOND", 0x82,
+                 kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0xEA, 0x60}));
     return disk;
 }
 
@@ -52,12 +60,13 @@ DiskBuilder TwoFileDisk() {
 class WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void startState();
     void resizingFollowsTheRulesAndStopsAtTheStartSize();
     void pageFilesHoldTheirExactBytes();
     void instructionsFileOfExactly4096BytesIsKept();
     void browserRendersEveryConstructOfThePages();
+    void listingPagesShowAsColouredText();
     void loadingMessagesAndQuestions();
     void loadingFillsTheWindow();
     void readErrorKeepsTheRowsAndTheImage();
@@ -72,7 +81,8 @@ void WindowTest::startState() {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune"));
-    for (int id : {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE, IDC_STATUS}) QCOMPARE(LabelText(dialog, id), QString());
+    for (int id : {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE, IDC_STATUS})
+        QCOMPARE(LabelText(dialog, id), QString());
     QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("0"));
     QVERIFY(static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC))->isChecked());
     QVERIFY(dialog.m_browser->isVisible());
@@ -108,8 +118,9 @@ void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
     QCOMPARE(dialog.minimumSize(), dialog.m_rcInitial.size());
     const auto geometry = [&](int id) { return dialog.Control(id)->geometry(); };
     const QRect address = geometry(IDC_START_ADDRESS), list = geometry(IDC_FILE_LIST),
-                pane = geometry(IDC_HEX), browser = geometry(IDC_BROWSER), status = geometry(IDC_STATUS),
-                revert = geometry(IDC_REVERT), search = geometry(IDC_SEARCH), name = geometry(IDC_DISK_NAME);
+                pane = geometry(IDC_HEX), browser = geometry(IDC_BROWSER),
+                status = geometry(IDC_STATUS), revert = geometry(IDC_REVERT),
+                search = geometry(IDC_SEARCH), name = geometry(IDC_DISK_NAME);
 
     dialog.resize(dialog.width() + 120, dialog.height() + 70);
     QCOMPARE(geometry(IDC_START_ADDRESS), address.translated(120, 0));
@@ -122,7 +133,8 @@ void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
     QCOMPARE(geometry(IDC_DISK_NAME), name);
 
     // Panes share one rectangle; the browser too.
-    for (int id : {IDC_SCRCODE, IDC_PETSCII, IDC_ASSEMBLY}) QCOMPARE(geometry(id), geometry(IDC_HEX));
+    for (int id : {IDC_SCRCODE, IDC_PETSCII, IDC_ASSEMBLY})
+        QCOMPARE(geometry(id), geometry(IDC_HEX));
     QCOMPARE(geometry(IDC_BROWSER), geometry(IDC_HEX));
 }
 
@@ -135,7 +147,8 @@ void WindowTest::pageFilesHoldTheirExactBytes() {
     QCOMPARE(dialog.m_browser->page(), Text(kInstructionsPage));
 
     dialog.ShowMessage(u"Nothing to display", false);
-    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"), Utf8(MessagePage(u"Nothing to display")));
+    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"),
+             Utf8(MessagePage(u"Nothing to display")));
     QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Nothing to display")));
     QCOMPARE(dialog.m_editHex->text(), std::u16string(u"Nothing to display"));
     QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
@@ -177,23 +190,26 @@ void WindowTest::browserRendersEveryConstructOfThePages() {
     CMyKestruneDlg dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTextDocument* document = dialog.m_browser->document();
+    QTextDocument* document = dialog.m_browser->browser()->document();
     const QString text = document->toPlainText();
     QVERIFY(text.contains("Kestrune"));
     QVERIFY(text.contains("Disclaimer"));
     QVERIFY(text.contains(QStringLiteral("File\u2192New")));  // &rarr;
-    QVERIFY(text.contains("routines & addresses"));          // &amp;
+    QVERIFY(text.contains("routines & addresses"));           // &amp;
 
     bool table = false, list = false, heading = false, italic = false, red = false, centred = false;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (QTextTable* t = QTextCursor(block).currentTable()) table = table || t->format().border() > 0;
+        if (QTextTable* t = QTextCursor(block).currentTable())
+            table = table || t->format().border() > 0;
         list = list || block.textList() != nullptr;
         heading = heading || block.blockFormat().headingLevel() == 1;
-        centred = centred || (block.text() == "Kestrune" && (block.blockFormat().alignment() & Qt::AlignHCenter));
+        centred = centred || (block.text() == "Kestrune" &&
+                              (block.blockFormat().alignment() & Qt::AlignHCenter));
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
             italic = italic || (format.fontItalic() && it.fragment().text().contains("File"));
-            red = red || (format.foreground().color() == QColor(Qt::red) && it.fragment().text().contains("NEW"));
+            red = red || (format.foreground().color() == QColor(Qt::red) &&
+                          it.fragment().text().contains("NEW"));
         }
     }
     QVERIFY(table);
@@ -204,18 +220,55 @@ void WindowTest::browserRendersEveryConstructOfThePages() {
     QVERIFY(centred);
 
     // The character references of the listing pages.
-    dialog.WritePage(u"<html><body><p>&amp; &lt; &gt; &pound; &uarr; &larr; &rarr; &#960; "
-                     u"<font color=\"blue\">print</font></p><h3 style = \"font-family: sans-serif\">m</h3>"
-                     u"</body></html>",
-                     false);
-    QCOMPARE(document->toPlainText().left(15), QStringLiteral("& < > \u00A3 \u2191 \u2190 \u2192 \u03C0"));
+    dialog.WritePage(
+        u"<html><body><p>&amp; &lt; &gt; &pound; &uarr; &larr; &rarr; &#960; "
+        u"<font color=\"blue\">print</font></p><h3 style = \"font-family: sans-serif\">m</h3>"
+        u"</body></html>",
+        false);
+    QCOMPARE(document->toPlainText().left(15),
+             QStringLiteral("& < > \u00A3 \u2191 \u2190 \u2192 \u03C0"));
     const QTextBlock first = document->begin();
     bool blue = false;
     for (auto it = first.begin(); !it.atEnd(); ++it) {
-        blue = blue || (it.fragment().text() == "print" && it.fragment().charFormat().foreground().color() == QColor(Qt::blue));
+        blue = blue || (it.fragment().text() == "print" &&
+                        it.fragment().charFormat().foreground().color() == QColor(Qt::blue));
     }
     QVERIFY(blue);
     QCOMPARE(first.next().blockFormat().headingLevel(), 3);
+}
+
+void WindowTest::listingPagesShowAsColouredText() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // 10 print, two spaces, "{clr}a  b"&, then 20 for i=1 to 9 < pi: spaces collapse as in HTML,
+    // the keywords (and the token "<") are blue, the references are their characters.
+    const kestrune::testing::Bytes program = kestrune::testing::BasicProgram(
+        0x0801, {{10, {0x99, 0x20, 0x20, 0x22, 0x93, 0x41, 0x20, 0x20, 0x42, 0x22, 0x26}},
+                 {20, {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x39, 0xB3, 0xFF}}});
+    dialog.WritePage(*ListBasic(program).page, false);
+    QVERIFY(dialog.m_browser->showsListing());
+    TextPane* listing = dialog.m_browser->listing();
+    QCOMPARE(listing->text(),
+             std::u16string(u"10 print \"{clr}a{2 space}b\"&\r\n20 for i=1 to 9<\u03C0"));
+    std::u16string blue;
+    for (std::size_t i = 0; i < listing->text().size(); ++i) {
+        const char16_t c = listing->text()[i];
+        blue.push_back(c == u'\r' || c == u'\n' ? c : listing->emphasized(i) ? u'b' : u'.');
+    }
+    QCOMPARE(blue,
+             std::u16string(u"...bbbbbb" + std::u16string(19, u'.') + u"\r\n...bbbb...bbbb.b."));
+
+    // Every other page, a listing page changed by hand among them, goes to the text browser.
+    std::u16string changed = *ListBasic(program).page;
+    changed.insert(changed.find(u"10 "), u"<b>");
+    for (const std::u16string& page :
+         {std::u16string(kNotBasicPage), MessagePage(u"Nothing to display"), changed}) {
+        dialog.WritePage(page, false);
+        QVERIFY(!dialog.m_browser->showsListing());
+        QVERIFY(!dialog.m_browser->browser()->toPlainText().isEmpty());
+    }
 }
 
 void WindowTest::loadingMessagesAndQuestions() {
@@ -250,15 +303,17 @@ void WindowTest::loadingMessagesAndQuestions() {
         QCOMPARE(recorder.Ids(), c.shown);
         QCOMPARE(dialog.m_image.has_value(), c.result == 0);
         // A refused or declined file leaves the caption of the product alone.
-        QCOMPARE(dialog.windowTitle(), c.result == 0 ? "Kestrune - " + QFileInfo(c.path).fileName().toUpper()
-                                                     : QStringLiteral("Kestrune"));
+        QCOMPARE(dialog.windowTitle(), c.result == 0
+                                           ? "Kestrune - " + QFileInfo(c.path).fileName().toUpper()
+                                           : QStringLiteral("Kestrune"));
         QCOMPARE(dialog.m_list->rowCount(), 0);
         QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Select a file")));
     }
     MessageRecorder recorder;
     dialog.OpenImage(fixture.Path("notes.txt"));
     QCOMPARE(recorder.shown[0].kind, MessageKind::Warning);
-    QCOMPARE(Text(recorder.shown[0].text), QStringLiteral("notes.txt\n\nNot a D64 or D71 image file"));
+    QCOMPARE(Text(recorder.shown[0].text),
+             QStringLiteral("notes.txt\n\nNot a D64 or D71 image file"));
 }
 
 void WindowTest::loadingFillsTheWindow() {
@@ -277,7 +332,8 @@ void WindowTest::loadingFillsTheWindow() {
     QCOMPARE(dialog.m_list->item(1, 3)->text(), QStringLiteral(" 49152 ($C000)"));
     QCOMPARE(dialog.m_list->item(1, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
     QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::FilesFound});
-    QCOMPARE(Text(recorder.shown[0].text), QStringLiteral("File: Two.d64\n\nDisk: TWO FILES       \n\n2 files found"));
+    QCOMPARE(Text(recorder.shown[0].text),
+             QStringLiteral("File: Two.d64\n\nDisk: TWO FILES       \n\n2 files found"));
 
     // A blank disk lists nothing, says nothing, and shows its free blocks.
     MessageRecorder quiet;
