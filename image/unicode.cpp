@@ -100,10 +100,9 @@ std::u16string AsciiLower(std::u16string_view text) {
 }
 
 std::u16string Widen(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const char c : text)
-        out.push_back(static_cast<std::uint8_t>(c));
+    std::u16string out(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<std::uint8_t>(text[i]);
     return out;
 }
 
