@@ -27,14 +27,7 @@ BENCHMARK(BM_ReadFullDirectory);
 
 void BM_Assemble258Blocks(benchmark::State& state) {
     DiskBuilder disk = DiskBuilder::D71();
-    std::vector<Block> blocks;
-    for (int track = 1; blocks.size() < 258; ++track) {
-        if (track == 18) continue;
-        for (int sector = 0; sector < SectorsOnTrack(track) && blocks.size() < 258; ++sector) {
-            blocks.push_back({track, sector});
-        }
-    }
-    disk.Chain(Bytes(258 * 254, 0xEA), blocks);
+    disk.Chain(Bytes(258 * 254, 0xEA), testing::ConsecutiveBlocks(258));
     const DiskImage image = disk.Image();
     FileChain chain;
     for (auto _ : state) {

@@ -20,16 +20,6 @@ using kestrune::testing::Block;
 using kestrune::testing::Bytes;
 using kestrune::testing::DiskBuilder;
 
-Bytes Noise(std::size_t size) {
-    Bytes bytes(size);
-    std::uint32_t seed = 99;
-    for (auto& byte : bytes) {
-        seed = seed * 1103515245 + 12345;
-        byte = static_cast<std::uint8_t>(seed >> 16);
-    }
-    return bytes;
-}
-
 // 3,000 lines of BASIC in 64 KB: keywords, strings with colours and runs.
 Bytes LongBasicProgram() {
     const Bytes printLine = {0x99, 0x22, 0x93, 0x11, 0x11, 0x48, 0x49,
@@ -47,7 +37,7 @@ Bytes LongBasicProgram() {
 std::string LargestFileDisk(const kestrune::testing::TempDir& dir, std::uint16_t load) {
     DiskBuilder disk = DiskBuilder::D71();
     Bytes data = kestrune::testing::Program(
-        load, load == 0x0801 ? LongBasicProgram() : Noise(258 * 254 - 2));
+        load, load == 0x0801 ? LongBasicProgram() : kestrune::testing::Noise(258 * 254 - 2));
     disk.AddFile("LARGEST", 0x82, data);
     disk.AddFile("SMALL", 0x81, Bytes{0x41});
     return disk.WriteTo(dir / "largest.d71").string();

@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "tests/support/basic_program.h"
+#include "tests/support/disk_builder.h"
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
 #include "views/hex_dump.h"
@@ -14,32 +15,22 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kLargestFile = 65532;
 
-Bytes Noise(std::size_t size) {
-    Bytes bytes(size);
-    std::uint32_t seed = 12345;
-    for (auto& byte : bytes) {
-        seed = seed * 1103515245 + 12345;
-        byte = static_cast<std::uint8_t>(seed >> 16);
-    }
-    return bytes;
-}
-
 void BM_HexDump(benchmark::State& state) {
-    const Bytes data = Noise(kLargestFile);
+    const Bytes data = testing::Noise(kLargestFile);
     for (auto _ : state)
         benchmark::DoNotOptimize(HexDump(data, 0x0801));
 }
 BENCHMARK(BM_HexDump)->Unit(benchmark::kMicrosecond);
 
 void BM_Disassembly(benchmark::State& state) {
-    const Bytes data = Noise(kLargestFile);
+    const Bytes data = testing::Noise(kLargestFile);
     for (auto _ : state)
         benchmark::DoNotOptimize(Disassemble(data, 0x0801));
 }
 BENCHMARK(BM_Disassembly)->Unit(benchmark::kMicrosecond);
 
 void BM_TextViews(benchmark::State& state) {
-    const Bytes data = Noise(kLargestFile);
+    const Bytes data = testing::Noise(kLargestFile);
     for (auto _ : state) {
         benchmark::DoNotOptimize(ScrCodeText(data));
         benchmark::DoNotOptimize(PetsciiText(data));

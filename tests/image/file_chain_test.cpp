@@ -106,13 +106,7 @@ TEST(FileChain, RefusedFirstBlockGivesLengthZero) {
 
 TEST(FileChain, HoldsAt258Blocks) {
     DiskBuilder disk = DiskBuilder::D71();
-    std::vector<Block> blocks;
-    for (int track = 1; blocks.size() < 259; ++track) {
-        if (track == 18) continue;
-        for (int sector = 0; sector < SectorsOnTrack(track) && blocks.size() < 259; ++sector) {
-            blocks.push_back({track, sector});
-        }
-    }
+    const std::vector<Block> blocks = testing::ConsecutiveBlocks(259);
     const Bytes data = Counting(259 * 254);
     disk.Chain(data, std::span(blocks).first(258));
     FileChain chain;

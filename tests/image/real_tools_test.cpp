@@ -49,15 +49,6 @@ Bytes ReadAll(const std::filesystem::path& path) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-Bytes Content(std::size_t size, std::uint32_t seed) {
-    Bytes bytes(size);
-    for (auto& byte : bytes) {
-        seed = seed * 1103515245 + 12345;
-        byte = static_cast<std::uint8_t>(seed >> 16);
-    }
-    return bytes;
-}
-
 class RealToolsTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
@@ -80,7 +71,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     std::string command = "cc1541 -v -n 'TOOL DISK' -i 'ab 2a'";
     for (std::size_t i = 0; i < files.size(); ++i) {
         const auto local = dir / ("in" + std::to_string(i));
-        testing::WriteFile(local, Content(files[i].size, static_cast<std::uint32_t>(i)));
+        testing::WriteFile(local, testing::Noise(files[i].size, static_cast<std::uint32_t>(i)));
         command += " -f '" + files[i].name + "' " + files[i].options + " -w " + local.string();
     }
     const auto imagePath = dir / imageName;
@@ -130,7 +121,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         FileChain chain;
         Assemble(chain, *loaded.image, where.track, where.sector);
         const Bytes ours(chain.Data().begin(), chain.Data().end());
-        EXPECT_EQ(ours, Content(file.size, static_cast<std::uint32_t>(i)));
+        EXPECT_EQ(ours, testing::Noise(file.size, static_cast<std::uint32_t>(i)));
         if (!file.extension.empty()) {
             EXPECT_EQ(ours, ReadAll(extracted / (file.name + "." + file.extension)));
         }

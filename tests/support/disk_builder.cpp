@@ -165,6 +165,26 @@ std::filesystem::path DiskBuilder::WriteTo(const std::filesystem::path& path) co
     return WriteFile(path, bytes_);
 }
 
+std::vector<Block> ConsecutiveBlocks(std::size_t count) {
+    std::vector<Block> blocks;
+    for (int track = 1; blocks.size() < count; ++track) {
+        if (track == kDirectoryTrack) continue;
+        for (int sector = 0; sector < SectorsOnTrack(track) && blocks.size() < count; ++sector) {
+            blocks.push_back({track, sector});
+        }
+    }
+    return blocks;
+}
+
+Bytes Noise(std::size_t size, std::uint32_t seed) {
+    Bytes bytes(size);
+    for (auto& byte : bytes) {
+        seed = seed * 1103515245 + 12345;
+        byte = static_cast<std::uint8_t>(seed >> 16);
+    }
+    return bytes;
+}
+
 Bytes Program(std::uint16_t loadAddress, std::span<const std::uint8_t> body) {
     Bytes bytes(body.size() + 2);
     bytes[0] = static_cast<std::uint8_t>(loadAddress & 0xFF);

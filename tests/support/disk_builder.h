@@ -87,6 +87,12 @@ class DiskBuilder {
     Block nextFree_{1, 0};
 };
 
+// count blocks one after the other from track 1 sector 0 on, passing over track 18.
+std::vector<Block> ConsecutiveBlocks(std::size_t count);
+
+// size bytes of repeatable noise: every byte value, in no order.
+Bytes Noise(std::size_t size, std::uint32_t seed = 1);
+
 // The bytes of a PRG file: the load address, low byte first, then the program.
 Bytes Program(std::uint16_t loadAddress, std::span<const std::uint8_t> body);
 
