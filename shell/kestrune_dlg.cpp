@@ -253,7 +253,7 @@ void CMyKestruneDlg::InsertColumns() {
 void CMyKestruneDlg::FillList(const RowStore& rows, int count) {
     // The rows are written into the cells the list already has, new cells only for new rows; no
     // row is left selected and no row is current.
-    m_list->setUpdatesEnabled(false);
+    m_list->viewport()->setUpdatesEnabled(false);
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);
     m_list->setRowCount(count);
@@ -269,7 +269,7 @@ void CMyKestruneDlg::FillList(const RowStore& rows, int count) {
             m_list->setItem(row, column, cell);
         }
     }
-    m_list->setUpdatesEnabled(true);
+    m_list->viewport()->setUpdatesEnabled(true);
 }
 
 DirectoryEntry CMyKestruneDlg::ListRow(int row) const {
