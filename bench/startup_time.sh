@@ -25,7 +25,14 @@ time_until() {
     start=$(date +%s%N)
     XDG_DATA_HOME=$data "$viewer" "$@" >/dev/null 2>&1 &
     local pid=$!
-    until xwininfo -root -tree 2>/dev/null | grep -q "\"$title"; do :; done
+    until xwininfo -root -tree 2>/dev/null | grep -q "\"$title"; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            local status=0
+            wait "$pid" || status=$?
+            echo "the viewer ended (status $status) before its window \"$title\" appeared" >&2
+            exit 1
+        fi
+    done
     end=$(date +%s%N)
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null || true
@@ -34,7 +41,9 @@ time_until() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-shown=$(for _ in $(seq "$runs"); do time_until "Kestrune\"" ; done | median)
-opened=$(for _ in $(seq "$runs"); do time_until "Kestrune - DEMO.D64" samples/demo.d64; done | median)
+for _ in $(seq "$runs"); do time_until "Kestrune\"" >> "$data/shown"; done
+for _ in $(seq "$runs"); do time_until "Kestrune - DEMO.D64" samples/demo.d64 >> "$data/opened"; done
+shown=$(median < "$data/shown")
+opened=$(median < "$data/opened")
 echo "window shown with the instructions page: ${shown} ms (median of $runs)"
 echo "window shown with the demo disk opened:  ${opened} ms (median of $runs)"
