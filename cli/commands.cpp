@@ -171,7 +171,8 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
     auto state = std::make_unique<ViewerState>();
     Shown shown(session->status);
     shown.Apply(ShowRow(session->image, *row, *state));
-    if (options.at) {
+    // A typed address needs a file to lie in: with only a message on show it does nothing.
+    if (options.at && shown.view()) {
         const AddressJudgement judgement =
             JudgeAddress(Utf8ToUtf16(*options.at), state->rangeStart, state->rangeEnd);
         if (judgement.message) {

@@ -29,15 +29,16 @@ std::span<const std::uint8_t> FileChain::Content() const {
 void Assemble(FileChain& chain, const DiskImage& image, int track, int sector) {
     const int lastTrack = image.size() < kD71Size ? kLastTrackD64 : kLastTrackD71;
     std::bitset<kReachableBlocks> read;
+    chain.bytes.clear();
     std::int32_t count = 0;
-    for (int blocks = 0; blocks < kMaximumChainBlocks; ++blocks) {
-        if (track < 1 || track > lastTrack || sector < 0 || sector > 255) break;
+    // Every block is read at most once, so the walk ends after as many blocks as the image holds.
+    while (track >= 1 && track <= lastTrack && sector >= 0 && sector <= 255) {
         const std::uint32_t offset = SectorOffset(track, sector);
         if (!image.Holds(offset, kSectorSize) || read[offset / kSectorSize]) break;
         read.set(offset / kSectorSize);
 
         const std::uint8_t* block = image.data.data() + offset;
-        std::copy(block + 2, block + kSectorSize, chain.bytes.begin() + count);
+        chain.bytes.insert(chain.bytes.end(), block + 2, block + kSectorSize);
         count += kBlockDataSize;
         if (block[0] == 0) {
             chain.length = count - 255 + block[1];

@@ -3,29 +3,28 @@
 // then the index of its last used byte. Bytes 2 to 255 of each block are data.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "image/disk_image.h"
 
 namespace kestrune {
 
-inline constexpr std::size_t kChainCapacity = 65536;
 inline constexpr int kBlockDataSize = 254;
-inline constexpr int kMaximumChainBlocks = 258;  // 65,532 bytes: a 259th block would not fit
 
 struct FileChain {
-    std::array<std::uint8_t, kChainCapacity> bytes;
+    // The data bytes of every block read, 254 a block; nothing of an earlier file stays.
+    std::vector<std::uint8_t> bytes;
     // Data bytes from byte 2 of the first block through the last used byte of the last block:
     // 254 x (blocks - 1) + last index - 1, which is 0 or negative for degenerate last blocks.
     std::int32_t length = 0;
-    bool isSeq = false;             // the row's Type reads exactly "seq"
+    bool hasLoadAddress = false;    // a PRG row: its first two bytes are its load address
     std::int32_t startAddress = 0;  // the row's load address, 0 without one
 
-    // A SEQ file is shown whole; every other file starts with a load address, which is skipped.
-    std::int32_t ContentOffset() const { return isSeq ? 0 : 2; }
-    std::int32_t ContentLength() const { return isSeq ? length : length - 2; }
+    // A program starts with its load address, which is skipped; every other file is shown whole.
+    std::int32_t ContentOffset() const { return hasLoadAddress ? 2 : 0; }
+    std::int32_t ContentLength() const { return length - ContentOffset(); }
 
     // The content window: the ContentLength bytes from ContentOffset, empty when that is 0 or less.
     std::span<const std::uint8_t> Content() const;
@@ -36,8 +35,9 @@ struct FileChain {
 // Reads the chain that starts at track, sector into chain.bytes and sets chain.length. The chain
 // stops, keeping the bytes read so far (length = 254 x blocks read), before a block whose track
 // lies beyond the image's geometry (above 35 in an image smaller than a double-sided one, above
-// 70 otherwise), a block that does not lie wholly inside the image, a block already read, and a
-// 259th block. Readers take the bytes through Data() or Content(), never past length.
+// 70 otherwise), a block that does not lie wholly inside the image, and a block already read. The
+// chain is read whole, however many blocks it has. Readers take the bytes through Data() or
+// Content(), never past length.
 void Assemble(FileChain& chain, const DiskImage& image, int track, int sector);
 
 }  // namespace kestrune

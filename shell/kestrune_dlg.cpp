@@ -12,19 +12,29 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 
 #include "image/messages.h"
 #include "shell/address_box.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
+#include "shell/directory_header.h"
 #include "shell/explorer.h"
+#include "shell/file_list.h"
 #include "shell/list_cell_delegate.h"
 #include "shell/page_files.h"
 #include "shell/text_pane.h"
 #include "views/pages.h"
 
 using namespace kestrune;
+
+// The icons are compiled into the shell's static library, whose resources the linker would
+// otherwise leave out of the program.
+static void InitShellResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace {
 
@@ -64,6 +74,7 @@ QFont PaneFont() {
 
 CMyKestruneDlg::CMyKestruneDlg(QWidget* parent)
     : QDialog(parent), m_viewer(std::make_unique<ViewerState>()) {
+    InitShellResources();
     for (const int size : {16, 24, 32, 48, 256})
         m_hIcon.addFile(QStringLiteral(":/icons/kestrune-%1.png").arg(size));
     QFont dialogFont = QApplication::font();
@@ -129,7 +140,8 @@ void CMyKestruneDlg::CreateControls() {
                 static_cast<QLineEdit*>(widget)->setText(text);
                 break;
             case ControlKind::List:
-                widget = m_list = new QTableWidget(client_);
+                widget = m_list = new FileList(client_);
+                m_list->setHorizontalHeader(new DirectoryHeader(m_list));
                 break;
             case ControlKind::Browser:
                 widget = m_browser = new CExplorer1(client_);
@@ -184,9 +196,17 @@ void CMyKestruneDlg::CreateControls() {
     const QRect clientRect = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight);
     startClient_ = clientRect.size();
     const int menuHeight = menuBar_->sizeHint().height();
-    menuBar_->setGeometry(0, 0, startClient_.width(), menuHeight);
-    client_->setGeometry(0, menuHeight, startClient_.width(), startClient_.height());
-    resize(startClient_.width(), startClient_.height() + menuHeight);
+    const QSize start =
+        FittedToScreen(QSize(startClient_.width(), startClient_.height() + menuHeight));
+    resize(start);
+    PlaceControls();
+}
+
+QSize CMyKestruneDlg::FittedToScreen(QSize size) const {
+    // The window frame is not known before the window is shown: the title bar is allowed for.
+    const QSize available =
+        screen()->availableSize() - QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return size.boundedTo(available);
 }
 
 bool CMyKestruneDlg::OnInitDialog() {
@@ -352,14 +372,16 @@ void CMyKestruneDlg::PlaceControls() {
     const QSize clientSize(width(), height() - menuHeight);
     menuBar_->setGeometry(0, 0, width(), menuHeight);
     client_->setGeometry(0, menuHeight, clientSize.width(), clientSize.height());
-    const int dW = std::max(0, clientSize.width() - startClient_.width());
-    const int dH = std::max(0, clientSize.height() - startClient_.height());
+    // The change from the template's size; below 0 only where the screen is smaller than it.
+    const int dW = clientSize.width() - startClient_.width();
+    const int dH = clientSize.height() - startClient_.height();
     for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
         const Anchoring& anchoring = MainWindowTemplate[i].anchoring;
         const QRect& start = startRects_[i];
-        templateWidgets_[i]->setGeometry(
-            start.x() + anchoring.moveRight * dW, start.y() + anchoring.moveDown * dH,
-            start.width() + anchoring.growWider * dW, start.height() + anchoring.growTaller * dH);
+        templateWidgets_[i]->setGeometry(start.x() + anchoring.moveRight * dW,
+                                         start.y() + anchoring.moveDown * dH,
+                                         std::max(0, start.width() + anchoring.growWider * dW),
+                                         std::max(0, start.height() + anchoring.growTaller * dH));
     }
 }
 

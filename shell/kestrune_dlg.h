@@ -99,11 +99,14 @@ class CMyKestruneDlg : public QDialog {
     int m_nViewMode = kestrune::ViewBasic;
     int m_nShownPane = kestrune::ViewBasic;
     int m_nShownRow = 0;
+    // A file is on show (not a message): the start-address box has a file to start in.
+    bool m_bFileShown = false;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void reject() override;
 
@@ -111,6 +114,8 @@ class CMyKestruneDlg : public QDialog {
     void CreateControls();
     void CreateMenu();
     void PlaceControls();
+    // size, made smaller where the screen's free area is smaller.
+    QSize FittedToScreen(QSize size) const;
     void InsertColumns();
     void FillList(const kestrune::RowStore& rows, int count);
     kestrune::DirectoryEntry ListRow(int row) const;

@@ -27,11 +27,25 @@ std::u16string DisplayFileName(const QString& path) {
 }
 
 // Opens path and reads its directory; after an impossible track the rows read stay listed and the
-// image stays loaded, so they can still be shown.
+// image stays loaded, so they can still be shown. The list then takes the focus, so the arrow keys
+// move through the new files.
 void OpenAndRead(CMyKestruneDlg& dialog, const QString& path) {
-    if (dialog.OpenImage(path) != 0) return;
-    if (dialog.ReadDirectory(path) != 0)
+    if (dialog.OpenImage(path) == 0 && dialog.ReadDirectory(path) != 0)
         ShowMessageBox(&dialog, ReadErrorMessage(DisplayFileName(path)));
+    dialog.Control(IDC_FILE_LIST)->setFocus();
+}
+
+// A viewer only ever copies what is dropped: a drag source that offers no copy is refused, and
+// one that proposes a move is told the drop was a copy, so it never deletes the original.
+template <typename Event>
+bool AcceptAsCopy(Event* event) {
+    if (!event->mimeData()->hasUrls() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
 }
 
 }  // namespace
@@ -40,6 +54,7 @@ int CMyKestruneDlg::OpenImage(QString path) {
     m_nShownRow = -1;
     ShowMessage(u"Select a file", true);
     m_image.reset();
+    m_bFileShown = false;
 
     LoadOutcome outcome =
         LoadImage(QFile::encodeName(path).toStdString(),
@@ -90,20 +105,25 @@ void CMyKestruneDlg::OnDropFiles(const QStringList& paths) {
 }
 
 void CMyKestruneDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    AcceptAsCopy(event);
+}
+
+void CMyKestruneDlg::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptAsCopy(event);
 }
 
 void CMyKestruneDlg::dropEvent(QDropEvent* event) {
+    if (!AcceptAsCopy(event)) return;
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) paths.append(url.toLocalFile());
     }
-    event->acceptProposedAction();
     OnDropFiles(paths);
 }
 
 void CMyKestruneDlg::OnFileClose() {
     m_nShownRow = -1;
+    m_bFileShown = false;
     m_nShownPane = ViewBasic;
     m_list->setRowCount(0);
     for (TextPane* pane : {m_editAssembly, m_editHex, m_editPetscii, m_editScrCode})

@@ -33,6 +33,7 @@ void CMyKestruneDlg::ShowSelectedFile() {
     if (display.status) m_strStatus = *display.status;
     switch (display.kind) {
         case RowDisplay::Kind::Message:
+            m_bFileShown = false;
             ShowMessage(display.message, false);
             return;
         case RowDisplay::Kind::AssemblyOnly:
@@ -42,6 +43,7 @@ void CMyKestruneDlg::ShowSelectedFile() {
         case RowDisplay::Kind::Full:
             break;
     }
+    m_bFileShown = true;
     WritePage(display.page, false);
     m_editHex->setText(display.panes.Text(ViewHex));
     m_editAssembly->setText(display.panes.Text(ViewAssembly));
@@ -63,6 +65,8 @@ void CMyKestruneDlg::OnViewRadio(int id) {
 }
 
 void CMyKestruneDlg::OnEnterAddress() {
+    // Without a file on show there is no file for the address to lie in.
+    if (!m_bFileShown) return;
     const AddressJudgement judgement = JudgeAddress(m_editAddress->text().toStdU16String(),
                                                     m_viewer->rangeStart, m_viewer->rangeEnd);
     if (judgement.message) {

@@ -34,6 +34,17 @@ std::int32_t DecodeStart(std::u16string_view text) {
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
+int DecodeDecimal(std::u16string_view text) {
+    while (!text.empty() && IsWhiteSpace(text.front()))
+        text.remove_prefix(1);
+    int value = 0;
+    for (const char16_t c : text) {
+        if (c < u'0' || c > u'9' || value > 0xFFFFFF) break;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
 int DecodeHex(std::u16string_view text) {
     int value = 0;
     for (const char16_t c : text) {
@@ -45,8 +56,9 @@ int DecodeHex(std::u16string_view text) {
 }
 
 DecodedRow DecodeRow(const DirectoryEntry& row) {
-    return {DecodeStart(row[ColumnStart]), row[ColumnType] == u"seq", DecodeHex(row[ColumnTrack]),
-            DecodeHex(row[ColumnSector]), row[ColumnGeos].str()};
+    return {DecodeStart(row[ColumnStart]),  !row[ColumnStart].empty(),
+            DecodeDecimal(row[ColumnSize]), DecodeHex(row[ColumnTrack]),
+            DecodeHex(row[ColumnSector]),   row[ColumnGeos].str()};
 }
 
 }  // namespace kestrune

@@ -45,12 +45,15 @@ std::u16string GeosFileMessage(std::u16string_view geosType) {
 RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerState& state) {
     const DecodedRow decoded = DecodeRow(row);
     if (decoded.track == 0) return Message(std::u16string(kNothingToDisplay));
-    if (decoded.track == kDirectoryTrack) return Message(std::u16string(kNothingToDisplayLabel));
+    // A directory label has no blocks; a file with blocks that starts on the directory track is
+    // shown like any other.
+    if (decoded.track == kDirectoryTrack && decoded.blocks == 0)
+        return Message(std::u16string(kNothingToDisplayLabel));
     if (!decoded.geosType.empty()) return Message(GeosFileMessage(decoded.geosType));
 
     FileChain& chain = state.fileChain;
     Assemble(chain, image, decoded.track, decoded.sector);
-    chain.isSeq = decoded.isSeq;
+    chain.hasLoadAddress = decoded.hasLoadAddress;
     chain.startAddress = decoded.startAddress;
 
     RowDisplay display;

@@ -1,6 +1,6 @@
 // Showing a list row: the row's texts decoded, the file's chain assembled, every renderer run so
 // that all five panes hold the file, and the view chosen by its start address. Rows that name no
-// file to show (first track 0, the directory track, GEOS files) give a message instead.
+// file to show (first track 0, a directory label of 0 blocks, GEOS files) give a message instead.
 #pragma once
 
 #include <array>

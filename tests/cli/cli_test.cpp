@@ -302,6 +302,48 @@ TEST_F(CliTest, StartAddressEntry) {
     EXPECT_EQ(std::string(shown["panes"]["assembly"]).substr(0, 6), "0804: ");
 }
 
+// With only a message on show there is no file for a typed address: it does nothing.
+TEST_F(CliTest, StartAddressWithoutAFileOnShowDoesNothing) {
+    for (const std::string row : {"5", "6", "7"}) {
+        const ProgramRun run = Cli({"show", fixture_, "--row", row, "--at", "49152", "--json"});
+        EXPECT_EQ(run.exitCode, 0) << row;
+        EXPECT_EQ(run.err, "") << row;
+        EXPECT_EQ(run.out, Cli({"show", fixture_, "--row", row, "--json"}).out) << row;
+    }
+}
+
+// Locked, open, USR and REL files have no load address; a file with blocks on the directory
+// track is a file; a chain of more than 258 blocks is shown whole.
+TEST_F(CliTest, FilesShownFromTheirFirstByteAndWhole) {
+    DiskBuilder disk;
+    disk.AddFile("LOCKED", 0xC1, Bytes{0x4B, 0x45, 0x53});
+    disk.AddFile("OPEN", 0x01, Bytes{0x4B, 0x45, 0x53});
+    disk.AddFile("USER", 0x83, Bytes{0x4B, 0x45, 0x53});
+    disk.AddFile("RECORDS", 0x84, Bytes{0x4B, 0x45, 0x53});
+    disk.RawBlock({18, 7}, 0, 4, Bytes{0x00, 0xC0, 0x60});
+    disk.AddEntry({0x82, 18, 7, "ON DIR TRACK", 1});
+    const std::string image = Write("kinds.d64", disk);
+    for (const std::string row : {"1", "2", "3", "4"}) {
+        const json shown = json::parse(Cli({"show", image, "--row", row, "--json"}).out);
+        EXPECT_EQ(shown["view"], "petscii") << row;
+        EXPECT_EQ(shown["panes"]["petscii"], "kes") << row;
+        EXPECT_EQ(shown["rangeStart"], 0) << row;
+        EXPECT_EQ(shown["rangeEnd"], 2) << row;
+    }
+    EXPECT_EQ(Cli({"show", image, "--row", "5"}).out, "c000: 60        rts\r\n");
+
+    DiskBuilder large = DiskBuilder::D71();
+    large.Chain(Bytes(300 * 254, 0xEA), testing::ConsecutiveBlocks(300));
+    large.AddEntry({0x82, 1, 0, "LARGE", 300});
+    const json shown =
+        json::parse(Cli({"show", Write("large.d71", large), "--row", "1", "--json"}).out);
+    EXPECT_EQ(shown["rangeStart"], 0xEAEA);
+    EXPECT_EQ(shown["rangeEnd"], 0xEAEA + 300 * 254 - 3);
+    const std::string assembly = shown["panes"]["assembly"];
+    EXPECT_TRUE(assembly.ends_with("2148f: ea        nop\r\n"))
+        << assembly.substr(assembly.size() - 40);
+}
+
 TEST_F(CliTest, SortedListingsForEachColumn) {
     DiskBuilder disk;
     disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});

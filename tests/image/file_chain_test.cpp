@@ -47,17 +47,18 @@ TEST(FileChain, GathersTheDataBytesOfEveryBlockInChainOrder) {
     EXPECT_TRUE(std::equal(data.begin(), data.end(), chain.Data().begin(), chain.Data().end()));
 }
 
-TEST(FileChain, ContentWindow) {
+TEST(FileChain, ContentWindowSkipsOnlyALoadAddress) {
     FileChain chain;
+    chain.bytes.resize(254);
     chain.length = 10;
+    EXPECT_EQ(chain.ContentOffset(), 0);
+    EXPECT_EQ(chain.ContentLength(), 10);
+    EXPECT_EQ(chain.Content().data(), chain.bytes.data());
+    chain.hasLoadAddress = true;
     EXPECT_EQ(chain.ContentOffset(), 2);
     EXPECT_EQ(chain.ContentLength(), 8);
     EXPECT_EQ(chain.Content().size(), 8u);
     EXPECT_EQ(chain.Content().data(), chain.bytes.data() + 2);
-    chain.isSeq = true;
-    EXPECT_EQ(chain.ContentOffset(), 0);
-    EXPECT_EQ(chain.ContentLength(), 10);
-    chain.isSeq = false;
     for (std::int32_t length : {2, 1, 0, -1}) {
         chain.length = length;
         EXPECT_EQ(chain.ContentLength(), length - 2);
@@ -104,21 +105,21 @@ TEST(FileChain, RefusedFirstBlockGivesLengthZero) {
     }
 }
 
-TEST(FileChain, HoldsAt258Blocks) {
+TEST(FileChain, ReadsChainsOfAnyLengthWhole) {
     DiskBuilder disk = DiskBuilder::D71();
-    const std::vector<Block> blocks = testing::ConsecutiveBlocks(259);
-    const Bytes data = Counting(259 * 254);
-    disk.Chain(data, std::span(blocks).first(258));
+    const std::vector<Block> blocks = testing::ConsecutiveBlocks(1000);
+    const Bytes data = Counting(1000 * 254 - 100);
+    disk.Chain(data, blocks);
     FileChain chain;
     Assemble(chain, disk.Image(), 1, 0);
-    EXPECT_EQ(chain.length, 65532);
-    EXPECT_TRUE(std::equal(chain.Data().begin(), chain.Data().end(), data.begin()));
+    EXPECT_EQ(chain.length, 1000 * 254 - 100);
+    EXPECT_TRUE(std::equal(chain.Data().begin(), chain.Data().end(), data.begin(), data.end()));
 
-    // A 259th block is not read: the bytes read so far stay.
-    disk.Chain(data, blocks);
+    // A shorter file read next holds none of the longer one's bytes.
+    disk.RawBlock({1, 0}, 0, 3, Bytes{7, 8});
     Assemble(chain, disk.Image(), 1, 0);
-    EXPECT_EQ(chain.length, 258 * 254);
-    EXPECT_TRUE(std::equal(chain.Data().begin(), chain.Data().end(), data.begin()));
+    EXPECT_EQ(chain.bytes.size(), 254u);
+    EXPECT_EQ(Bytes(chain.Data().begin(), chain.Data().end()), (Bytes{7, 8}));
 }
 
 }  // namespace

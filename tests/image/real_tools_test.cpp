@@ -63,7 +63,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         {"locked", "-T SEQ -P", "seq<", 600, "seq"},
         {"deleted", "-T DEL", "del", 300, "del"},
         {"unclosed", "-T PRG -O", "*prg", 500, ""},
-        {"largest", doubleSided ? "-T PRG -r 40" : "-T PRG", "prg", 65532, "prg"},
+        {"largest", doubleSided ? "-T PRG -r 40" : "-T PRG", "prg", 80000, "prg"},
         {"placed", "-T PRG -r 20 -b 7", "prg", 2000, "prg"},
     };
 

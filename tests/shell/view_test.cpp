@@ -125,6 +125,7 @@ class ViewTest : public QObject {
   private slots:
     void eachRowOpensInItsView();
     void keyboardSelectionShowsTheFileToo();
+    void homeEndAndPageKeysMoveThroughTheFiles();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -182,6 +183,31 @@ void ViewTest::keyboardSelectionShowsTheFileToo() {
     QTest::keyClick(window.dialog.m_list, Qt::Key_Down);
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
     QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"hi\r\nthere"));
+}
+
+void ViewTest::homeEndAndPageKeysMoveThroughTheFiles() {
+    ShellFixture fixture;
+    DiskBuilder disk;
+    for (int i = 0; i < 60; ++i)
+        disk.AddFile("FILE " + std::to_string(i), 0x81, Bytes{0x41, static_cast<std::uint8_t>(i)});
+    Window window(fixture, disk);
+    QTableWidget* list = window.dialog.m_list;
+    window.Click(5);
+    const int rowsOnAPage = list->rowAt(list->viewport()->height() - 1);
+    QVERIFY(rowsOnAPage > 2 && rowsOnAPage < 59);
+
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(window.dialog.m_nShownRow, 59);
+    QCOMPARE(list->currentIndex().column(), 1);
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(window.dialog.m_nShownRow, 0);
+    QCOMPARE(list->currentIndex().column(), 1);
+    QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"a."));
+    QTest::keyClick(list, Qt::Key_PageDown);
+    const int down = window.dialog.m_nShownRow;
+    QVERIFY(down >= rowsOnAPage - 1 && down <= rowsOnAPage + 1);
+    QTest::keyClick(list, Qt::Key_PageUp);
+    QCOMPARE(window.dialog.m_nShownRow, 0);
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {

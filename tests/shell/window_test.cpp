@@ -6,8 +6,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -16,9 +18,12 @@
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
+#include <QTimer>
 #include <QUrl>
 
 #include "shell/control_ids.h"
+#include "shell/dialog_template.h"
+#include "shell/dialog_units.h"
 #include "shell/explorer.h"
 #include "shell/kestrune_dlg.h"
 #include "shell/text_pane.h"
@@ -46,6 +51,17 @@ QByteArray Utf8(std::u16string_view text) {
     return Text(text).toUtf8();
 }
 
+// Triggers the menu item with this text, as a click on it does.
+void ChooseMenuItem(QWidget& window, const QString& text) {
+    for (QAction* action : window.findChild<QMenuBar*>()->findChildren<QAction*>()) {
+        if (action->text() == text) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no menu item " + text));
+}
+
 DiskBuilder TwoFileDisk() {
     DiskBuilder disk;
     disk.DiskName("TWO FILES").DiskId("TF");
@@ -71,6 +87,12 @@ class WindowTest : public QObject {
     void loadingFillsTheWindow();
     void readErrorKeepsTheRowsAndTheImage();
     void dropOpensTheFirstFile();
+    void dropIsAlwaysACopy();
+    void geosColumnOpensWithAMouseDrag();
+    void iconsAreCompiledIn();
+    void windowFitsTheScreen();
+    void listTakesTheFocusAfterEveryLoad();
+    void enterWithoutAFileOnShowDoesNothing();
     void closeResetsTheWindow();
     void escapeAndExitEndTheWindow();
 };
@@ -104,10 +126,6 @@ void WindowTest::startState() {
     }
     QVERIFY(dialog.m_list->showGrid());
     QCOMPARE(dialog.m_list->selectionBehavior(), QAbstractItemView::SelectRows);
-    // The GEOS column can be dragged open.
-    dialog.m_list->horizontalHeader()->resizeSection(6, 80);
-    QCOMPARE(dialog.m_list->horizontalHeader()->sectionSize(6), 80);
-    QVERIFY(!dialog.m_list->horizontalHeader()->isSectionHidden(6));
 }
 
 void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
@@ -434,6 +452,191 @@ void WindowTest::escapeAndExitEndTheWindow() {
         dialog.close();
         QCOMPARE(dialog.result(), 2);
     }
+}
+
+void WindowTest::dropIsAlwaysACopy() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    MessageRecorder recorder;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(fixture.Write("first.d64", TwoFileDisk()))});
+
+    // A source that offers a copy or a move proposes the move: the drop is taken as a copy.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(&dialog, &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::ShiftModifier);
+    QApplication::sendEvent(&dialog, &move);
+    QVERIFY(move.isAccepted());
+    QCOMPARE(move.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                    Qt::ShiftModifier);
+    QCOMPARE(drop.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(&dialog, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QCOMPARE(dialog.m_list->rowCount(), 2);
+
+    // A source that offers only a move is refused, and nothing is opened.
+    dialog.OnFileClose();
+    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &moveOnly);
+    QVERIFY(!moveOnly.isAccepted());
+    QDropEvent moveDrop(QPointF(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &moveDrop);
+    QVERIFY(!moveDrop.isAccepted());
+    QCOMPARE(dialog.m_list->rowCount(), 0);
+}
+
+void WindowTest::geosColumnOpensWithAMouseDrag() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    MessageRecorder recorder;
+    DiskBuilder disk;
+    disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
+    disk.AddFile("AAA", 0x82, kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0x60}));
+    dialog.OnDropFiles({fixture.Write("geos.d64", disk)});
+    QHeaderView* header = dialog.m_list->horizontalHeader();
+    QWidget* surface = header->viewport();
+    const int divider = header->sectionViewportPosition(6);
+    const int y = header->height() / 2;
+    QCOMPARE(divider, header->sectionViewportPosition(5) + header->sectionSize(5));
+
+    // On or left of the divider the press takes Sector, as before.
+    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(divider - 1, y));
+    QTest::mouseMove(surface, QPoint(divider + 9, y));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(divider + 9, y));
+    QCOMPARE(header->sectionSize(5), 65);
+    QCOMPARE(header->sectionSize(6), 0);
+
+    // Just right of it the press drags GEOS open.
+    const int opened = header->sectionViewportPosition(6);
+    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(opened + 2, y));
+    QTest::mouseMove(surface, QPoint(opened + 40, y));
+    QTest::mouseMove(surface, QPoint(opened + 90, y));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(opened + 90, y));
+    QCOMPARE(header->sectionSize(6), 90);
+    QCOMPARE(header->sectionSize(5), 65);
+    QCOMPARE(dialog.m_list->item(0, 1)->text().trimmed(), QStringLiteral("app"));
+
+    // A click on its heading sorts by it: the file without a GEOS type comes first.
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(opened + 45, y));
+    QCOMPARE(dialog.m_list->item(0, 1)->text().trimmed(), QStringLiteral("aaa"));
+    QCOMPARE(dialog.m_list->item(1, 6)->text(), QStringLiteral("Application"));
+}
+
+void WindowTest::iconsAreCompiledIn() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(!dialog.windowIcon().pixmap(32).isNull());
+    bool sawPicture = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        if (about == nullptr) return;
+        for (const QLabel* label : about->findChildren<QLabel*>())
+            sawPicture = sawPicture || !label->pixmap().isNull();
+        about->close();
+    });
+    ChooseMenuItem(dialog, "&About");
+    QVERIFY(sawPicture);
+}
+
+// The window starts at the template's size where the screen has room, and otherwise at the room
+// there is, with every control placed inside it; it cannot be made smaller than it started.
+void WindowTest::windowFitsTheScreen() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QSize available = dialog.screen()->availableSize();
+    const QSize full =
+        DialogRect(BaseUnitsOf(dialog.font()), 0, 0, kTemplateWidth, kTemplateHeight).size() +
+        QSize(0, dialog.findChild<QMenuBar*>()->sizeHint().height());
+    QVERIFY(dialog.width() <= available.width());
+    QVERIFY(dialog.height() < available.height());
+    QCOMPARE(dialog.minimumSize(), dialog.size());
+    if (full.height() + 60 < available.height() && full.width() < available.width()) {
+        QCOMPARE(dialog.size(), full);
+    } else {
+        QVERIFY(dialog.height() < full.height());
+    }
+    const QWidget* client = dialog.Control(IDC_STATUS)->parentWidget();
+    for (int id : {IDC_STATUS, IDC_REVERT, IDC_SEARCH, IDC_FILE_LIST, IDC_HEX, IDC_BROWSER}) {
+        const QRect rect = dialog.Control(id)->geometry();
+        QVERIFY2(QRect(QPoint(0, 0), client->size()).contains(rect),
+                 qPrintable(QString::number(id)));
+        QVERIFY(rect.height() > 0 && rect.width() > 0);
+    }
+}
+
+void WindowTest::listTakesTheFocusAfterEveryLoad() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    MessageRecorder recorder;
+    const QString path = fixture.Write("two.d64", TwoFileDisk());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    for (const QString& image : {path, fixture.Path("missing.d64")}) {
+        dialog.OnDropFiles({path});
+        dialog.m_list->selectRow(1);
+        QVERIFY(dialog.m_editAddress->isEnabled());
+        QTest::mouseClick(dialog.m_editAddress, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), dialog.m_editAddress);
+        data.setUrls({QUrl::fromLocalFile(image)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(QApplication::focusWidget(), dialog.m_list);
+    }
+    // The arrow keys then move through the new files.
+    dialog.OnDropFiles({path});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(dialog.SelectionMark(), 0);
+}
+
+void WindowTest::enterWithoutAFileOnShowDoesNothing() {
+    ShellFixture fixture;
+    CMyKestruneDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    MessageRecorder recorder;
+    const QString path = fixture.Write("two.d64", TwoFileDisk());
+    dialog.OnDropFiles({path});
+    recorder.shown.clear();
+    dialog.m_list->selectRow(1);
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("49152"));
+
+    // After File > Close the box reads "0", which lay outside the file that was closed.
+    ChooseMenuItem(dialog, "&Close");
+    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    QVERIFY(recorder.shown.empty());
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+
+    // Loaded again, before any selection.
+    dialog.OnDropFiles({path});
+    recorder.shown.clear();
+    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    QVERIFY(recorder.shown.empty());
+    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+
+    // With a file on show, Enter judges the box again.
+    dialog.m_list->selectRow(1);
+    dialog.m_editAddress->setText("$c005");
+    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::AddressOutOfRange});
 }
 
 QTEST_MAIN(WindowTest)

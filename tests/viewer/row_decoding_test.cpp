@@ -18,20 +18,19 @@ TEST(RowDecoding, StartFromTheDecimalPartOfTheStartText) {
         EXPECT_EQ(DecodeStart(text), start) << Utf16ToUtf8(text);
 }
 
-TEST(RowDecoding, TrackSectorTypeAndGeos) {
-    const DirectoryEntry row = {u"   1", u"name            ", u"seq", u"", u"2A",
+TEST(RowDecoding, SizeTrackSectorLoadAddressAndGeos) {
+    const DirectoryEntry row = {u" 123", u"name            ", u"seq<", u"", u"2A",
                                 u"0f",   u"Font file"};
     const DecodedRow decoded = DecodeRow(row);
+    EXPECT_EQ(decoded.blocks, 123);
     EXPECT_EQ(decoded.track, 42);
     EXPECT_EQ(decoded.sector, 15);
-    EXPECT_TRUE(decoded.isSeq);
+    EXPECT_FALSE(decoded.hasLoadAddress);
     EXPECT_EQ(decoded.geosType, u"Font file");
     EXPECT_EQ(decoded.startAddress, 0);
-    for (const std::u16string_view type : {u"seq<", u"*seq", u"SEQ", u"prg"}) {
-        DirectoryEntry other = row;
-        other[ColumnType] = type;
-        EXPECT_FALSE(DecodeRow(other).isSeq) << Utf16ToUtf8(type);
-    }
+    DirectoryEntry program = row;
+    program[ColumnStart] = u"     0 ($0000)";
+    EXPECT_TRUE(DecodeRow(program).hasLoadAddress);
 }
 
 }  // namespace

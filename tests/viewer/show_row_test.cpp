@@ -68,6 +68,32 @@ TEST_F(ShowRowTest, SeqFileOpensAsPetsciiWithItsFirstBytes) {
     EXPECT_EQ(state_.rangeEnd, 4);
 }
 
+// Only a PRG has a load address: every other file, locked or open, is shown from its first byte.
+TEST_F(ShowRowTest, FilesWithoutAStartTextAreShownWhole) {
+    for (const std::uint8_t type : {0x81, 0xC1, 0x01, 0x41, 0x83, 0xC3, 0x84, 0x80}) {
+        const DirectoryEntry row = AddFile(type, {0x4B, 0x45, 0x53, 0x0D, 0x54});
+        ASSERT_TRUE(row[ColumnStart].empty());
+        RowDisplay display = Show(row);
+        SCOPED_TRACE(Utf16ToUtf8(row[ColumnType]));
+        EXPECT_EQ(display.view, ViewPetscii);
+        EXPECT_EQ(display.panes.Text(ViewPetscii), u"kes\r\nt");
+        const std::u16string& hex = display.panes.Text(ViewHex);
+        EXPECT_EQ(hex.substr(hex.find(u"0000: "), 12), u"0000: 4b 45 ");
+        EXPECT_EQ(state_.rangeStart, 0);
+        EXPECT_EQ(state_.rangeEnd, 4);
+    }
+}
+
+// A file of 0 blocks on the directory track is a label; one with blocks is a file stored there.
+TEST_F(ShowRowTest, FileOnTheDirectoryTrackIsShownWhenItHasBlocks) {
+    disk_.RawBlock({18, 5}, 0, 4, Bytes{0x01, 0x08, 0xEA});
+    disk_.AddEntry({0x82, 18, 5, "ON DIR TRACK", 1});
+    const DirectoryEntry row = ReadDirectory(disk_.Image()).rows.back();
+    RowDisplay display = Show(row);
+    ASSERT_EQ(display.kind, Kind::Full);
+    EXPECT_EQ(display.panes.Text(ViewAssembly), u"0801: ea        nop\r\n");
+}
+
 TEST_F(ShowRowTest, BasicProgramOpensAsListing) {
     const DirectoryEntry row = AddFile(0x82, testing::Program(0x0801, kHelloProgram));
     RowDisplay display = Show(row);

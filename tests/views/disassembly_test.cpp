@@ -69,9 +69,10 @@ TEST(Disassembly, LastInstructionIsPrintedWholeWithMissingBytesAsZero) {
 
 TEST(Disassembly, StartsAtARequestedAddressInsideTheFile) {
     FileChain chain;
+    chain.hasLoadAddress = true;
     chain.startAddress = 0xC000;
     chain.length = 2 + 100;
-    std::fill_n(chain.bytes.begin() + 2, 100, 0xEA);
+    chain.bytes.assign(chain.length, 0xEA);
 
     DisassemblyPane pane = DisplayDisassembly(chain, 0);
     EXPECT_FALSE(pane.fromRequest);
@@ -94,6 +95,7 @@ TEST(Disassembly, StartsAtARequestedAddressInsideTheFile) {
 
 TEST(Disassembly, EmptyOrNegativeContentGivesAnEmptyPaneAndAnEmptyRange) {
     FileChain chain;
+    chain.hasLoadAddress = true;
     chain.startAddress = 0x0801;
     for (const std::int32_t length : {2, 1, -1}) {
         chain.length = length;
@@ -104,12 +106,10 @@ TEST(Disassembly, EmptyOrNegativeContentGivesAnEmptyPaneAndAnEmptyRange) {
     }
 }
 
-TEST(Disassembly, SeqFilesIncludeTheirFirstTwoBytesAtAddressZero) {
+TEST(Disassembly, FilesWithoutALoadAddressIncludeTheirFirstTwoBytesAtAddressZero) {
     FileChain chain;
-    chain.isSeq = true;
     chain.length = 2;
-    chain.bytes[0] = 0xEA;
-    chain.bytes[1] = 0x60;
+    chain.bytes = {0xEA, 0x60};
     const DisassemblyPane pane = DisplayDisassembly(chain, 0);
     EXPECT_EQ(Disassemble(chain.Content(), chain.startAddress, pane.first),
               Lines({u"0000: ea        nop", u"0001: 60        rts"}));

@@ -1,0 +1,16 @@
+// The file list: a table that moves through its rows as a list view does. Home and End go to the
+// first and last file (a table would go to the first and last column), Page Up and Page Down by a
+// page of rows; the column stays.
+#pragma once
+
+#include <QTableWidget>
+
+class FileList : public QTableWidget {
+    Q_OBJECT
+
+  public:
+    using QTableWidget::QTableWidget;
+
+  protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+};
