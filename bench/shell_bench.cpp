@@ -2,14 +2,15 @@
 // their texts, switching views with a button, sorting a full 144-row list.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTableWidget>
+#include <QHeaderView>
+#include <QTableView>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 
 #include "shell/control_ids.h"
-#include "shell/kestrune_dlg.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
@@ -48,18 +49,23 @@ struct Window {
         ReplaceMessageBoxes([](const kestrune::Message&) { return false; });
         dialog.show();
         QApplication::processEvents();
-        dialog.OnDropFiles({QString::fromStdString(image)});
+        dialog.openImage(QString::fromStdString(image));
         QApplication::processEvents();
     }
     ~Window() { ReplaceMessageBoxes(nullptr); }
 
     // Selects a row and lets the window paint what it shows.
     void Select(int row) {
-        dialog.m_list->selectRow(row);
+        List()->selectRow(row);
         QApplication::processEvents();
     }
 
-    CMyKestruneDlg dialog;
+    QTableView* List() const {
+        return dialog.findChild<QTableView*>(QString::number(IDC_FILE_LIST));
+    }
+    QWidget* Control(int id) const { return dialog.findChild<QWidget*>(QString::number(id)); }
+
+    MainWindow dialog;
 };
 
 void SelectLargestFile(benchmark::State& state, std::uint16_t load) {
@@ -90,7 +96,7 @@ void BM_SwitchViews(benchmark::State& state) {
     int view = 0;
     for (auto _ : state) {
         view = (view + 1) % 5;
-        static_cast<QAbstractButton*>(window.dialog.Control(IDC_RADIO_BASIC + view))->click();
+        static_cast<QAbstractButton*>(window.Control(IDC_RADIO_BASIC + view))->click();
         QApplication::processEvents();
     }
 }
@@ -108,11 +114,12 @@ void BM_Sort144Rows(benchmark::State& state) {
     Window window(disk.WriteTo(dir / "full.d64").string());
     int column = 0;
     for (auto _ : state) {
-        window.dialog.OnHeaderItemClick(column);
+        // What a click on the column's heading does.
+        emit window.List()->horizontalHeader()->sectionClicked(column);
         if (state.range(0)) QApplication::processEvents();
         column = (column + 1) % 6;
     }
-    state.counters["rows"] = window.dialog.m_list->rowCount();
+    state.counters["rows"] = window.List()->model()->rowCount();
 }
 BENCHMARK(BM_Sort144Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

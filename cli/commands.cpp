@@ -3,12 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/directory_listing.h"
-#include "cli/disk_session.h"
 #include "cli/utf8_output.h"
-#include "image/unicode.h"
-#include "viewer/address_entry.h"
-#include "viewer/show_row.h"
-#include "viewer/sorting.h"
+#include "text/unicode.h"
+#include "viewer/session.h"
 
 namespace kestrune::cli {
 
@@ -20,20 +17,43 @@ std::string Utf8(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
-ordered_json DirectoryJson(const DiskSession& session, const std::vector<DirectoryEntry>& rows) {
-    const DiskFields& disk = session.directory.disk;
+// The window's message boxes as lines on stderr; questions are answered as --yes says. The "files
+// found" box belongs to the readable listing: it is kept for it instead.
+class Reporter {
+  public:
+    Reporter(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
+
+    bool operator()(const Message& message) {
+        if (message.id == MessageId::FilesFound) {
+            filesFound_ = message.text;
+            return true;
+        }
+        err_ << Utf8(message.text) << '\n';
+        return yes_;
+    }
+
+    const std::optional<std::u16string>& filesFound() const { return filesFound_; }
+
+  private:
+    std::ostream& err_;
+    bool yes_;
+    std::optional<std::u16string> filesFound_;
+};
+
+ordered_json DirectoryJson(const Session& session) {
     ordered_json json = {
-        {"file", Utf8(Utf8ToUtf16(session.fileName))},
-        {"caption", Utf8(session.caption)},
-        {"diskName", Utf8(disk.diskName)},
-        {"diskId", Utf8(disk.diskId)},
-        {"dosType", Utf8(disk.dosType)},
-        {"blocksFree", disk.blocksFree},
-        {"status", Utf8(session.status)},
-        {"readError", session.directory.readError},
+        {"file", Utf8(Utf8ToUtf16(session.FileName()))},
+        {"caption", Utf8(session.Caption())},
+        {"diskName", Utf8(session.DiskName())},
+        {"diskId", Utf8(session.DiskId())},
+        {"dosType", Utf8(session.DosType())},
+        {"blocksFree", session.BlocksFree()},
+        {"status", Utf8(session.Status())},
+        {"readError", session.ReadError()},
         {"rows", ordered_json::array()},
     };
-    for (const DirectoryEntry& row : rows) {
+    for (int position = 0; position < session.RowCount(); ++position) {
+        const RowTexts& row = session.Row(position);
         json["rows"].push_back({{"size", Utf8(row[ColumnSize])},
                                 {"name", Utf8(row[ColumnFileName])},
                                 {"type", Utf8(row[ColumnType])},
@@ -45,8 +65,8 @@ ordered_json DirectoryJson(const DiskSession& session, const std::vector<Directo
     return json;
 }
 
-int Finish(const DiskSession& session) {
-    return session.directory.readError ? kReadError : kOk;
+int Finish(const Session& session) {
+    return session.ReadError() ? kReadError : kOk;
 }
 
 std::u16string_view TrimTrailingSpaces(std::u16string_view text) {
@@ -55,141 +75,73 @@ std::u16string_view TrimTrailingSpaces(std::u16string_view text) {
     return text;
 }
 
-// The row asked for, by number or by name.
-const DirectoryEntry* FindRow(const std::vector<DirectoryEntry>& rows, const ShowOptions& options) {
+// The position of the row asked for, by number or by name; -1 when there is none.
+int FindRow(const Session& session, const ShowOptions& options) {
     if (options.row) {
-        const int index = *options.row - 1;
-        return index >= 0 && index < static_cast<int>(rows.size()) ? &rows[index] : nullptr;
+        const int position = *options.row - 1;
+        return position >= 0 && position < session.RowCount() ? position : -1;
     }
     const std::u16string wanted(TrimTrailingSpaces(Utf8ToUtf16(*options.name)));
-    for (const DirectoryEntry& row : rows) {
-        if (TrimTrailingSpaces(row[ColumnFileName]) == wanted) return &row;
+    for (int position = 0; position < session.RowCount(); ++position) {
+        if (TrimTrailingSpaces(session.Row(position)[ColumnFileName]) == wanted) return position;
     }
-    return nullptr;
+    return -1;
 }
 
-// What the window shows after a row was selected, as the CLI prints it.
-class Shown {
-  public:
-    explicit Shown(std::u16string status) : status_(std::move(status)) {}
-
-    void Apply(RowDisplay display) {
-        if (display.status) status_ = std::move(*display.status);
-        switch (display.kind) {
-            case RowDisplay::Kind::Message:
-                view_.reset();
-                message_ = std::move(display.message);
-                break;
-            case RowDisplay::Kind::Full:
-                view_ = display.view;
-                message_.reset();
-                page_ = std::move(display.page);
-                panes_ = std::move(display.panes);
-                requested_.reset();
-                break;
-            case RowDisplay::Kind::AssemblyOnly:
-                requested_ = std::move(display.panes);
-                break;
-        }
-    }
-
-    void ShowView(ViewMode view) {
-        if (view_) view_ = view;
-    }
-
-    const std::optional<ViewMode>& view() const { return view_; }
-    const std::optional<std::u16string>& message() const { return message_; }
-    const std::u16string& status() const { return status_; }
-
-    // Writes what Text(view) holds as UTF-8.
-    void Write(ViewMode view, std::ostream& out) {
-        const auto write = [&](std::u16string_view piece) { WriteUtf8(out, piece); };
-        if (message_ || view == ViewBasic || (view == ViewAssembly && requested_)) {
-            write(Text(view));
-        } else {
-            panes_.Write(view, write);
-        }
-    }
-
-    // A row that only shows a message holds it in every pane.
-    const std::u16string& Text(ViewMode view) {
-        if (message_) return *message_;
-        if (view == ViewBasic) return page_;
-        if (view == ViewAssembly && requested_) return requested_->Text(ViewAssembly);
-        return panes_.Text(view);
-    }
-
-  private:
-    std::optional<ViewMode> view_;
-    std::optional<std::u16string> message_;
-    std::u16string page_;
-    TextPanes panes_;
-    std::optional<TextPanes> requested_;  // the Assembly pane from a typed start address
-    std::u16string status_;
-};
-
-ordered_json ShowJson(Shown& shown, const ViewerState& state) {
+ordered_json ShowJson(Session& session) {
     ordered_json json;
-    json["view"] = shown.view() ? ordered_json(kViewNames[*shown.view()]) : ordered_json(nullptr);
-    json["status"] = Utf8(shown.status());
+    json["view"] =
+        session.ShowsFile() ? ordered_json(kViewNames[session.View()]) : ordered_json(nullptr);
+    json["status"] = Utf8(session.Status());
     json["message"] =
-        shown.message() ? ordered_json(Utf8(*shown.message())) : ordered_json(nullptr);
+        session.Message() ? ordered_json(Utf8(*session.Message())) : ordered_json(nullptr);
     ordered_json panes = ordered_json::object();
     for (int view = 0; view < kViewCount; ++view) {
-        panes[std::string(kViewNames[view])] = Utf8(shown.Text(static_cast<ViewMode>(view)));
+        panes[std::string(kViewNames[view])] = Utf8(session.PaneText(static_cast<ViewMode>(view)));
     }
     json["panes"] = std::move(panes);
-    json["rangeStart"] = state.rangeStart;
-    json["rangeEnd"] = state.rangeEnd;
+    json["rangeStart"] = session.RangeStart();
+    json["rangeEnd"] = session.RangeEnd();
     return json;
 }
 
 }  // namespace
 
 int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
-    const std::optional<DiskSession> session = OpenDisk(options.image, options.yes, err);
-    if (!session) return kNotShown;
-    std::vector<DirectoryEntry> rows = session->directory.rows;
-    if (options.sortColumn) SortByColumn(rows, *options.sortColumn);
+    Session session;
+    Reporter reporter(err, options.yes);
+    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    if (options.sortColumn) session.SortBy(*options.sortColumn);
     if (options.json) {
-        out << DirectoryJson(*session, rows).dump(2) << '\n';
+        out << DirectoryJson(session).dump(2) << '\n';
     } else {
-        WriteDirectoryListing(out, *session, rows);
+        WriteDirectoryListing(out, session);
+        if (reporter.filesFound()) out << '\n' << Utf8(*reporter.filesFound()) << '\n';
     }
-    return Finish(*session);
+    return Finish(session);
 }
 
 int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
-    const std::optional<DiskSession> session = OpenDisk(options.image, options.yes, err);
-    if (!session) return kNotShown;
-    const DirectoryEntry* row = FindRow(session->directory.rows, options);
-    if (row == nullptr) {
-        err << "kestrune-cli: no such row in " << session->fileName << '\n';
+    Session session;
+    Reporter reporter(err, options.yes);
+    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    const int position = FindRow(session, options);
+    if (position == -1) {
+        err << "kestrune-cli: no such row in " << session.FileName() << '\n';
         return kNotShown;
     }
-
-    auto state = std::make_unique<ViewerState>();
-    Shown shown(session->status);
-    shown.Apply(ShowRow(session->image, *row, *state));
-    // A typed address needs a file to lie in: with only a message on show it does nothing.
-    if (options.at && shown.view()) {
-        const AddressJudgement judgement =
-            JudgeAddress(Utf8ToUtf16(*options.at), state->rangeStart, state->rangeEnd);
-        if (judgement.message) {
-            Report(err, *judgement.message);
-            return kNotShown;
-        }
-        state->gotoAddress = judgement.address;
-        shown.Apply(ShowRow(session->image, *row, *state));
-    }
-    if (options.view) shown.ShowView(*options.view);
+    session.Select(position);
+    if (options.at && !session.EnterAddress(Utf8ToUtf16(*options.at), std::ref(reporter)))
+        return kNotShown;
+    if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
 
     if (options.json) {
-        out << ShowJson(shown, *state).dump(2) << '\n';
+        out << ShowJson(session).dump(2) << '\n';
     } else {
-        shown.Write(shown.view().value_or(ViewBasic), out);
+        session.WritePane(session.ShowsFile() ? session.View() : ViewBasic,
+                          [&](std::u16string_view piece) { WriteUtf8(out, piece); });
     }
-    return Finish(*session);
+    return Finish(session);
 }
 
 }  // namespace kestrune::cli

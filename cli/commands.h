@@ -9,6 +9,8 @@
 
 namespace kestrune::cli {
 
+enum ExitCode { kOk = 0, kUsage = 1, kNotShown = 2, kReadError = 3 };
+
 struct DirOptions {
     std::string image;
     std::optional<int> sortColumn;  // the column whose header was clicked

@@ -1,6 +1,8 @@
 #include "cli/directory_listing.h"
 
-#include "image/unicode.h"
+#include "text/message.h"
+#include "text/unicode.h"
+#include "viewer/session.h"
 
 namespace kestrune::cli {
 
@@ -23,12 +25,11 @@ std::u16string Padded(std::u16string_view text, std::size_t width) {
 
 }  // namespace
 
-void WriteDirectoryListing(std::ostream& out, const DiskSession& session,
-                           const std::vector<DirectoryEntry>& rows) {
-    const DiskFields& disk = session.directory.disk;
-    out << "0 \"" << Utf16ToUtf8(Padded(disk.diskName, 16)) << "\" " << Utf16ToUtf8(disk.diskId)
-        << ' ' << Utf16ToUtf8(disk.dosType) << '\n';
-    for (const DirectoryEntry& row : rows) {
+void WriteDirectoryListing(std::ostream& out, const Session& session) {
+    out << "0 \"" << Utf16ToUtf8(Padded(session.DiskName(), 16)) << "\" "
+        << Utf16ToUtf8(session.DiskId()) << ' ' << Utf16ToUtf8(session.DosType()) << '\n';
+    for (int position = 0; position < session.RowCount(); ++position) {
+        const RowTexts& row = session.Row(position);
         std::u16string line = Padded(Trimmed(row[ColumnSize]), 5);
         line += Padded(u"\"" + std::u16string(Trimmed(row[ColumnFileName])) + u"\"", 19);
         line += Padded(row[ColumnType], 6);
@@ -37,14 +38,7 @@ void WriteDirectoryListing(std::ostream& out, const DiskSession& session,
         if (!row[ColumnGeos].empty()) line += u"  " + row[ColumnGeos].str();
         out << Utf16ToUtf8(line) << '\n';
     }
-    out << disk.blocksFree << " blocks free.\n";
-    if (!rows.empty()) {
-        out << '\n'
-            << Utf16ToUtf8(FilesFoundMessage(Utf8ToUtf16(session.fileName), disk.diskName,
-                                             static_cast<int>(rows.size()))
-                               .text)
-            << '\n';
-    }
+    out << session.BlocksFree() << " blocks free.\n";
 }
 
 }  // namespace kestrune::cli

@@ -1,16 +1,16 @@
-// The readable directory listing of kestrune-cli dir: laid out like a disk directory on a
-// Commodore 64, with each file's load address and first track and sector added, and closed by
-// the "files found" message the window shows.
+// The readable directory listing of kestrune-cli dir, laid out like a Commodore 64 lists a disk.
 #pragma once
 
 #include <ostream>
-#include <vector>
 
-#include "cli/disk_session.h"
+namespace kestrune {
+class Session;
+}
 
 namespace kestrune::cli {
 
-void WriteDirectoryListing(std::ostream& out, const DiskSession& session,
-                           const std::vector<DirectoryEntry>& rows);
+// The header line, a line for each row in the session's order, the free blocks and the "files
+// found" message.
+void WriteDirectoryListing(std::ostream& out, const Session& session);
 
 }  // namespace kestrune::cli

@@ -5,8 +5,7 @@
 #include <map>
 
 #include "cli/commands.h"
-#include "cli/disk_session.h"
-#include "image/directory.h"
+#include "viewer/row_texts.h"
 
 namespace {
 

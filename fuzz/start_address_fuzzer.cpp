@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "image/unicode.h"
+#include "text/unicode.h"
 #include "viewer/address_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,14 +2,16 @@
 // shown with all five panes, a few start addresses typed for each row, every sort column.
 #include <cstdint>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <tuple>
 
 #include "image/directory.h"
 #include "image/geometry.h"
-#include "image/number_text.h"
+#include "text/number_text.h"
 #include "viewer/address_entry.h"
+#include "viewer/row_texts.h"
 #include "viewer/show_row.h"
 #include "viewer/sorting.h"
 
@@ -48,16 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static const auto state = std::make_unique<ViewerState>();
     *state = ViewerState();
-    // Rows that name the same file show the same texts; each such file is rendered once.
-    std::set<std::tuple<std::u16string, std::u16string, std::u16string, std::u16string>> rendered;
+    // Entries that name the same file show the same texts; each such file is rendered once.
+    std::set<std::tuple<int, int, bool, int>> rendered;
     volatile std::size_t sink = 0;
-    for (const DirectoryEntry& row : directory.rows) {
+    for (const DirectoryEntry& row : directory.entries) {
         state->gotoAddress = 0;
         RowDisplay display = ShowRow(image, row, *state);
         if (display.kind != RowDisplay::Kind::Full) continue;
         if (!rendered
-                 .insert({row[ColumnTrack].str(), row[ColumnSector].str(), row[ColumnType].str(),
-                          row[ColumnStart].str()})
+                 .insert({row.track, row.sector, row.loadAddress.has_value(),
+                          row.loadAddress.value_or(0)})
                  .second) {
             continue;
         }
@@ -87,9 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    for (int column = 0; column < kColumnCount; ++column) {
-        std::vector<DirectoryEntry> rows = directory.rows;
-        SortByColumn(rows, column);
-    }
+    std::vector<RowTexts> rows(directory.entries.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        FormatRow(directory.entries[i], directory.disk.isGeosDisk, rows[i]);
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    for (int column = 0; column < kColumnCount; ++column)
+        SortByColumn(order, rows, column);
     return 0;
 }

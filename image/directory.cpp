@@ -4,9 +4,8 @@
 #include <bit>
 
 #include "image/geometry.h"
-#include "image/number_text.h"
-#include "image/unicode.h"
-#include "views/charsets.h"
+#include "text/charsets.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 
@@ -29,26 +28,6 @@ constexpr std::uint32_t kEntryName = 0x05;
 constexpr std::uint32_t kEntryGeosType = 0x18;
 constexpr std::uint32_t kEntryBlocks = 0x1E;
 constexpr std::uint32_t kNameLength = 16;
-
-constexpr std::array<std::string_view, 5> kTypeNames = {"del", "seq", "prg", "usr", "rel"};
-
-constexpr std::array<std::u16string_view, 15> kGeosTypeNames = {
-    u"",                       // 0: no GEOS file
-    u"",                       // 1
-    u"Assembler file",         // 2
-    u"Data file",              // 3
-    u"System file",            // 4
-    u"Desk Accessory",         // 5
-    u"Application",            // 6
-    u"Application data",       // 7
-    u"Font file",              // 8
-    u"Printer driver",         // 9
-    u"Input driver",           // 10
-    u"Disk driver or device",  // 11
-    u"System boot file",       // 12
-    u"Temporary file",         // 13
-    u"Auto-Execute file",      // 14
-};
 
 // A copy of an area of the image; bytes past the image's end read as 0.
 template <std::size_t Length>
@@ -84,31 +63,14 @@ int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
     return free;
 }
 
-char16_t* PutTypeText(char16_t* out, std::uint8_t type) {
-    const int code = type & 7;
-    if (code >= static_cast<int>(kTypeNames.size())) {
-        *out++ = u'?';
-        return out;
-    }
-    if ((type & 0x80) == 0) *out++ = u'*';
-    out = std::copy(kTypeNames[code].begin(), kTypeNames[code].end(), out);
-    if (type & 0x40) *out++ = u'<';
-    return out;
-}
-
 bool IsProgramWithStart(std::uint8_t type) {
     return type == 0x02 || type == 0x82 || type == 0xC2;
 }
 
 // The load address of a program file: the first two data bytes of its first block.
-char16_t* PutStartText(char16_t* out, const DiskImage& image, int track, int sector) {
+std::uint16_t LoadAddress(const DiskImage& image, int track, int sector) {
     const std::uint64_t offset = SectorOffset(track, sector) + 2;
-    const unsigned load = image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8);
-    out = PutDecimal(out, load, 6);
-    out = std::copy_n(u" ($", 3, out);
-    out = PutHex(out, load, 4, true);
-    *out++ = u')';
-    return out;
+    return static_cast<std::uint16_t>(image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8));
 }
 
 }  // namespace
@@ -133,7 +95,7 @@ Directory ReadDirectory(const DiskImage& image) {
     // The directory chain is followed inside the window of 19 sectors after the header; a link to
     // a sector outside it, or back to a sector already read, ends the walk.
     const Area<kDirectoryWindowLength> window(image, kDirectoryWindowOffset);
-    directory.rows.reserve(kWindowSectors * kEntriesPerSector);
+    directory.entries.reserve(kWindowSectors * kEntriesPerSector);
     std::array<bool, kWindowSectors + 1> read{};
     for (int sector = 1;;) {
         read[sector] = true;
@@ -147,20 +109,15 @@ Directory ReadDirectory(const DiskImage& image) {
                 directory.readError = true;
                 break;
             }
-            DirectoryEntry& row = directory.rows.emplace_back();
-            char16_t text[CellText::kCapacity];
-            row[ColumnSize].assign(text, PutDecimal(text, window.Word(entry + kEntryBlocks), 4));
+            DirectoryEntry& row = directory.entries.emplace_back();
+            row.blocks = window.Word(entry + kEntryBlocks);
             for (std::uint32_t i = 0; i < kNameLength; ++i)
-                text[i] = table[window[entry + kEntryName + i]];
-            row[ColumnFileName].assign(text, kNameLength);
-            row[ColumnType].assign(text, PutTypeText(text, type));
-            if (IsProgramWithStart(type)) {
-                row[ColumnStart].assign(text, PutStartText(text, image, track, firstSector));
-            }
-            row[ColumnTrack].assign(text, PutHex(text, track, 2, true));
-            row[ColumnSector].assign(text, PutHex(text, firstSector, 2, true));
-            const std::uint8_t geosType = window[entry + kEntryGeosType];
-            if (geosType < kGeosTypeNames.size()) row[ColumnGeos] = kGeosTypeNames[geosType];
+                row.name[i] = window[entry + kEntryName + i];
+            row.type = type;
+            row.track = track;
+            row.sector = firstSector;
+            if (IsProgramWithStart(type)) row.loadAddress = LoadAddress(image, track, firstSector);
+            row.geosType = window[entry + kEntryGeosType];
         }
         const std::uint8_t linkTrack = window[base];
         const std::uint8_t linkSector = window[base + 1];

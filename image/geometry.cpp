@@ -1,6 +1,6 @@
 #include "image/geometry.h"
 
-#include "image/unicode.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 

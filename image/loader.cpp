@@ -10,7 +10,7 @@
 
 #include "image/geometry.h"
 #include "image/path_names.h"
-#include "image/unicode.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 

@@ -1,6 +1,6 @@
 #include "image/messages.h"
 
-#include "image/unicode.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 

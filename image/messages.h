@@ -4,41 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "text/message.h"
+
 namespace kestrune {
-
-inline constexpr std::u16string_view kProductName = u"Kestrune";
-
-enum class MessageKind {
-    Warning,      // OK button, exclamation icon
-    Error,        // OK button, stop icon
-    Question,     // Yes and No buttons, exclamation icon, No is the default
-    Information,  // OK button, information icon
-};
-
-enum class MessageId {
-    NotAnImage,
-    CannotOpen,
-    TooSmall,
-    WrongSize,
-    BadHeader,
-    TooLarge,
-    ReadFailed,
-    ReadError,
-    FilesFound,
-    AddressHint,
-    AddressOutOfRange,
-};
-
-struct Message {
-    MessageId id;
-    MessageKind kind;
-    std::u16string text;
-
-    bool operator==(const Message&) const = default;
-};
 
 // fileName is the last component of the path, in the letter case of the path.
 Message NotAnImageMessage(std::u16string_view fileName);

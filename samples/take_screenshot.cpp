@@ -4,13 +4,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPixmap>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
 
 #include "shell/control_ids.h"
-#include "shell/kestrune_dlg.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
 
 int main(int argc, char** argv) {
@@ -21,13 +21,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     ReplaceMessageBoxes([](const kestrune::Message&) { return true; });
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
-    dialog.OnDropFiles({arguments[1]});
-    dialog.m_list->setFocus();
-    dialog.m_list->selectRow(arguments[2].toInt() - 1);
+    dialog.openImage(arguments[1]);
+    auto* list = dialog.findChild<QTableView*>(QString::number(IDC_FILE_LIST));
+    list->setFocus();
+    list->selectRow(arguments[2].toInt() - 1);
     if (const int view = arguments[3].toInt(); view >= 0) {
-        static_cast<QAbstractButton*>(dialog.Control(IDC_RADIO_BASIC + view))->click();
+        dialog.findChild<QAbstractButton*>(QString::number(IDC_RADIO_BASIC + view))->click();
     }
     QTimer::singleShot(500, [&] {
         dialog.grab().save(arguments[4]);

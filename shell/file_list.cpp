@@ -1,8 +1,9 @@
 #include "shell/file_list.h"
 
 QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    if ((action != MoveHome && action != MoveEnd) || rowCount() == 0)
-        return QTableWidget::moveCursor(action, modifiers);
+    const int rows = model() == nullptr ? 0 : model()->rowCount();
+    if ((action != MoveHome && action != MoveEnd) || rows == 0)
+        return QTableView::moveCursor(action, modifiers);
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    return model()->index(action == MoveHome ? 0 : rowCount() - 1, column);
+    return model()->index(action == MoveHome ? 0 : rows - 1, column);
 }

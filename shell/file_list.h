@@ -3,13 +3,13 @@
 // page of rows; the column stays.
 #pragma once
 
-#include <QTableWidget>
+#include <QTableView>
 
-class FileList : public QTableWidget {
+class FileList : public QTableView {
     Q_OBJECT
 
   public:
-    using QTableWidget::QTableWidget;
+    using QTableView::QTableView;
 
   protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;

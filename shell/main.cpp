@@ -1,5 +1,5 @@
-#include "shell/kestrune_app.h"
+#include "shell/application.h"
 
 int main(int argc, char** argv) {
-    return CMyKestruneApp().Run(argc, argv);
+    return RunApplication(argc, argv);
 }

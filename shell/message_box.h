@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "image/messages.h"
+#include "text/message.h"
 
 class QWidget;
 

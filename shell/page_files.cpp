@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include "image/unicode.h"
+#include "text/unicode.h"
 
 QString LocalAppDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "image/messages.h"
+#include "text/message.h"
 
 namespace kestrune {
 
@@ -24,15 +24,5 @@ struct AddressJudgement {
 // rangeStart to rangeEnd gives the range message.
 AddressJudgement JudgeAddress(std::u16string_view typed, std::int32_t rangeStart,
                               std::int32_t rangeEnd);
-
-// C's wcstol with base 16 and a 32-bit long: leading white space, an optional sign, an optional
-// "0x", the hexadecimal digits up to the first other character (0 when there are none); a value
-// beyond the 32-bit range saturates to its nearest limit.
-std::int32_t ParseHexadecimalLong(std::u16string_view text);
-
-// StrToInt: only when the text begins with "-" or a digit, an optional minus sign and the decimal
-// digits up to the first other character; anything else is 0. Digits beyond the 32-bit range wrap
-// around.
-std::int32_t ParseDecimalInt(std::u16string_view text);
 
 }  // namespace kestrune

@@ -1,8 +1,8 @@
 #include "viewer/show_row.h"
 
 #include "image/geometry.h"
-#include "image/number_text.h"
-#include "viewer/row_decoding.h"
+#include "text/number_text.h"
+#include "viewer/row_texts.h"
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
 #include "views/pages.h"
@@ -42,19 +42,19 @@ std::u16string GeosFileMessage(std::u16string_view geosType) {
     return u"GEOS File (" + std::u16string(geosType) + u"). Unable to display.";
 }
 
-RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerState& state) {
-    const DecodedRow decoded = DecodeRow(row);
-    if (decoded.track == 0) return Message(std::u16string(kNothingToDisplay));
+RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state) {
+    if (entry.track == 0) return Message(std::u16string(kNothingToDisplay));
     // A directory label has no blocks; a file with blocks that starts on the directory track is
     // shown like any other.
-    if (decoded.track == kDirectoryTrack && decoded.blocks == 0)
+    if (entry.track == kDirectoryTrack && entry.blocks == 0)
         return Message(std::u16string(kNothingToDisplayLabel));
-    if (!decoded.geosType.empty()) return Message(GeosFileMessage(decoded.geosType));
+    if (!GeosTypeName(entry.geosType).empty())
+        return Message(GeosFileMessage(GeosTypeName(entry.geosType)));
 
     FileChain& chain = state.fileChain;
-    Assemble(chain, image, decoded.track, decoded.sector);
-    chain.hasLoadAddress = decoded.hasLoadAddress;
-    chain.startAddress = decoded.startAddress;
+    Assemble(chain, image, entry.track, entry.sector);
+    chain.hasLoadAddress = entry.loadAddress.has_value();
+    chain.startAddress = entry.loadAddress.value_or(0);
 
     RowDisplay display;
     if (state.gotoAddress > 0) {
@@ -70,8 +70,9 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerStat
         const auto data = chain.Data();
         BasicListing listing = ListBasic(data.subspan(std::min<std::size_t>(2, data.size())));
         state.notBasic = listing.notBasic;
-        if (listing.page) {
-            display.page = std::move(*listing.page);
+        if (listing.lines) {
+            display.page = ListingPage(*listing.lines);
+            display.listing = std::move(listing.lines);
             display.status = std::u16string(kBasicProgramStatus);
         }
     }
@@ -81,6 +82,7 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerStat
     if (display.view == ViewAssembly) {
         // Machine code: the listing, had it worked, would only be a misreading.
         display.page = std::u16string(kNotBasicPage);
+        display.listing.reset();
         display.addressBoxEnabled = true;
     }
     return display;

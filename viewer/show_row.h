@@ -1,4 +1,4 @@
-// Showing a list row: the row's texts decoded, the file's chain assembled, every renderer run so
+// Showing a directory entry: the file's chain assembled, every renderer run so
 // that all five panes hold the file, and the view chosen by its start address. Rows that name no
 // file to show (first track 0, a directory label of 0 blocks, GEOS files) give a message instead.
 #pragma once
@@ -11,6 +11,7 @@
 #include "image/directory.h"
 #include "image/disk_image.h"
 #include "image/file_chain.h"
+#include "text/marked_text.h"
 #include "viewer/text_panes.h"
 #include "viewer/view_mode.h"
 
@@ -40,16 +41,17 @@ struct RowDisplay {
     };
     Kind kind = Kind::Message;
     std::u16string message;
-    std::u16string page;  // the browser pane's page
-    TextPanes panes;      // the text panes; with AssemblyOnly only the Assembly pane
+    std::u16string page;                // the browser pane's page
+    std::optional<MarkedText> listing;  // the lines of that page when it is a BASIC listing
+    TextPanes panes;                    // the text panes; with AssemblyOnly only the Assembly pane
     ViewMode view = ViewBasic;
     bool addressBoxEnabled = false;
     std::optional<std::u16string> addressBoxText;  // the box's new text, if it changes
     std::optional<std::u16string> status;          // the status line's new text, if it changes
 };
 
-// Shows row from image. A gotoAddress above 0 in state redoes only the disassembly, from that
-// address; the disassembly then clears it.
-RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& row, ViewerState& state);
+// Shows the file of entry from image. A gotoAddress above 0 in state redoes only the disassembly,
+// from that address; the disassembly then clears it.
+RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state);
 
 }  // namespace kestrune

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/directory.h"
+#include "viewer/row_texts.h"
 
 namespace kestrune {
 
@@ -24,14 +24,15 @@ struct SortKeyText {
     std::u16string str() const { return std::u16string(first).append(second); }
 };
 
-SortKeyText SortKey(const DirectoryEntry& row, int column);
+SortKeyText SortKey(const RowTexts& row, int column);
 
 // The C locale's case-insensitive comparison of two keys: unit by unit, A to Z taken as a to z and
 // nothing else folded; a key that ends where the other goes on is smaller. Returns <0, 0, >0.
 int CompareKeys(const SortKeyText& a, const SortKeyText& b);
 
-// Sorts rows ascending by SortKey(row, column): gaps n/2, n/4, ... 1, each pass an insertion sort
-// over the rows that lie one gap apart, moving whole rows.
-void SortByColumn(std::span<DirectoryEntry> rows, int column);
+// Sorts order, indexes into rows, ascending by SortKey(rows[index], column): gaps n/2, n/4, ... 1,
+// each pass an insertion sort over the positions that lie one gap apart. The result depends on
+// the order it starts from, as the list's own sort does.
+void SortByColumn(std::span<std::size_t> order, std::span<const RowTexts> rows, int column);
 
 }  // namespace kestrune

@@ -1,11 +1,75 @@
 #include "views/basic_listing.h"
 
-#include "image/unicode.h"
+#include <array>
+#include <string>
+
+#include "text/number_text.h"
+#include "text/unicode.h"
 #include "views/basic_tables.h"
 
 namespace kestrune {
 
 namespace {
+
+// The character references of the tables and the characters they stand for.
+constexpr std::array<std::pair<std::string_view, char16_t>, 7> kReferences = {{
+    {"&amp;", u'&'},
+    {"&lt;", u'<'},
+    {"&gt;", u'>'},
+    {"&pound;", u'\u00A3'},
+    {"&uarr;", u'\u2191'},
+    {"&larr;", u'\u2190'},
+    {"&#960;", u'\u03C0'},
+}};
+
+// A table text with its character references replaced by their characters.
+std::u16string Shown(std::string_view text) {
+    std::u16string shown;
+    while (!text.empty()) {
+        const auto reference =
+            std::find_if(kReferences.begin(), kReferences.end(),
+                         [&](const auto& r) { return text.starts_with(r.first); });
+        if (reference != kReferences.end()) {
+            shown.push_back(reference->second);
+            text.remove_prefix(reference->first.size());
+        } else {
+            shown.push_back(static_cast<char16_t>(text.front()));
+            text.remove_prefix(1);
+        }
+    }
+    return shown;
+}
+
+// The tables as the listing shows them, made once.
+struct ShownTables {
+    std::array<std::u16string, BasicTokenText.size()> keywords;
+    std::array<bool, BasicTokenText.size()> marked{};  // the longer keywords are shown in blue
+    std::array<std::u16string, 256> names;             // a code's name, inside "{n ...}" runs
+    std::array<std::u16string, 256> characters;        // what a code shows as on its own
+
+    ShownTables() {
+        for (std::size_t i = 0; i < BasicTokenText.size(); ++i) {
+            keywords[i] = Shown(BasicTokenText[i]);
+            marked[i] = BasicTokenText[i].size() > 1;
+        }
+        for (std::size_t b = 0; b < 256; ++b) {
+            const std::string_view name = PetsciiCharName[b];
+            names[b] = Shown(name);
+            if (name == "space") {
+                characters[b] = u" ";
+            } else if (name.size() > 1 && name.front() != '&') {
+                characters[b] = u"{" + names[b] + u"}";
+            } else {
+                characters[b] = names[b];
+            }
+        }
+    }
+};
+
+const ShownTables& Tables() {
+    static const ShownTables tables;
+    return tables;
+}
 
 // The program bases at which bytes 0xCC to 0xDD are VIC-20 Super Expander keywords.
 bool IsSuperExpanderBase(std::int64_t base) {
@@ -26,7 +90,7 @@ bool CanRepeat(std::uint8_t b) {
 class Lister {
   public:
     Lister(std::span<const std::uint8_t> program)
-        : data_(program), n_(static_cast<std::int64_t>(program.size())) {}
+        : tables_(Tables()), data_(program), n_(static_cast<std::int64_t>(program.size())) {}
 
     BasicListing List();
 
@@ -39,16 +103,17 @@ class Lister {
     std::int64_t RenderByte(std::int64_t i);
     void RenderCharacter(std::uint8_t b, std::uint8_t next);
 
+    const ShownTables& tables_;
     std::span<const std::uint8_t> data_;
     std::int64_t n_;
     std::int64_t base_ = 0;  // the program's address in memory
     std::int64_t work_ = 0;
     bool notBasic_ = false;
-    std::string page_;
+    MarkedText lines_;
     // Per-line state.
     bool quote_ = false;
     int runCount_ = 1;
-    std::string runText_;
+    std::u16string runText_;
 };
 
 BasicListing Lister::List() {
@@ -57,7 +122,6 @@ BasicListing Lister::List() {
         ++firstLineLength;
     base_ = WordAt(0) - firstLineLength - 5;
 
-    page_.append(kBasicPageHeader).append("<p>");
     std::int64_t offset = 0;
     std::int64_t address = base_;
     for (;;) {
@@ -65,9 +129,12 @@ BasicListing Lister::List() {
         if (link == 0) break;
         if (link < address || link > base_ + n_ - 1) return {std::nullopt, true};
         // A program whose first link holds is likely BASIC: room for a typical listing.
-        if (offset == 0) page_.reserve(static_cast<std::size_t>(n_) * 3);
+        if (offset == 0) lines_.Reserve(static_cast<std::size_t>(n_) * 3);
         work_ += 2;
-        page_.append(std::to_string(WordAt(offset + 2))).push_back(' ');
+        char16_t number[8];
+        char16_t* numberEnd = PutDecimal(number, WordAt(offset + 2));
+        *numberEnd++ = u' ';
+        lines_.Append(std::u16string_view(number, static_cast<std::size_t>(numberEnd - number)));
 
         quote_ = false;
         runCount_ = 1;
@@ -75,14 +142,13 @@ BasicListing Lister::List() {
         const std::int64_t end = offset + 4 + (link - address - 4);
         for (std::int64_t i = offset + 4; i < end;)
             i += RenderByte(i);
-        page_.append("<br>\r\n");
+        lines_.EndLine();
 
         offset = link - base_;
         address = link;
         if (work_ > n_) return {std::nullopt, notBasic_};
     }
-    page_.append("</p></body></html>");
-    return {Widen(page_), notBasic_};
+    return {std::move(lines_), notBasic_};
 }
 
 std::int64_t Lister::RenderByte(std::int64_t i) {
@@ -106,12 +172,7 @@ std::int64_t Lister::RenderByte(std::int64_t i) {
     }
 
     if (!quote_ && b >= 0x80 && b <= 0xFD) {
-        const std::string_view keyword = BasicTokenText[b - 0x80];
-        if (keyword.size() > 1) {
-            page_.append("<font color=\"blue\">").append(keyword).append("</font>");
-        } else {
-            page_.append(keyword);
-        }
+        lines_.Append(tables_.keywords[b - 0x80], tables_.marked[b - 0x80]);
         if (b >= 0xCC) notBasic_ = true;
     } else {
         RenderCharacter(b, At(i + 1));
@@ -120,19 +181,17 @@ std::int64_t Lister::RenderByte(std::int64_t i) {
 }
 
 void Lister::RenderCharacter(std::uint8_t b, std::uint8_t next) {
-    const std::string_view name = PetsciiCharName[b];
     if (quote_ && next == b && CanRepeat(b)) {
         ++runCount_;
-        runText_ = "{" + std::to_string(runCount_) + " " + std::string(name) + "}";
+        char16_t count[16];
+        runText_.assign(u"{");
+        runText_.append(count, PutDecimal(count, runCount_));
+        runText_.append(u" ").append(tables_.names[b]).append(u"}");
     } else if (runCount_ > 1) {
-        page_.append(runText_);
+        lines_.Append(runText_);
         runCount_ = 1;
-    } else if (name == "space") {
-        page_.push_back(' ');
-    } else if (name.size() > 1 && name.front() != '&') {
-        page_.append("{").append(name).append("}");
     } else {
-        page_.append(name);
+        lines_.Append(tables_.characters[b]);
     }
 }
 
@@ -140,6 +199,36 @@ void Lister::RenderCharacter(std::uint8_t b, std::uint8_t next) {
 
 BasicListing ListBasic(std::span<const std::uint8_t> program) {
     return Lister(program).List();
+}
+
+std::u16string ListingPage(const MarkedText& lines) {
+    std::u16string page = Widen(kBasicPageHeader);
+    page.append(u"<p>");
+    const auto write = [&](std::u16string_view text) {
+        for (const char16_t c : text) {
+            if (c < 0x80 && c != u'&' && c != u'<' && c != u'>') {
+                page.push_back(c);
+                continue;
+            }
+            const auto reference = std::find_if(kReferences.begin(), kReferences.end(),
+                                                [&](const auto& r) { return r.second == c; });
+            if (reference == kReferences.end()) {
+                page.push_back(c);
+            } else {
+                AppendWidened(page, reference->first);
+            }
+        }
+    };
+    for (std::size_t line = 0; line < lines.LineCount(); ++line) {
+        for (auto run = lines.LineBegin(line); run != lines.LineEnd(line); ++run) {
+            if (run->marked) page.append(u"<font color=\"blue\">");
+            write(lines.Text(*run));
+            if (run->marked) page.append(u"</font>");
+        }
+        page.append(u"<br>\r\n");
+    }
+    page.append(u"</p></body></html>");
+    return page;
 }
 
 }  // namespace kestrune

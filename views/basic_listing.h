@@ -1,6 +1,7 @@
-// The BASIC view: a tokenised Commodore BASIC program as an HTML page, one program line to a page
-// line, keywords expanded (the longer ones in blue) and control and graphic characters written as
-// names in braces. The same pass decides whether the file is a BASIC program at all.
+// The BASIC view: a tokenised Commodore BASIC program as a listing, one program line to a line,
+// keywords expanded (the longer ones marked, shown in blue) and control and graphic characters
+// written as names in braces. The same pass decides whether the file is a BASIC program at all.
+// The listing is data; its page writer makes the HTML page of the view.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "text/marked_text.h"
 
 namespace kestrune {
 
@@ -29,13 +32,17 @@ inline constexpr std::string_view kBasicPageHeader =
 inline constexpr std::u16string_view kBasicProgramStatus = u"BASIC program";
 
 struct BasicListing {
-    std::optional<std::u16string> page;  // none when the file was rejected as not BASIC
-    bool notBasic = false;               // the file is not (plain) BASIC: the view choice reads it
+    std::optional<MarkedText> lines;  // none when the file was rejected as not BASIC
+    bool notBasic = false;            // the file is not (plain) BASIC: the view choice reads it
 };
 
 // program: the bytes after the load address. The program's address comes from its first line's
 // link; a line link outside the file, or more work than the file has bytes, rejects it. Bytes past
 // the program read as 0.
 BasicListing ListBasic(std::span<const std::uint8_t> program);
+
+// The listing's HTML page: the header, then each line as "<p>" ... "<br>\r\n" with the marked
+// runs in blue and the characters &, <, >, £, ↑, ← and π as character references.
+std::u16string ListingPage(const MarkedText& lines);
 
 }  // namespace kestrune

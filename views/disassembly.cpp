@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "image/number_text.h"
+#include "text/number_text.h"
 #include "views/address_labels.h"
 #include "views/opcodes.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "image/number_text.h"
-#include "views/charsets.h"
+#include "text/charsets.h"
+#include "text/number_text.h"
 
 namespace kestrune {
 

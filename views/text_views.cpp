@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "views/charsets.h"
+#include "text/charsets.h"
 
 namespace kestrune {
 

@@ -6,8 +6,9 @@
 #include "image/directory.h"
 #include "image/file_chain.h"
 #include "image/loader.h"
-#include "image/unicode.h"
 #include "tests/support/printers.h"
+#include "tests/support/row_texts.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 namespace {
@@ -19,10 +20,6 @@ std::optional<DiskImage> LoadCorpus(const char* name, bool answer = false) {
     return LoadImage((kCorpus / name).string(), [answer](const Message&) { return answer; }).image;
 }
 
-int HexCell(const CellText& cell) {
-    return std::stoi(Utf16ToUtf8(cell.view()), nullptr, 16);
-}
-
 #define LOAD_OR_SKIP(variable, ...)                                            \
     const auto variable = LoadCorpus(__VA_ARGS__);                             \
     if (!std::filesystem::exists(kCorpus)) GTEST_SKIP() << "no corpus folder"; \
@@ -32,9 +29,9 @@ TEST(Corpus, FullDirectoriesListAll144Files) {
     for (const char* name : {"vice_lorenz_Disk1.d64", "xd2031_dir144_1571.d71"}) {
         LOAD_OR_SKIP(image, name);
         const Directory directory = ReadDirectory(*image);
-        EXPECT_EQ(directory.rows.size(), 144u) << name;
+        EXPECT_EQ(directory.entries.size(), 144u) << name;
         EXPECT_FALSE(directory.readError);
-        for (const auto& row : directory.rows)
+        for (const auto& row : testing::RowsOf(directory))
             EXPECT_EQ(row[ColumnType], u"prg") << name;
     }
 }
@@ -42,12 +39,11 @@ TEST(Corpus, FullDirectoriesListAll144Files) {
 TEST(Corpus, WholeDiskFileIsReadWhole) {
     LOAD_OR_SKIP(image, "xd2031_fullfile_1541.d64");
     const Directory directory = ReadDirectory(*image);
-    ASSERT_EQ(directory.rows.size(), 1u);
-    EXPECT_EQ(directory.rows[0][ColumnSize], u" 664");
+    ASSERT_EQ(directory.entries.size(), 1u);
+    EXPECT_EQ(testing::RowsOf(directory)[0][ColumnSize], u" 664");
     EXPECT_EQ(directory.disk.blocksFree, 0);
     FileChain chain;
-    Assemble(chain, *image, HexCell(directory.rows[0][ColumnTrack]),
-             HexCell(directory.rows[0][ColumnSector]));
+    Assemble(chain, *image, directory.entries[0].track, directory.entries[0].sector);
     // All 664 blocks are read.
     EXPECT_EQ(chain.bytes.size(), 664u * 254);
     EXPECT_GT(chain.length, 663 * 254);
@@ -71,16 +67,16 @@ TEST(Corpus, OddBamCountsOnlyTheFirstBytesOfTracksOtherThan18) {
     // Track 18 says 16 free (not counted), track 31 says 1 and tracks 32 to 35 say 17 each.
     EXPECT_EQ(directory.disk.blocksFree, 1 + 4 * 17);
     EXPECT_EQ(directory.disk.dosType, u"3D");
-    EXPECT_EQ(directory.rows.size(), 9u);
+    EXPECT_EQ(directory.entries.size(), 9u);
 }
 
 TEST(Corpus, LoopingChainEnds) {
     LOAD_OR_SKIP(image, "lci_simpletest-loop.d64");
     const Directory directory = ReadDirectory(*image);
-    EXPECT_EQ(directory.rows.size(), 76u);
+    EXPECT_EQ(directory.entries.size(), 76u);
     FileChain chain;
-    for (const auto& row : directory.rows) {
-        Assemble(chain, *image, HexCell(row[ColumnTrack]), HexCell(row[ColumnSector]));
+    for (const DirectoryEntry& entry : directory.entries) {
+        Assemble(chain, *image, entry.track, entry.sector);
         EXPECT_LE(chain.length, 664 * 254);
     }
 }

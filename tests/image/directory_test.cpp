@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "image/row_store.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
+#include "tests/support/row_texts.h"
 
 namespace kestrune {
 namespace {
@@ -13,9 +13,8 @@ using testing::Bytes;
 using testing::DiskBuilder;
 using testing::EntrySpec;
 
-DirectoryEntry Row(std::u16string size, std::u16string name, std::u16string type,
-                   std::u16string start, std::u16string track, std::u16string sector,
-                   std::u16string geos = u"") {
+RowTexts Row(std::u16string size, std::u16string name, std::u16string type, std::u16string start,
+             std::u16string track, std::u16string sector, std::u16string geos = u"") {
     return {size, name, type, start, track, sector, geos};
 }
 
@@ -26,7 +25,7 @@ TEST(DiskFields, BlankDisk) {
     EXPECT_EQ(directory.disk.dosType, u"2A");
     EXPECT_EQ(directory.disk.blocksFree, 664);
     EXPECT_FALSE(directory.disk.isGeosDisk);
-    EXPECT_TRUE(directory.rows.empty());
+    EXPECT_TRUE(directory.entries.empty());
     EXPECT_FALSE(directory.readError);
 }
 
@@ -71,8 +70,8 @@ TEST(DiskFields, GeosDiskNamesThroughTheGeosTable) {
     const Directory directory = ReadDirectory(disk.Image());
     EXPECT_TRUE(directory.disk.isGeosDisk);
     EXPECT_EQ(directory.disk.diskName, u"GEOSπ           ");
-    ASSERT_EQ(directory.rows.size(), 1u);
-    EXPECT_EQ(directory.rows[0],
+    ASSERT_EQ(directory.entries.size(), 1u);
+    EXPECT_EQ(testing::RowsOf(directory)[0],
               Row(u"  12", u"MyApp           ", u"usr", u"", u"03", u"0A", u"Application"));
 }
 
@@ -90,7 +89,7 @@ TEST(DirectoryRows, RowTextsInTheirFormats) {
     disk.AddEntry({0x44, 1, 0, "REL", 1});
     disk.AddEntry({0x85, 1, 0, "ODD", 1, 14});
     const Directory directory = ReadDirectory(disk.Image());
-    const std::vector<DirectoryEntry> expected = {
+    const std::vector<RowTexts> expected = {
         Row(u"  10", u"hello           ", u"prg", u"  2049 ($0801)", u"11", u"00"),
         Row(u"   3", u"notes           ", u"seq", u"", u"13", u"04"),
         Row(u"   0", u"gone            ", u"del", u"", u"00", u"00"),
@@ -100,7 +99,7 @@ TEST(DirectoryRows, RowTextsInTheirFormats) {
         Row(u"   1", u"rel             ", u"*rel<", u"", u"01", u"00"),
         Row(u"   1", u"odd             ", u"?", u"", u"01", u"00", u"Auto-Execute file"),
     };
-    EXPECT_EQ(directory.rows, expected);
+    EXPECT_EQ(testing::RowsOf(directory), expected);
 }
 
 TEST(DirectoryRows, GeosTypeNames) {
@@ -115,14 +114,15 @@ TEST(DirectoryRows, GeosTypeNames) {
     for (const auto& [value, name] : cases) {
         DiskBuilder disk;
         disk.AddEntry({0x81, 1, 0, "X", 1, static_cast<std::uint8_t>(value)});
-        EXPECT_EQ(ReadDirectory(disk.Image()).rows.at(0)[ColumnGeos], name) << value;
+        EXPECT_EQ(testing::RowsOf(ReadDirectory(disk.Image())).at(0)[ColumnGeos], name) << value;
     }
 }
 
 TEST(DirectoryRows, FileNamesKeepFillAndZeroBytes) {
     DiskBuilder disk;
     disk.AddEntry({0x82, 1, 0, std::string("A\0\xC1\x60", 4), 1});
-    EXPECT_EQ(ReadDirectory(disk.Image()).rows.at(0)[ColumnFileName], u"a.A-            ");
+    EXPECT_EQ(testing::RowsOf(ReadDirectory(disk.Image())).at(0)[ColumnFileName],
+              u"a.A-            ");
 }
 
 TEST(DirectoryWalk, SkipsEmptyScratchedAndNamelessEntries) {
@@ -132,13 +132,13 @@ TEST(DirectoryWalk, SkipsEmptyScratchedAndNamelessEntries) {
     disk.Entry(1, 2, {0x82, 1, 0, std::string("\0NAME", 5), 1});
     disk.Entry(1, 3, {0x82, 1, 0, "\x02KEPT", 1});
     const Directory directory = ReadDirectory(disk.Image());
-    ASSERT_EQ(directory.rows.size(), 1u);
-    EXPECT_EQ(directory.rows[0][ColumnFileName], u".kept           ");
+    ASSERT_EQ(directory.entries.size(), 1u);
+    EXPECT_EQ(testing::RowsOf(directory)[0][ColumnFileName], u".kept           ");
 }
 
 std::vector<std::u16string> Names(const Directory& directory) {
     std::vector<std::u16string> names;
-    for (const auto& row : directory.rows)
+    for (const auto& row : testing::RowsOf(directory))
         names.emplace_back(row[ColumnFileName].view().substr(0, 2));
     return names;
 }
@@ -185,8 +185,8 @@ TEST(DirectoryWalk, FullDirectoryOf144Files) {
     for (int i = 0; i < 144; ++i)
         disk.AddEntry({0x82, 1, 0, "F" + std::to_string(i), 1});
     const Directory directory = ReadDirectory(disk.Image());
-    ASSERT_EQ(directory.rows.size(), 144u);
-    EXPECT_EQ(directory.rows[143][ColumnFileName].view().substr(0, 4), u"f143");
+    ASSERT_EQ(directory.entries.size(), 144u);
+    EXPECT_EQ(testing::RowsOf(directory)[143][ColumnFileName].view().substr(0, 4), u"f143");
 }
 
 TEST(ShortImages, BytesPastTheEndReadAsZero) {
@@ -196,7 +196,7 @@ TEST(ShortImages, BytesPastTheEndReadAsZero) {
     EXPECT_EQ(directory.disk.blocksFree, 0);
     EXPECT_EQ(directory.disk.diskName, u"");
     EXPECT_EQ(directory.disk.diskId, std::u16string(2, u'\0'));
-    EXPECT_TRUE(directory.rows.empty());
+    EXPECT_TRUE(directory.entries.empty());
 
     // A Start text whose sector lies past the end reads 0; so does the second half of a word.
     DiskBuilder cut;
@@ -205,19 +205,9 @@ TEST(ShortImages, BytesPastTheEndReadAsZero) {
     cut.RawBlock({35, 16}, 0, 0xFF, Bytes{0x34, 0x12});
     cut.bytes().resize(kD64Size - 256 + 3);
     directory = ReadDirectory(cut.Image());
-    ASSERT_EQ(directory.rows.size(), 2u);
-    EXPECT_EQ(directory.rows[0][ColumnStart], u"    52 ($0034)");
-    EXPECT_EQ(directory.rows[1][ColumnStart], u"     0 ($0000)");
-}
-
-TEST(RowStores, ClearAndFill) {
-    RowStore store;
-    const std::vector<DirectoryEntry> rows(3, Row(u"1", u"n", u"prg", u"", u"01", u"00"));
-    store.Fill(rows);
-    EXPECT_EQ(store[2], rows[2]);
-    EXPECT_EQ(store[3], DirectoryEntry{});
-    store.Clear();
-    EXPECT_EQ(store[0], DirectoryEntry{});
+    ASSERT_EQ(directory.entries.size(), 2u);
+    EXPECT_EQ(testing::RowsOf(directory)[0][ColumnStart], u"    52 ($0034)");
+    EXPECT_EQ(testing::RowsOf(directory)[1][ColumnStart], u"     0 ($0000)");
 }
 
 }  // namespace

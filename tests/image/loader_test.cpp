@@ -7,9 +7,9 @@
 
 #include <fstream>
 
-#include "image/unicode.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 namespace {

@@ -10,9 +10,10 @@
 #include "image/directory.h"
 #include "image/file_chain.h"
 #include "image/loader.h"
-#include "image/unicode.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
+#include "tests/support/row_texts.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 namespace {
@@ -99,7 +100,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     EXPECT_EQ(directory.disk.diskId, u"AB");
     EXPECT_EQ(directory.disk.dosType, u"2A");
     EXPECT_EQ(directory.disk.blocksFree, blocksFree) << report;
-    ASSERT_EQ(directory.rows.size(), files.size());
+    ASSERT_EQ(directory.entries.size(), files.size());
 
     const auto extracted = dir / "extracted";
     std::filesystem::create_directory(extracted);
@@ -107,16 +108,18 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         const ToolFile& file = files[i];
-        const DirectoryEntry& row = directory.rows[i];
+        const DirectoryEntry& entry = directory.entries[i];
+        RowTexts row;
+        FormatRow(entry, false, row);
         const Placement& where = placed.at(file.name);
         SCOPED_TRACE(file.name);
         std::string padded = file.name;
         padded.resize(16, ' ');
         EXPECT_EQ(row[ColumnFileName], Widen(padded));
         EXPECT_EQ(row[ColumnType], Widen(file.type));
-        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnSize])), where.blocks);
-        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnTrack]), nullptr, 16), where.track);
-        EXPECT_EQ(std::stoi(Utf16ToUtf8(row[ColumnSector]), nullptr, 16), where.sector);
+        EXPECT_EQ(entry.blocks, where.blocks);
+        EXPECT_EQ(entry.track, where.track);
+        EXPECT_EQ(entry.sector, where.sector);
 
         FileChain chain;
         Assemble(chain, *loaded.image, where.track, where.sector);

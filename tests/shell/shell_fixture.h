@@ -2,17 +2,17 @@
 // and images written by the test support.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "image/messages.h"
 #include "tests/support/disk_builder.h"
-
-class CMyKestruneDlg;
+#include "text/message.h"
 
 // Replaces the message boxes while it lives: every message is recorded and questions are
 // answered from a list (No when the list runs out).
@@ -44,3 +44,42 @@ class ShellFixture {
 };
 
 QString Text(std::u16string_view text);
+
+class BrowserPane;
+class MainWindow;
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class TextPane;
+
+// The window's widgets as a user finds them: by their template ids.
+struct Ui {
+    explicit Ui(const QWidget& window);
+
+    QWidget* control(int id) const;
+    QLabel* label(int id) const;
+    QAbstractButton* viewButton(int view) const;
+    QWidget* pane(int view) const;  // the browser pane for the BASIC view
+    TextPane* textPane(int view) const;
+
+    int rows() const;
+    QString cell(int row, int column) const;
+    QRect cellRect(int row, int column) const;
+    int selectedRow() const;  // -1 for none
+    int visiblePane() const;  // -1 for none, -2 for more than one
+    int checkedView() const;
+    // A click on a column's heading, and on Revert.
+    void clickHeader(int column) const;
+    void clickRevert() const;
+    // Triggers the menu item with this text, as a click on it does.
+    void chooseMenuItem(const QString& text) const;
+    // The box's text typed, then Enter pressed in it.
+    void enterAddress(const QString& typed) const;
+
+    const QWidget& window;
+    QTableView* list;
+    BrowserPane* browser;
+    TextPane *assembly, *hex, *petscii, *scrcode;
+    QLineEdit *address, *search;
+};

@@ -6,15 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <nlohmann/json.hpp>
 
+#include "shell/browser_pane.h"
 #include "shell/control_ids.h"
-#include "shell/explorer.h"
-#include "shell/kestrune_dlg.h"
-#include "shell/row_stores.h"
+#include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/basic_program.h"
@@ -55,23 +54,23 @@ class Window {
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) qWarning("window not exposed");
         MessageRecorder quiet;
-        dialog.OnDropFiles({fixture.Write("view.d64", disk)});
+        dialog.openImage(fixture.Write("view.d64", disk));
     }
 
     void Click(int row) {
-        const QRect rect = dialog.m_list->visualItemRect(dialog.m_list->item(row, 1));
-        QTest::mouseClick(dialog.m_list->viewport(), Qt::LeftButton, {}, rect.center());
+        const QRect rect = Ui(dialog).cellRect(row, 1);
+        QTest::mouseClick(Ui(dialog).list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
     void Enter(const QString& typed) {
-        dialog.m_editAddress->setText(typed);
-        dialog.m_editAddress->setFocus();
-        QTest::keyClick(dialog.m_editAddress, Qt::Key_Return);
+        Ui(dialog).address->setText(typed);
+        Ui(dialog).address->setFocus();
+        QTest::keyClick(Ui(dialog).address, Qt::Key_Return);
     }
 
     int VisiblePane() const {
-        const QList<QWidget*> panes = {dialog.m_browser, dialog.m_editAssembly, dialog.m_editHex,
-                                       dialog.m_editPetscii, dialog.m_editScrCode};
+        const QList<QWidget*> panes = {Ui(dialog).browser, Ui(dialog).assembly, Ui(dialog).hex,
+                                       Ui(dialog).petscii, Ui(dialog).scrcode};
         int visible = -1;
         for (int view = 0; view < panes.size(); ++view) {
             if (panes[view]->isVisible()) {
@@ -84,36 +83,36 @@ class Window {
 
     int CheckedView() const {
         for (int view = 0; view < 5; ++view) {
-            if (static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC + view))->isChecked())
+            if (static_cast<QRadioButton*>(Ui(dialog).control(IDC_RADIO_BASIC + view))->isChecked())
                 return view;
         }
         return -1;
     }
 
-    QString Status() const { return static_cast<QLabel*>(dialog.Control(IDC_STATUS))->text(); }
+    QString Status() const { return static_cast<QLabel*>(Ui(dialog).control(IDC_STATUS))->text(); }
 
     QStringList ListNames() const {
         QStringList names;
-        for (int row = 0; row < dialog.m_list->rowCount(); ++row)
-            names << dialog.m_list->item(row, 1)->text();
+        for (int row = 0; row < Ui(dialog).rows(); ++row)
+            names << Ui(dialog).cell(row, 1);
         return names;
     }
 
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
 };
 
-std::u16string PaneText(const CMyKestruneDlg& dialog, int view) {
+std::u16string PaneText(const MainWindow& dialog, int view) {
     switch (view) {
         case ViewAssembly:
-            return dialog.m_editAssembly->text();
+            return Ui(dialog).assembly->text();
         case ViewHex:
-            return dialog.m_editHex->text();
+            return Ui(dialog).hex->text();
         case ViewPetscii:
-            return dialog.m_editPetscii->text();
+            return Ui(dialog).petscii->text();
         case ViewScrCode:
-            return dialog.m_editScrCode->text();
+            return Ui(dialog).scrcode->text();
         default:
-            return dialog.m_browser->page().toStdU16String();
+            return Ui(dialog).browser->page().toStdU16String();
     }
 }
 
@@ -154,35 +153,36 @@ void ViewTest::eachRowOpensInItsView() {
     };
     for (const auto& c : cases) {
         window.Click(c.row);
-        QCOMPARE(window.dialog.m_nShownRow, c.row);
+        QCOMPARE(Ui(window.dialog).selectedRow(), c.row);
         QCOMPARE(window.VisiblePane(), c.view);
         QCOMPARE(window.CheckedView(), c.view);
-        QCOMPARE(window.dialog.m_editAddress->isEnabled(), c.boxEnabled);
-        QCOMPARE(window.dialog.m_editAddress->text(), c.box);
+        QCOMPARE(Ui(window.dialog).address->isEnabled(), c.boxEnabled);
+        QCOMPARE(Ui(window.dialog).address->text(), c.box);
         QCOMPARE(window.Status(), c.status);
     }
     window.Click(0);
-    QCOMPARE(window.dialog.m_browser->page(), Text(*ListBasic(std::span(kHello)).page));
+    QCOMPARE(Ui(window.dialog).browser->page(),
+             Text(ListingPage(*ListBasic(std::span(kHello)).lines)));
     window.Click(1);
-    QCOMPARE(window.dialog.m_browser->page(), Text(kNotBasicPage));
-    QCOMPARE(window.dialog.m_editAssembly->text().substr(0, 24),
+    QCOMPARE(Ui(window.dialog).browser->page(), Text(kNotBasicPage));
+    QCOMPARE(Ui(window.dialog).assembly->text().substr(0, 24),
              std::u16string(u"c000: a9 93     lda #$93"));
     window.Click(2);
-    QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"hi\r\nthere"));
-    QCOMPARE(window.dialog.m_browser->page(), Text(kNotBasicPage));
+    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere"));
+    QCOMPARE(Ui(window.dialog).browser->page(), Text(kNotBasicPage));
 }
 
 void ViewTest::keyboardSelectionShowsTheFileToo() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(0);
-    window.dialog.m_list->setFocus();
-    QTest::keyClick(window.dialog.m_list, Qt::Key_Down);
-    QCOMPARE(window.dialog.m_nShownRow, 1);
+    Ui(window.dialog).list->setFocus();
+    QTest::keyClick(Ui(window.dialog).list, Qt::Key_Down);
+    QCOMPARE(Ui(window.dialog).selectedRow(), 1);
     QCOMPARE(window.VisiblePane(), int(ViewAssembly));
-    QTest::keyClick(window.dialog.m_list, Qt::Key_Down);
+    QTest::keyClick(Ui(window.dialog).list, Qt::Key_Down);
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
-    QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"hi\r\nthere"));
+    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere"));
 }
 
 void ViewTest::homeEndAndPageKeysMoveThroughTheFiles() {
@@ -191,23 +191,23 @@ void ViewTest::homeEndAndPageKeysMoveThroughTheFiles() {
     for (int i = 0; i < 60; ++i)
         disk.AddFile("FILE " + std::to_string(i), 0x81, Bytes{0x41, static_cast<std::uint8_t>(i)});
     Window window(fixture, disk);
-    QTableWidget* list = window.dialog.m_list;
+    QTableView* list = Ui(window.dialog).list;
     window.Click(5);
     const int rowsOnAPage = list->rowAt(list->viewport()->height() - 1);
     QVERIFY(rowsOnAPage > 2 && rowsOnAPage < 59);
 
     QTest::keyClick(list, Qt::Key_End);
-    QCOMPARE(window.dialog.m_nShownRow, 59);
+    QCOMPARE(Ui(window.dialog).selectedRow(), 59);
     QCOMPARE(list->currentIndex().column(), 1);
     QTest::keyClick(list, Qt::Key_Home);
-    QCOMPARE(window.dialog.m_nShownRow, 0);
+    QCOMPARE(Ui(window.dialog).selectedRow(), 0);
     QCOMPARE(list->currentIndex().column(), 1);
-    QCOMPARE(window.dialog.m_editPetscii->text(), std::u16string(u"a."));
+    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"a."));
     QTest::keyClick(list, Qt::Key_PageDown);
-    const int down = window.dialog.m_nShownRow;
+    const int down = Ui(window.dialog).selectedRow();
     QVERIFY(down >= rowsOnAPage - 1 && down <= rowsOnAPage + 1);
     QTest::keyClick(list, Qt::Key_PageUp);
-    QCOMPARE(window.dialog.m_nShownRow, 0);
+    QCOMPARE(Ui(window.dialog).selectedRow(), 0);
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
@@ -227,8 +227,8 @@ void ViewTest::messageRowsKeepTheVisiblePane() {
         for (int view = ViewAssembly; view <= ViewScrCode; ++view) {
             QCOMPARE(PaneText(window.dialog, view), std::u16string(c.message));
         }
-        QCOMPARE(window.dialog.m_browser->page(), Text(MessagePage(c.message)));
-        QCOMPARE(window.dialog.m_editAddress->text(), QStringLiteral("0"));
+        QCOMPARE(Ui(window.dialog).browser->page(), Text(MessagePage(c.message)));
+        QCOMPARE(Ui(window.dialog).address->text(), QStringLiteral("0"));
     }
 }
 
@@ -236,31 +236,32 @@ void ViewTest::theRowOnShowIsNotShownAgain() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(2);
-    window.dialog.m_editHex->setText(u"untouched");
+    Ui(window.dialog).hex->setText(u"untouched");
     window.Click(2);
-    QCOMPARE(window.dialog.m_editHex->text(), std::u16string(u"untouched"));
+    QCOMPARE(Ui(window.dialog).hex->text(), std::u16string(u"untouched"));
     window.Click(3);
-    QVERIFY(window.dialog.m_editHex->text() != u"untouched");
+    QVERIFY(Ui(window.dialog).hex->text() != u"untouched");
 }
 
 void ViewTest::viewButtonsOnlySwitchPanes() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(0);
-    const std::u16string assembly = window.dialog.m_editAssembly->text();
+    const std::u16string assembly = Ui(window.dialog).assembly->text();
     for (int view : {ViewAssembly, ViewHex, ViewPetscii, ViewScrCode, ViewBasic, ViewAssembly}) {
         QTest::mouseClick(
-            static_cast<QAbstractButton*>(window.dialog.Control(IDC_RADIO_BASIC + view)),
+            static_cast<QAbstractButton*>(Ui(window.dialog).control(IDC_RADIO_BASIC + view)),
             Qt::LeftButton);
         QCOMPARE(window.VisiblePane(), view);
-        QCOMPARE(window.dialog.m_nShownPane, view);
-        QCOMPARE(window.dialog.m_nViewMode, view);
-        QCOMPARE(window.dialog.m_editAddress->isEnabled(), view == ViewAssembly);
+        QCOMPARE(Ui(window.dialog).visiblePane(), view);
+        QCOMPARE(Ui(window.dialog).checkedView(), view);
+        QCOMPARE(Ui(window.dialog).address->isEnabled(), view == ViewAssembly);
     }
-    QCOMPARE(window.dialog.m_editAssembly->text(), assembly);
-    // The checked button stays with the pane on show through later exchanges.
-    window.dialog.UpdateData(false);
+    QCOMPARE(Ui(window.dialog).assembly->text(), assembly);
+    // The checked button stays with the pane on show when a message row refreshes the window.
+    window.Click(4);
     QCOMPARE(window.CheckedView(), int(ViewAssembly));
+    QCOMPARE(window.VisiblePane(), int(ViewAssembly));
     // The next file opens in its own view.
     window.Click(2);
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
@@ -271,89 +272,94 @@ void ViewTest::startAddressEntry() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(1);
-    const std::u16string hex = window.dialog.m_editHex->text();
+    const std::u16string hex = Ui(window.dialog).hex->text();
     const std::u16string fromC002 =
         u"c002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60        rts\r\n";
     for (const QString typed : {"49154", "$C002", "$c002"}) {
         MessageRecorder recorder;
         window.Enter(typed);
         QVERIFY(recorder.shown.empty());
-        QCOMPARE(window.dialog.m_editAssembly->text(), fromC002);
-        QCOMPARE(window.dialog.m_editAddress->text(), typed);
+        QCOMPARE(Ui(window.dialog).assembly->text(), fromC002);
+        QCOMPARE(Ui(window.dialog).address->text(), typed);
         QCOMPARE(window.VisiblePane(), int(ViewAssembly));
-        QCOMPARE(window.dialog.m_editHex->text(), hex);
+        QCOMPARE(Ui(window.dialog).hex->text(), hex);
     }
     {
         MessageRecorder recorder;
         window.Enter("c002");
         QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::AddressHint});
-        QCOMPARE(window.dialog.m_editAddress->text(), QStringLiteral("c002"));
-        QCOMPARE(window.dialog.m_editAssembly->text(), fromC002);
+        QCOMPARE(Ui(window.dialog).address->text(), QStringLiteral("c002"));
+        QCOMPARE(Ui(window.dialog).assembly->text(), fromC002);
     }
     {
         MessageRecorder recorder;
         window.Enter("$c006");
         QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::AddressOutOfRange});
-        QCOMPARE(window.dialog.m_editAddress->text(), QStringLiteral("49152"));
+        QCOMPARE(Ui(window.dialog).address->text(), QStringLiteral("49152"));
     }
     // Enter works while the box is disabled; "0" outside the file is out of range.
     window.Click(2);
-    QVERIFY(!window.dialog.m_editAddress->isEnabled());
+    QVERIFY(!Ui(window.dialog).address->isEnabled());
     MessageRecorder recorder;
-    window.dialog.m_editAddress->setText("5");
-    QTest::keyClick(window.dialog.m_editPetscii, Qt::Key_Return);
+    Ui(window.dialog).address->setText("5");
+    QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_Return);
     QVERIFY(recorder.shown.empty());
-    QCOMPARE(window.dialog.m_editAssembly->text().substr(0, 6), std::u16string(u"0005: "));
+    QCOMPARE(Ui(window.dialog).assembly->text().substr(0, 6), std::u16string(u"0005: "));
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
 }
 
 void ViewTest::sortingByEachColumnAndRevert() {
     ShellFixture fixture;
     Window window(fixture);
-    window.dialog.m_list->horizontalHeader()->resizeSection(ColumnGeos,
-                                                            80);  // drag the GEOS column open
+    Ui(window.dialog).list->horizontalHeader()->resizeSection(ColumnGeos, 80);
     const QStringList directoryOrder = window.ListNames();
-    std::vector<DirectoryEntry> rows(DirectoryRows.First(9).begin(), DirectoryRows.First(9).end());
+    QStringList sortedNames = directoryOrder;
+    sortedNames.sort();
     window.Click(1);
     for (int column = 0; column < kColumnCount; ++column) {
         const int visible = window.VisiblePane();
-        const std::u16string shown = window.dialog.m_editHex->text();
-        QHeaderView* header = window.dialog.m_list->horizontalHeader();
+        const std::u16string shown = Ui(window.dialog).hex->text();
+        QHeaderView* header = Ui(window.dialog).list->horizontalHeader();
         const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                         header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-        SortByColumn(rows, column);
-        QStringList expected;
-        for (const DirectoryEntry& row : rows)
-            expected << Text(row[ColumnFileName]);
-        QCOMPARE(window.ListNames(), expected);
-        QCOMPARE(window.dialog.SelectionMark(), -1);
-        QCOMPARE(window.dialog.m_nShownRow, -1);
+        // The same rows, each one's key no greater than the next one's.
+        const QStringList expected = window.ListNames();
+        QStringList names = expected;
+        names.sort();
+        QCOMPARE(names, sortedNames);
+        std::vector<RowTexts> rows(static_cast<std::size_t>(Ui(window.dialog).rows()));
+        for (int row = 0; row < Ui(window.dialog).rows(); ++row) {
+            for (int cell = 0; cell < kColumnCount; ++cell)
+                rows[row][cell] = Ui(window.dialog).cell(row, cell).toStdU16String();
+        }
+        for (std::size_t row = 1; row < rows.size(); ++row)
+            QVERIFY(CompareKeys(SortKey(rows[row - 1], column), SortKey(rows[row], column)) <= 0);
+        QCOMPARE(Ui(window.dialog).selectedRow(), -1);
         // The file on show stays; a click shows the row under it, also at the same index.
         QCOMPARE(window.VisiblePane(), visible);
-        QCOMPARE(window.dialog.m_editHex->text(), shown);
+        QCOMPARE(Ui(window.dialog).hex->text(), shown);
         window.Click(1);
-        QCOMPARE(window.dialog.m_nShownRow, 1);
-        QCOMPARE(window.dialog.m_list->item(1, 1)->text(), expected[1]);
+        QCOMPARE(Ui(window.dialog).selectedRow(), 1);
+        QCOMPARE(Ui(window.dialog).cell(1, 1), expected[1]);
     }
-    QTest::mouseClick(static_cast<QAbstractButton*>(window.dialog.Control(IDC_REVERT)),
+    QTest::mouseClick(static_cast<QAbstractButton*>(Ui(window.dialog).control(IDC_REVERT)),
                       Qt::LeftButton);
     QCOMPARE(window.ListNames(), directoryOrder);
-    QCOMPARE(window.dialog.m_nShownRow, -1);
-    QCOMPARE(window.dialog.SelectionMark(), -1);
+    QCOMPARE(Ui(window.dialog).selectedRow(), -1);
 }
 
 void ViewTest::panesCanBeSelectedAndCopied() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(2);
-    window.dialog.m_editPetscii->setFocus();
-    QTest::keyClick(window.dialog.m_editPetscii, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(window.dialog.m_editPetscii, Qt::Key_C, Qt::ControlModifier);
+    Ui(window.dialog).petscii->setFocus();
+    QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hi\nthere"));
     // A drag from the start of the text selects up to the pointer.
     window.Click(1);
-    TextPane* assembly = window.dialog.m_editAssembly;
+    TextPane* assembly = Ui(window.dialog).assembly;
     QTest::mousePress(assembly->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseMove(assembly->viewport(),
                      QPoint(2 + 4 * assembly->fontMetrics().horizontalAdvance('M'), 2));
@@ -365,13 +371,13 @@ void ViewTest::panesCanBeSelectedAndCopied() {
 void ViewTest::everyRowMatchesTheCli() {
     ShellFixture fixture;
     const QString demo = QStringLiteral(KESTRUNE_SOURCE_DIR "/samples/demo.d64");
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     MessageRecorder quiet;
-    dialog.OnDropFiles({demo});
-    QVERIFY(dialog.m_list->rowCount() > 0);
-    for (int row = 0; row < dialog.m_list->rowCount(); ++row) {
-        dialog.m_list->selectRow(row);
+    dialog.openImage(demo);
+    QVERIFY(Ui(dialog).rows() > 0);
+    for (int row = 0; row < Ui(dialog).rows(); ++row) {
+        Ui(dialog).list->selectRow(row);
         const testing::ProgramRun run = testing::RunProgram(
             KESTRUNE_CLI_PATH,
             {"show", demo.toStdString(), "--row", std::to_string(row + 1), "--json"});
@@ -383,7 +389,7 @@ void ViewTest::everyRowMatchesTheCli() {
                      QString::fromStdString(shown["panes"][names[view]]));
         }
         const QString basic = QString::fromStdString(shown["panes"]["basic"]);
-        QCOMPARE(dialog.m_browser->page(),
+        QCOMPARE(Ui(dialog).browser->page(),
                  shown["message"].is_null() ? basic : Text(MessagePage(basic.toStdU16String())));
     }
 }

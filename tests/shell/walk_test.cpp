@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include "shell/control_ids.h"
-#include "shell/kestrune_dlg.h"
+#include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/basic_program.h"
@@ -77,30 +77,31 @@ class WalkTest : public QObject {
 void WalkTest::everyRowEveryViewEverySort() {
     ShellFixture fixture;
     MessageRecorder answerYes(std::vector<bool>(64, true));
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QStringList images = Fixtures(fixture) + CorpusImages();
     for (const QString& image : images) {
-        dialog.OnDropFiles({image});
-        dialog.m_list->horizontalHeader()->resizeSection(ColumnGeos, 60);
-        for (int row = 0; row < dialog.m_list->rowCount(); ++row) {
-            dialog.m_list->selectRow(row);
+        dialog.openImage(image);
+        Ui(dialog).list->horizontalHeader()->resizeSection(ColumnGeos, 60);
+        for (int row = 0; row < Ui(dialog).rows(); ++row) {
+            Ui(dialog).list->selectRow(row);
             if (row % 16 == 0) {
                 for (int view = 0; view < 5; ++view) {
-                    static_cast<QAbstractButton*>(dialog.Control(IDC_RADIO_BASIC + view))->click();
+                    static_cast<QAbstractButton*>(Ui(dialog).control(IDC_RADIO_BASIC + view))
+                        ->click();
                     QApplication::processEvents();
                 }
-                dialog.m_editAddress->setText(
-                    QStringLiteral("$%1").arg(dialog.m_editAddress->text().toInt() + 1, 0, 16));
-                dialog.OnEnterAddress();
+                Ui(dialog).address->setText(
+                    QStringLiteral("$%1").arg(Ui(dialog).address->text().toInt() + 1, 0, 16));
+                QTest::keyClick(Ui(dialog).address, Qt::Key_Return);
             }
         }
         for (int column = 0; column < kColumnCount; ++column)
-            dialog.OnHeaderItemClick(column);
-        dialog.OnRevert();
+            Ui(dialog).clickHeader(column);
+        Ui(dialog).clickRevert();
         QApplication::processEvents();
-        dialog.OnFileClose();
+        Ui(dialog).chooseMenuItem("&Close");
     }
     QVERIFY(images.size() >= 5);
 }

@@ -10,7 +10,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -21,11 +21,11 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "shell/browser_pane.h"
 #include "shell/control_ids.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
-#include "shell/explorer.h"
-#include "shell/kestrune_dlg.h"
+#include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/basic_program.h"
@@ -37,8 +37,8 @@ using kestrune::testing::DiskBuilder;
 
 namespace {
 
-QString LabelText(const CMyKestruneDlg& dialog, int id) {
-    return static_cast<QLabel*>(dialog.Control(id))->text();
+QString LabelText(const MainWindow& dialog, int id) {
+    return static_cast<QLabel*>(Ui(dialog).control(id))->text();
 }
 
 QByteArray ReadBytes(const QString& path) {
@@ -49,17 +49,6 @@ QByteArray ReadBytes(const QString& path) {
 
 QByteArray Utf8(std::u16string_view text) {
     return Text(text).toUtf8();
-}
-
-// Triggers the menu item with this text, as a click on it does.
-void ChooseMenuItem(QWidget& window, const QString& text) {
-    for (QAction* action : window.findChild<QMenuBar*>()->findChildren<QAction*>()) {
-        if (action->text() == text) {
-            action->trigger();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no menu item " + text));
 }
 
 DiskBuilder TwoFileDisk() {
@@ -99,42 +88,44 @@ class WindowTest : public QObject {
 
 void WindowTest::startState() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune"));
     for (int id : {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE, IDC_STATUS})
         QCOMPARE(LabelText(dialog, id), QString());
     QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("0"));
-    QVERIFY(static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC))->isChecked());
-    QVERIFY(dialog.m_browser->isVisible());
+    QVERIFY(static_cast<QRadioButton*>(Ui(dialog).control(IDC_RADIO_BASIC))->isChecked());
+    QVERIFY(Ui(dialog).browser->isVisible());
     for (int id : {IDC_SCRCODE, IDC_HEX, IDC_PETSCII, IDC_ASSEMBLY, IDC_DEFAULT_BUTTON}) {
-        QVERIFY(!dialog.Control(id)->isVisible());
+        QVERIFY(!Ui(dialog).control(id)->isVisible());
     }
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
-    QVERIFY(!dialog.m_editAddress->isEnabled());
-    QCOMPARE(dialog.m_editSearch->text(), QStringLiteral("<search term>"));
-    QVERIFY(!dialog.m_editSearch->isEnabled());
-    QVERIFY(dialog.m_list->hasFocus() || QApplication::focusWidget() == dialog.m_list);
-    QCOMPARE(dialog.m_nShownRow, -1);
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
+    QVERIFY(!Ui(dialog).address->isEnabled());
+    QCOMPARE(Ui(dialog).search->text(), QStringLiteral("<search term>"));
+    QVERIFY(!Ui(dialog).search->isEnabled());
+    QVERIFY(Ui(dialog).list->hasFocus() || QApplication::focusWidget() == Ui(dialog).list);
+    QCOMPARE(Ui(dialog).selectedRow(), -1);
 
     const QStringList headings = {"Size", "File Name", "Type", "Start", "Track", "Sector", "GEOS"};
     const int widths[] = {40, 145, 50, 110, 50, 55, 0};
     for (int column = 0; column < 7; ++column) {
-        QCOMPARE(dialog.m_list->horizontalHeaderItem(column)->text(), headings[column]);
-        QCOMPARE(dialog.m_list->horizontalHeader()->sectionSize(column), widths[column]);
+        QCOMPARE(Ui(dialog).list->model()->headerData(column, Qt::Horizontal).toString(),
+                 headings[column]);
+        QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(column), widths[column]);
     }
-    QVERIFY(dialog.m_list->showGrid());
-    QCOMPARE(dialog.m_list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(Ui(dialog).list->showGrid());
+    QCOMPARE(Ui(dialog).list->selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
 void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.minimumSize(), dialog.m_rcInitial.size());
-    const auto geometry = [&](int id) { return dialog.Control(id)->geometry(); };
+    const QSize start = dialog.size();
+    QCOMPARE(dialog.minimumSize(), start);
+    const auto geometry = [&](int id) { return Ui(dialog).control(id)->geometry(); };
     const QRect address = geometry(IDC_START_ADDRESS), list = geometry(IDC_FILE_LIST),
                 pane = geometry(IDC_HEX), browser = geometry(IDC_BROWSER),
                 status = geometry(IDC_STATUS), revert = geometry(IDC_REVERT),
@@ -158,29 +149,36 @@ void WindowTest::resizingFollowsTheRulesAndStopsAtTheStartSize() {
 
 void WindowTest::pageFilesHoldTheirExactBytes() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
+    dialog.show();
     const QString instructions = fixture.PageFolder() + "/instructions.html";
-    QCOMPARE(dialog.m_strInstructionsPath, instructions);
+    const QString view = fixture.PageFolder() + "/view.html";
     QCOMPARE(ReadBytes(instructions), Utf8(kInstructionsPage));
-    QCOMPARE(dialog.m_browser->page(), Text(kInstructionsPage));
+    QCOMPARE(Ui(dialog).browser->page(), Text(kInstructionsPage));
 
-    dialog.ShowMessage(u"Nothing to display", false);
-    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"),
-             Utf8(MessagePage(u"Nothing to display")));
-    QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Nothing to display")));
-    QCOMPARE(dialog.m_editHex->text(), std::u16string(u"Nothing to display"));
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+    MessageRecorder recorder;
+    DiskBuilder disk = TwoFileDisk();
+    disk.AddEntry({0x80, 0, 0, "GONE", 0});
+    dialog.openImage(fixture.Write("pages.d64", disk));
+    QCOMPARE(ReadBytes(view), Utf8(MessagePage(u"Select a file")));
+    Ui(dialog).list->selectRow(2);
+    QCOMPARE(ReadBytes(view), Utf8(MessagePage(u"Nothing to display")));
+    QCOMPARE(Ui(dialog).browser->page(), Text(MessagePage(u"Nothing to display")));
+    QCOMPARE(Ui(dialog).hex->text(), std::u16string(u"Nothing to display"));
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
 
     // The same path again shows the file's new content.
-    QCOMPARE(dialog.WritePage(kNotBasicPage, false), 0);
-    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"), Utf8(kNotBasicPage));
-    QCOMPARE(dialog.m_browser->page(), Text(kNotBasicPage));
+    Ui(dialog).list->selectRow(1);
+    QCOMPARE(ReadBytes(view), Utf8(kNotBasicPage));
+    Ui(dialog).viewButton(ViewBasic)->click();
+    QCOMPARE(Ui(dialog).browser->page(), Text(kNotBasicPage));
 
-    // A page that cannot be written leaves the pane as it was and reports 1.
-    QFile::remove(fixture.PageFolder() + "/view.html");
-    QDir().mkpath(fixture.PageFolder() + "/view.html");
-    QCOMPARE(dialog.WritePage(MessagePage(u"lost"), false), 1);
-    QCOMPARE(dialog.m_browser->page(), Text(kNotBasicPage));
+    // A page that cannot be written leaves the pane as it was.
+    QFile::remove(view);
+    QDir().mkpath(view);
+    Ui(dialog).list->selectRow(2);
+    QCOMPARE(Ui(dialog).browser->page(), Text(kNotBasicPage));
+    QCOMPARE(Ui(dialog).hex->text(), std::u16string(u"Nothing to display"));
 }
 
 void WindowTest::instructionsFileOfExactly4096BytesIsKept() {
@@ -193,10 +191,10 @@ void WindowTest::instructionsFileOfExactly4096BytesIsKept() {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
         file.close();
-        CMyKestruneDlg dialog;
+        MainWindow dialog;
         if (content.size() == 4096) {
             QCOMPARE(ReadBytes(path), own);
-            QCOMPARE(dialog.m_browser->page(), QString::fromUtf8(own));
+            QCOMPARE(Ui(dialog).browser->page(), QString::fromUtf8(own));
         } else {
             QCOMPARE(ReadBytes(path), Utf8(kInstructionsPage));
         }
@@ -205,10 +203,10 @@ void WindowTest::instructionsFileOfExactly4096BytesIsKept() {
 
 void WindowTest::browserRendersEveryConstructOfThePages() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTextDocument* document = dialog.m_browser->browser()->document();
+    QTextDocument* document = Ui(dialog).browser->browser()->document();
     const QString text = document->toPlainText();
     QVERIFY(text.contains("Kestrune"));
     QVERIFY(text.contains("Disclaimer"));
@@ -238,11 +236,15 @@ void WindowTest::browserRendersEveryConstructOfThePages() {
     QVERIFY(centred);
 
     // The character references of the listing pages.
-    dialog.WritePage(
-        u"<html><body><p>&amp; &lt; &gt; &pound; &uarr; &larr; &rarr; &#960; "
-        u"<font color=\"blue\">print</font></p><h3 style = \"font-family: sans-serif\">m</h3>"
-        u"</body></html>",
-        false);
+    const QString page = fixture.Path("references.html");
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<html><body><p>&amp; &lt; &gt; &pound; &uarr; &larr; &rarr; "
+                              "&#960; <font color=\"blue\">print</font></p><h3 style = "
+                              "\"font-family: sans-serif\">m</h3></body></html>")
+                   .toUtf8());
+    file.close();
+    Ui(dialog).browser->Navigate(page);
     QCOMPARE(document->toPlainText().left(15),
              QStringLiteral("& < > \u00A3 \u2191 \u2190 \u2192 \u03C0"));
     const QTextBlock first = document->begin();
@@ -257,7 +259,7 @@ void WindowTest::browserRendersEveryConstructOfThePages() {
 
 void WindowTest::listingPagesShowAsColouredText() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     // 10 print, two spaces, "{clr}a  b"&, then 20 for i=1 to 9 < pi: spaces collapse as in HTML,
@@ -265,9 +267,17 @@ void WindowTest::listingPagesShowAsColouredText() {
     const kestrune::testing::Bytes program = kestrune::testing::BasicProgram(
         0x0801, {{10, {0x99, 0x20, 0x20, 0x22, 0x93, 0x41, 0x20, 0x20, 0x42, 0x22, 0x26}},
                  {20, {0x81, 0x49, 0xB2, 0x31, 0xA4, 0x39, 0xB3, 0xFF}}});
-    dialog.WritePage(*ListBasic(program).page, false);
-    QVERIFY(dialog.m_browser->showsListing());
-    TextPane* listing = dialog.m_browser->listing();
+    DiskBuilder disk;
+    disk.AddFile("LISTING", 0x82, kestrune::testing::Program(0x0801, program));
+    disk.AddFile("NOTES", 0x81, kestrune::testing::Bytes{0x41});
+    MessageRecorder recorder;
+    dialog.openImage(fixture.Write("listing.d64", disk));
+    Ui(dialog).list->selectRow(0);
+    QVERIFY(Ui(dialog).browser->showsListing());
+    QCOMPARE(Ui(dialog).browser->page(), Text(ListingPage(*ListBasic(program).lines)));
+    QCOMPARE(ReadBytes(fixture.PageFolder() + "/view.html"),
+             Utf8(ListingPage(*ListBasic(program).lines)));
+    TextPane* listing = Ui(dialog).browser->listing();
     QCOMPARE(listing->text(),
              std::u16string(u"10 print \"{clr}a{2 space}b\"&\r\n20 for i=1 to 9<\u03C0"));
     std::u16string blue;
@@ -278,20 +288,16 @@ void WindowTest::listingPagesShowAsColouredText() {
     QCOMPARE(blue,
              std::u16string(u"...bbbbbb" + std::u16string(19, u'.') + u"\r\n...bbbb...bbbb.b."));
 
-    // Every other page, a listing page changed by hand among them, goes to the text browser.
-    std::u16string changed = *ListBasic(program).page;
-    changed.insert(changed.find(u"10 "), u"<b>");
-    for (const std::u16string& page :
-         {std::u16string(kNotBasicPage), MessagePage(u"Nothing to display"), changed}) {
-        dialog.WritePage(page, false);
-        QVERIFY(!dialog.m_browser->showsListing());
-        QVERIFY(!dialog.m_browser->browser()->toPlainText().isEmpty());
-    }
+    // Every other page goes to the text browser.
+    Ui(dialog).list->selectRow(1);
+    Ui(dialog).viewButton(ViewBasic)->click();
+    QVERIFY(!Ui(dialog).browser->showsListing());
+    QVERIFY(!Ui(dialog).browser->browser()->toPlainText().isEmpty());
 }
 
 void WindowTest::loadingMessagesAndQuestions() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     DiskBuilder odd(kD64Size + 683);
     DiskBuilder bad;
     bad.HeaderLink(0x12, 0x04);
@@ -315,20 +321,24 @@ void WindowTest::loadingMessagesAndQuestions() {
         {fixture.Write("bad.d64", bad), {true}, {MessageId::BadHeader}, 0},
     };
     for (const auto& c : cases) {
-        dialog.OpenImage(fixture.Write("good.d64", TwoFileDisk()));
+        {
+            MessageRecorder quiet;
+            dialog.openImage(fixture.Write("good.d64", TwoFileDisk()));
+        }
         MessageRecorder recorder(c.answers);
-        QCOMPARE(dialog.OpenImage(c.path), c.result);
+        dialog.openImage(c.path);
         QCOMPARE(recorder.Ids(), c.shown);
-        QCOMPARE(dialog.m_image.has_value(), c.result == 0);
         // A refused or declined file leaves the caption of the product alone.
         QCOMPARE(dialog.windowTitle(), c.result == 0
                                            ? "Kestrune - " + QFileInfo(c.path).fileName().toUpper()
                                            : QStringLiteral("Kestrune"));
-        QCOMPARE(dialog.m_list->rowCount(), 0);
-        QCOMPARE(dialog.m_browser->page(), Text(MessagePage(u"Select a file")));
+        QCOMPARE(Ui(dialog).rows(), 0);
+        // A loaded image, without files, shows its free blocks.
+        QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), c.result == 0 ? "664" : "0");
+        QCOMPARE(Ui(dialog).browser->page(), Text(MessagePage(u"Select a file")));
     }
     MessageRecorder recorder;
-    dialog.OpenImage(fixture.Path("notes.txt"));
+    dialog.openImage(fixture.Path("notes.txt"));
     QCOMPARE(recorder.shown[0].kind, MessageKind::Warning);
     QCOMPARE(Text(recorder.shown[0].text),
              QStringLiteral("notes.txt\n\nNot a D64 or D71 image file"));
@@ -336,19 +346,20 @@ void WindowTest::loadingMessagesAndQuestions() {
 
 void WindowTest::loadingFillsTheWindow() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     MessageRecorder recorder;
     const QString path = fixture.Write("Two.d64", TwoFileDisk());
-    QCOMPARE(dialog.OpenImage(path), 0);
-    QCOMPARE(dialog.ReadDirectory(path), 0);
+    dialog.openImage(path);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - TWO.D64"));
     QCOMPARE(LabelText(dialog, IDC_DISK_NAME), QStringLiteral("TWO FILES       "));
     QCOMPARE(LabelText(dialog, IDC_DISK_ID), QStringLiteral("TF"));
     QCOMPARE(LabelText(dialog, IDC_DOS_TYPE), QStringLiteral("2A"));
     QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("662"));
-    QCOMPARE(dialog.m_list->rowCount(), 2);
-    QCOMPARE(dialog.m_list->item(1, 3)->text(), QStringLiteral(" 49152 ($C000)"));
-    QCOMPARE(dialog.m_list->item(1, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
+    QCOMPARE(Ui(dialog).rows(), 2);
+    QCOMPARE(Ui(dialog).cell(1, 3), QStringLiteral(" 49152 ($C000)"));
+    QCOMPARE(
+        Ui(dialog).list->model()->index(1, 3).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+        Qt::AlignRight);
     QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::FilesFound});
     QCOMPARE(Text(recorder.shown[0].text),
              QStringLiteral("File: Two.d64\n\nDisk: TWO FILES       \n\n2 files found"));
@@ -356,8 +367,7 @@ void WindowTest::loadingFillsTheWindow() {
     // A blank disk lists nothing, says nothing, and shows its free blocks.
     MessageRecorder quiet;
     const QString blank = fixture.Write("blank.d64", DiskBuilder());
-    dialog.OpenImage(blank);
-    dialog.ReadDirectory(blank);
+    dialog.openImage(blank);
     QVERIFY(quiet.shown.empty());
     QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("664"));
 
@@ -365,33 +375,30 @@ void WindowTest::loadingFillsTheWindow() {
     DiskBuilder geos;
     geos.GeosSignature();
     const QString geosPath = fixture.Write("geos.d64", geos);
-    dialog.OpenImage(geosPath);
-    dialog.ReadDirectory(geosPath);
+    dialog.openImage(geosPath);
     QCOMPARE(LabelText(dialog, IDC_STATUS), QStringLiteral("GEOS formatted disk"));
-    dialog.OpenImage(blank);
-    dialog.ReadDirectory(blank);
+    dialog.openImage(blank);
     QCOMPARE(LabelText(dialog, IDC_STATUS), QString());
 }
 
 void WindowTest::readErrorKeepsTheRowsAndTheImage() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     DiskBuilder disk;
     disk.AddFile("READABLE", 0x81, kestrune::testing::Bytes{0x41});
     disk.AddEntry({0x82, 71, 0, "BROKEN", 1});
     MessageRecorder recorder;
-    dialog.OnDropFiles({fixture.Write("broken.d64", disk)});
+    dialog.openImage(fixture.Write("broken.d64", disk));
     QCOMPARE(recorder.Ids(), (std::vector<MessageId>{MessageId::FilesFound, MessageId::ReadError}));
     QCOMPARE(Text(recorder.shown[1].text), QStringLiteral("broken.d64\n\nError reading image."));
-    QCOMPARE(dialog.m_list->rowCount(), 1);
-    QVERIFY(dialog.m_image.has_value());
-    dialog.m_list->selectRow(0);
-    QCOMPARE(dialog.m_editPetscii->text(), std::u16string(u"a"));
+    QCOMPARE(Ui(dialog).rows(), 1);
+    Ui(dialog).list->selectRow(0);
+    QCOMPARE(Ui(dialog).petscii->text(), std::u16string(u"a"));
 }
 
 void WindowTest::dropOpensTheFirstFile() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     MessageRecorder recorder;
     const QString first = fixture.Write("first.d64", TwoFileDisk());
     QMimeData data;
@@ -404,50 +411,50 @@ void WindowTest::dropOpensTheFirstFile() {
     QApplication::sendEvent(&dialog, &drop);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - FIRST.D64"));
     QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::FilesFound});
-    QCOMPARE(dialog.m_list->rowCount(), 2);
+    QCOMPARE(Ui(dialog).rows(), 2);
 }
 
 void WindowTest::closeResetsTheWindow() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     MessageRecorder recorder;
-    dialog.OnDropFiles({fixture.Write("two.d64", TwoFileDisk())});
-    dialog.m_list->selectRow(1);
-    QVERIFY(dialog.m_editAssembly->isVisible());
-    dialog.OnFileClose();
-    QCOMPARE(dialog.m_list->rowCount(), 0);
+    dialog.openImage(fixture.Write("two.d64", TwoFileDisk()));
+    Ui(dialog).list->selectRow(1);
+    QVERIFY(Ui(dialog).assembly->isVisible());
+    Ui(dialog).chooseMenuItem("&Close");
+    QCOMPARE(Ui(dialog).rows(), 0);
     QCOMPARE(LabelText(dialog, IDC_STATUS), QStringLiteral("No Disk"));
     QCOMPARE(LabelText(dialog, IDC_BLOCKS_FREE), QStringLiteral("0"));
     QCOMPARE(LabelText(dialog, IDC_DISK_NAME), QString());
-    QVERIFY(static_cast<QRadioButton*>(dialog.Control(IDC_RADIO_BASIC))->isChecked());
-    QVERIFY(dialog.m_browser->isVisible());
-    QVERIFY(!dialog.m_editAssembly->isVisible());
-    QCOMPARE(dialog.m_editAssembly->text(), std::u16string());
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
-    QCOMPARE(dialog.m_browser->page(), Text(kInstructionsPage));
+    QVERIFY(static_cast<QRadioButton*>(Ui(dialog).control(IDC_RADIO_BASIC))->isChecked());
+    QVERIFY(Ui(dialog).browser->isVisible());
+    QVERIFY(!Ui(dialog).assembly->isVisible());
+    QCOMPARE(Ui(dialog).assembly->text(), std::u16string());
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
+    QCOMPARE(Ui(dialog).browser->page(), Text(kInstructionsPage));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune"));
-    QCOMPARE(dialog.m_nShownRow, -1);
+    QCOMPARE(Ui(dialog).selectedRow(), -1);
 }
 
 void WindowTest::escapeAndExitEndTheWindow() {
     ShellFixture fixture;
     {
-        CMyKestruneDlg dialog;
+        MainWindow dialog;
         dialog.show();
-        dialog.m_editAssembly->setFocus();
-        QTest::keyClick(dialog.m_editAssembly, Qt::Key_Escape);
+        Ui(dialog).assembly->setFocus();
+        QTest::keyClick(Ui(dialog).assembly, Qt::Key_Escape);
         QCOMPARE(dialog.result(), 2);
         QVERIFY(!dialog.isVisible());
     }
     {
-        CMyKestruneDlg dialog;
+        MainWindow dialog;
         dialog.show();
-        dialog.OnFileExit();
+        Ui(dialog).chooseMenuItem("E&xit");
         QCOMPARE(dialog.result(), 1);
     }
     {
-        CMyKestruneDlg dialog;
+        MainWindow dialog;
         dialog.show();
         dialog.close();
         QCOMPARE(dialog.result(), 2);
@@ -456,7 +463,7 @@ void WindowTest::escapeAndExitEndTheWindow() {
 
 void WindowTest::dropIsAlwaysACopy() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     MessageRecorder recorder;
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(fixture.Write("first.d64", TwoFileDisk()))});
@@ -479,30 +486,30 @@ void WindowTest::dropIsAlwaysACopy() {
     QApplication::sendEvent(&dialog, &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(drop.dropAction(), Qt::CopyAction);
-    QCOMPARE(dialog.m_list->rowCount(), 2);
+    QCOMPARE(Ui(dialog).rows(), 2);
 
     // A source that offers only a move is refused, and nothing is opened.
-    dialog.OnFileClose();
+    Ui(dialog).chooseMenuItem("&Close");
     QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &moveOnly);
     QVERIFY(!moveOnly.isAccepted());
     QDropEvent moveDrop(QPointF(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &moveDrop);
     QVERIFY(!moveDrop.isAccepted());
-    QCOMPARE(dialog.m_list->rowCount(), 0);
+    QCOMPARE(Ui(dialog).rows(), 0);
 }
 
 void WindowTest::geosColumnOpensWithAMouseDrag() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     MessageRecorder recorder;
     DiskBuilder disk;
     disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
     disk.AddFile("AAA", 0x82, kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0x60}));
-    dialog.OnDropFiles({fixture.Write("geos.d64", disk)});
-    QHeaderView* header = dialog.m_list->horizontalHeader();
+    dialog.openImage(fixture.Write("geos.d64", disk));
+    QHeaderView* header = Ui(dialog).list->horizontalHeader();
     QWidget* surface = header->viewport();
     const int divider = header->sectionViewportPosition(6);
     const int y = header->height() / 2;
@@ -523,17 +530,17 @@ void WindowTest::geosColumnOpensWithAMouseDrag() {
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(opened + 90, y));
     QCOMPARE(header->sectionSize(6), 90);
     QCOMPARE(header->sectionSize(5), 65);
-    QCOMPARE(dialog.m_list->item(0, 1)->text().trimmed(), QStringLiteral("app"));
+    QCOMPARE(Ui(dialog).cell(0, 1).trimmed(), QStringLiteral("app"));
 
     // A click on its heading sorts by it: the file without a GEOS type comes first.
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(opened + 45, y));
-    QCOMPARE(dialog.m_list->item(0, 1)->text().trimmed(), QStringLiteral("aaa"));
-    QCOMPARE(dialog.m_list->item(1, 6)->text(), QStringLiteral("Application"));
+    QCOMPARE(Ui(dialog).cell(0, 1).trimmed(), QStringLiteral("aaa"));
+    QCOMPARE(Ui(dialog).cell(1, 6), QStringLiteral("Application"));
 }
 
 void WindowTest::iconsAreCompiledIn() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(!dialog.windowIcon().pixmap(32).isNull());
     bool sawPicture = false;
@@ -544,7 +551,7 @@ void WindowTest::iconsAreCompiledIn() {
             sawPicture = sawPicture || !label->pixmap().isNull();
         about->close();
     });
-    ChooseMenuItem(dialog, "&About");
+    Ui(dialog).chooseMenuItem("&About");
     QVERIFY(sawPicture);
 }
 
@@ -552,7 +559,7 @@ void WindowTest::iconsAreCompiledIn() {
 // there is, with every control placed inside it; it cannot be made smaller than it started.
 void WindowTest::windowFitsTheScreen() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QSize available = dialog.screen()->availableSize();
@@ -567,9 +574,9 @@ void WindowTest::windowFitsTheScreen() {
     } else {
         QVERIFY(dialog.height() < full.height());
     }
-    const QWidget* client = dialog.Control(IDC_STATUS)->parentWidget();
+    const QWidget* client = Ui(dialog).control(IDC_STATUS)->parentWidget();
     for (int id : {IDC_STATUS, IDC_REVERT, IDC_SEARCH, IDC_FILE_LIST, IDC_HEX, IDC_BROWSER}) {
-        const QRect rect = dialog.Control(id)->geometry();
+        const QRect rect = Ui(dialog).control(id)->geometry();
         QVERIFY2(QRect(QPoint(0, 0), client->size()).contains(rect),
                  qPrintable(QString::number(id)));
         QVERIFY(rect.height() > 0 && rect.width() > 0);
@@ -578,7 +585,7 @@ void WindowTest::windowFitsTheScreen() {
 
 void WindowTest::listTakesTheFocusAfterEveryLoad() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -587,11 +594,11 @@ void WindowTest::listTakesTheFocusAfterEveryLoad() {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     for (const QString& image : {path, fixture.Path("missing.d64")}) {
-        dialog.OnDropFiles({path});
-        dialog.m_list->selectRow(1);
-        QVERIFY(dialog.m_editAddress->isEnabled());
-        QTest::mouseClick(dialog.m_editAddress, Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget(), dialog.m_editAddress);
+        dialog.openImage(path);
+        Ui(dialog).list->selectRow(1);
+        QVERIFY(Ui(dialog).address->isEnabled());
+        QTest::mouseClick(Ui(dialog).address, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), Ui(dialog).address);
         data.setUrls({QUrl::fromLocalFile(image)});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
@@ -599,43 +606,43 @@ void WindowTest::listTakesTheFocusAfterEveryLoad() {
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&dialog, &drop);
         QVERIFY(drop.isAccepted());
-        QCOMPARE(QApplication::focusWidget(), dialog.m_list);
+        QCOMPARE(QApplication::focusWidget(), Ui(dialog).list);
     }
     // The arrow keys then move through the new files.
-    dialog.OnDropFiles({path});
+    dialog.openImage(path);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QCOMPARE(dialog.SelectionMark(), 0);
+    QCOMPARE(Ui(dialog).selectedRow(), 0);
 }
 
 void WindowTest::enterWithoutAFileOnShowDoesNothing() {
     ShellFixture fixture;
-    CMyKestruneDlg dialog;
+    MainWindow dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     MessageRecorder recorder;
     const QString path = fixture.Write("two.d64", TwoFileDisk());
-    dialog.OnDropFiles({path});
+    dialog.openImage(path);
     recorder.shown.clear();
-    dialog.m_list->selectRow(1);
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("49152"));
+    Ui(dialog).list->selectRow(1);
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("49152"));
 
     // After File > Close the box reads "0", which lay outside the file that was closed.
-    ChooseMenuItem(dialog, "&Close");
-    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    Ui(dialog).chooseMenuItem("&Close");
+    QTest::keyClick(Ui(dialog).list, Qt::Key_Return);
     QVERIFY(recorder.shown.empty());
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
 
     // Loaded again, before any selection.
-    dialog.OnDropFiles({path});
+    dialog.openImage(path);
     recorder.shown.clear();
-    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    QTest::keyClick(Ui(dialog).list, Qt::Key_Return);
     QVERIFY(recorder.shown.empty());
-    QCOMPARE(dialog.m_editAddress->text(), QStringLiteral("0"));
+    QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
 
     // With a file on show, Enter judges the box again.
-    dialog.m_list->selectRow(1);
-    dialog.m_editAddress->setText("$c005");
-    QTest::keyClick(dialog.m_list, Qt::Key_Return);
+    Ui(dialog).list->selectRow(1);
+    Ui(dialog).address->setText("$c005");
+    QTest::keyClick(Ui(dialog).list, Qt::Key_Return);
     QCOMPARE(recorder.Ids(), std::vector<MessageId>{MessageId::AddressOutOfRange});
 }
 

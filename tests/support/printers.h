@@ -4,8 +4,8 @@
 #include <ostream>
 #include <string>
 
-#include "image/cell_text.h"
-#include "image/unicode.h"
+#include "text/unicode.h"
+#include "viewer/cell_text.h"
 
 namespace kestrune {
 

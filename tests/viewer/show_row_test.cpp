@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "image/unicode.h"
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
+#include "text/unicode.h"
 #include "views/basic_listing.h"
 #include "views/pages.h"
 
@@ -18,13 +18,24 @@ using Kind = RowDisplay::Kind;
 
 const Bytes kHelloProgram = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
 
+DirectoryEntry Entry(std::uint16_t blocks, std::uint8_t type, std::uint8_t track,
+                     std::uint8_t sector, std::uint8_t geosType = 0) {
+    DirectoryEntry entry;
+    entry.blocks = blocks;
+    entry.type = type;
+    entry.track = track;
+    entry.sector = sector;
+    entry.geosType = geosType;
+    return entry;
+}
+
 class ShowRowTest : public ::testing::Test {
   protected:
     // Adds a file and returns its row as the directory reader makes it.
     DirectoryEntry AddFile(std::uint8_t type, const Bytes& data, std::uint8_t geosType = 0) {
         disk_.AddFile("FILE", type, data, geosType);
         const Directory directory = ReadDirectory(disk_.Image());
-        return directory.rows.back();
+        return directory.entries.back();
     }
 
     RowDisplay Show(const DirectoryEntry& row) { return ShowRow(disk_.Image(), row, state_); }
@@ -38,11 +49,9 @@ TEST_F(ShowRowTest, RowsThatOnlyShowAMessage) {
         DirectoryEntry row;
         std::u16string_view message;
     } cases[] = {
-        {{u"   0", u"gone", u"del", u"", u"00", u"00", u""}, u"Nothing to display"},
-        {{u"   0", u"label", u"prg", u"", u"12", u"00", u""},
-         u"Nothing to display (directory label)"},
-        {{u"  12", u"app", u"usr", u"", u"03", u"0A", u"Application"},
-         u"GEOS File (Application). Unable to display."},
+        {Entry(0, 0x80, 0, 0), u"Nothing to display"},
+        {Entry(0, 0x82, 18, 0), u"Nothing to display (directory label)"},
+        {Entry(12, 0x83, 3, 10, 6), u"GEOS File (Application). Unable to display."},
     };
     for (const auto& c : cases) {
         RowDisplay display = Show(c.row);
@@ -72,9 +81,9 @@ TEST_F(ShowRowTest, SeqFileOpensAsPetsciiWithItsFirstBytes) {
 TEST_F(ShowRowTest, FilesWithoutAStartTextAreShownWhole) {
     for (const std::uint8_t type : {0x81, 0xC1, 0x01, 0x41, 0x83, 0xC3, 0x84, 0x80}) {
         const DirectoryEntry row = AddFile(type, {0x4B, 0x45, 0x53, 0x0D, 0x54});
-        ASSERT_TRUE(row[ColumnStart].empty());
+        ASSERT_FALSE(row.loadAddress);
         RowDisplay display = Show(row);
-        SCOPED_TRACE(Utf16ToUtf8(row[ColumnType]));
+        SCOPED_TRACE(int{type});
         EXPECT_EQ(display.view, ViewPetscii);
         EXPECT_EQ(display.panes.Text(ViewPetscii), u"kes\r\nt");
         const std::u16string& hex = display.panes.Text(ViewHex);
@@ -88,7 +97,7 @@ TEST_F(ShowRowTest, FilesWithoutAStartTextAreShownWhole) {
 TEST_F(ShowRowTest, FileOnTheDirectoryTrackIsShownWhenItHasBlocks) {
     disk_.RawBlock({18, 5}, 0, 4, Bytes{0x01, 0x08, 0xEA});
     disk_.AddEntry({0x82, 18, 5, "ON DIR TRACK", 1});
-    const DirectoryEntry row = ReadDirectory(disk_.Image()).rows.back();
+    const DirectoryEntry row = ReadDirectory(disk_.Image()).entries.back();
     RowDisplay display = Show(row);
     ASSERT_EQ(display.kind, Kind::Full);
     EXPECT_EQ(display.panes.Text(ViewAssembly), u"0801: ea        nop\r\n");
@@ -98,7 +107,7 @@ TEST_F(ShowRowTest, BasicProgramOpensAsListing) {
     const DirectoryEntry row = AddFile(0x82, testing::Program(0x0801, kHelloProgram));
     RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewBasic);
-    EXPECT_EQ(display.page, *ListBasic(kHelloProgram).page);
+    EXPECT_EQ(display.page, ListingPage(*ListBasic(kHelloProgram).lines));
     EXPECT_EQ(display.status, u"BASIC program");
     EXPECT_EQ(display.addressBoxText, u"2049");
     EXPECT_FALSE(display.addressBoxEnabled);
@@ -140,7 +149,8 @@ TEST_F(ShowRowTest, ARequestedAddressRedoesOnlyTheDisassembly) {
 
 TEST_F(ShowRowTest, DegenerateChainsShowEmptyPanes) {
     disk_.RawBlock({1, 0}, 0, 0);  // length -1
-    const DirectoryEntry row = {u"   1", u"x", u"prg", u"     0 ($0000)", u"01", u"00", u""};
+    DirectoryEntry row = Entry(1, 0x82, 1, 0);
+    row.loadAddress = 0;
     RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewPetscii);
     EXPECT_EQ(display.panes.Text(ViewPetscii), u"");

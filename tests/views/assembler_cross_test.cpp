@@ -8,9 +8,9 @@
 #include <map>
 #include <set>
 
-#include "image/unicode.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
+#include "text/unicode.h"
 #include "views/disassembly.h"
 
 namespace kestrune {

@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "image/unicode.h"
 #include "tests/support/basic_program.h"
 #include "tests/support/printers.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 namespace {
 
 using testing::BasicProgram;
 using Bytes = std::vector<std::uint8_t>;
+
+std::optional<std::u16string> PageOf(const BasicListing& listing) {
+    if (!listing.lines) return std::nullopt;
+    return ListingPage(*listing.lines);
+}
 
 std::u16string Page(std::string_view body) {
     return Widen(std::string(kBasicPageHeader) + "<p>" + std::string(body) + "</p></body></html>");
@@ -20,8 +25,8 @@ std::u16string Page(std::string_view body) {
 std::string LineOf(const Bytes& text, bool* notBasic = nullptr, std::uint16_t base = 0x0801) {
     const BasicListing listing = ListBasic(BasicProgram(base, {{10, text}}));
     if (notBasic) *notBasic = listing.notBasic;
-    if (!listing.page) return "<rejected>";
-    const std::string page = Utf16ToUtf8(*listing.page);
+    if (!listing.lines) return "<rejected>";
+    const std::string page = Utf16ToUtf8(*PageOf(listing));
     const std::string prefix = std::string(kBasicPageHeader) + "<p>10 ";
     const std::string suffix = "<br>\r\n</p></body></html>";
     return page.substr(prefix.size(), page.size() - prefix.size() - suffix.size());
@@ -30,8 +35,8 @@ std::string LineOf(const Bytes& text, bool* notBasic = nullptr, std::uint16_t ba
 TEST(BasicListing, EmptyProgram) {
     for (const Bytes& program : {Bytes{0, 0}, Bytes{}, Bytes{0}}) {
         const BasicListing listing = ListBasic(program);
-        ASSERT_TRUE(listing.page);
-        EXPECT_EQ(*listing.page, Page(""));
+        ASSERT_TRUE(PageOf(listing));
+        EXPECT_EQ(*PageOf(listing), Page(""));
         EXPECT_FALSE(listing.notBasic);
     }
 }
@@ -40,9 +45,9 @@ TEST(BasicListing, PrintLineWithKeywordQuotesAndControlCode) {
     const Bytes program = BasicProgram(
         0x0801, {{10, {0x99, 0x20, 0x22, 0x93, 0x48, 0x45, 0x4C, 0x4C, 0x4F, 0x22}}, {20, {0x80}}});
     const BasicListing listing = ListBasic(program);
-    ASSERT_TRUE(listing.page);
-    EXPECT_EQ(*listing.page, Page("10 <font color=\"blue\">print </font> \"{clr}hello\"<br>\r\n"
-                                  "20 <font color=\"blue\">end</font><br>\r\n"));
+    ASSERT_TRUE(PageOf(listing));
+    EXPECT_EQ(*PageOf(listing), Page("10 <font color=\"blue\">print </font> \"{clr}hello\"<br>\r\n"
+                                     "20 <font color=\"blue\">end</font><br>\r\n"));
     EXPECT_FALSE(listing.notBasic);
 }
 
@@ -109,24 +114,24 @@ TEST(BasicListing, TheProgramsAddressFollowsItsLinks) {
     // A program linked for 0x1C01 lists whatever its load address; the link base is what counts.
     const Bytes program = BasicProgram(0x1C01, {{100, {0x41}}, {65535, {0x42}}});
     const BasicListing listing = ListBasic(program);
-    ASSERT_TRUE(listing.page);
-    EXPECT_EQ(*listing.page, Page("100 a<br>\r\n65535 b<br>\r\n"));
+    ASSERT_TRUE(PageOf(listing));
+    EXPECT_EQ(*PageOf(listing), Page("100 a<br>\r\n65535 b<br>\r\n"));
 }
 
 TEST(BasicListing, LinksOutsideTheFileReject) {
     Bytes forward = BasicProgram(0x0801, {{10, {0x41}}, {20, {0x42}}});
     forward[7] = 0xFF;  // the second line's link points far past the end
-    EXPECT_EQ(ListBasic(forward).page, std::nullopt);
+    EXPECT_EQ(PageOf(ListBasic(forward)), std::nullopt);
     EXPECT_TRUE(ListBasic(forward).notBasic);
 
     Bytes backward = BasicProgram(0x0801, {{10, {0x41}}, {20, {0x42}}});
     backward[7] = 0x07;  // the second line's link points before it
-    EXPECT_EQ(ListBasic(backward).page, std::nullopt);
+    EXPECT_EQ(PageOf(ListBasic(backward)), std::nullopt);
     EXPECT_TRUE(ListBasic(backward).notBasic);
 
     // No zero byte after the first line's start: the first link lies past the end.
     const BasicListing noZero = ListBasic(Bytes{0x0B, 0x08, 0x0A, 0x00, 0x41, 0x42, 0x43});
-    EXPECT_EQ(noZero.page, std::nullopt);
+    EXPECT_FALSE(noZero.lines);
     EXPECT_TRUE(noZero.notBasic);
 }
 
@@ -135,7 +140,7 @@ TEST(BasicListing, ALineLinkedToItselfIsRejectedByTheWorkBound) {
     program[6] = 0x07;  // the second line, at 0x0807, links to itself
     program[7] = 0x08;
     const BasicListing listing = ListBasic(program);
-    EXPECT_EQ(listing.page, std::nullopt);
+    EXPECT_EQ(PageOf(listing), std::nullopt);
     EXPECT_FALSE(listing.notBasic);
 }
 
@@ -143,7 +148,7 @@ TEST(BasicListing, MachineCodeIsRejected) {
     const Bytes code = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0xA2, 0x00, 0xBD,
                         0x20, 0xC0, 0xF0, 0x06, 0x20, 0xD2, 0xFF, 0xE8};
     const BasicListing listing = ListBasic(code);
-    EXPECT_EQ(listing.page, std::nullopt);
+    EXPECT_EQ(PageOf(listing), std::nullopt);
     EXPECT_TRUE(listing.notBasic);
 }
 
@@ -153,8 +158,8 @@ TEST(BasicListing, ALinkToTheLastByteReadsTheMissingHighByteAsZero) {
     Bytes program = BasicProgram(0x0801, {{10, {0x41}}});
     program.pop_back();  // keep the next link's low byte 0 only
     const BasicListing listing = ListBasic(program);
-    ASSERT_TRUE(listing.page);
-    EXPECT_EQ(*listing.page, Page("10 a<br>\r\n"));
+    ASSERT_TRUE(PageOf(listing));
+    EXPECT_EQ(*PageOf(listing), Page("10 a<br>\r\n"));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/unicode.h"
 #include "tests/support/printers.h"
+#include "text/unicode.h"
 #include "views/opcodes.h"
 
 namespace kestrune {

@@ -1,4 +1,4 @@
-#include "shell/about_dlg.h"
+#include "shell/about_dialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,7 +22,7 @@ constexpr AboutLine kLines[] = {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     QFont dialogFont = QApplication::font();
     dialogFont.setPointSize(8);
     setFont(dialogFont);

@@ -1,4 +1,4 @@
-#include "views/charsets.h"
+#include "text/charsets.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,10 @@
 namespace kestrune {
 
 // Only the letters A to Z and a to z change; every other character stays as it is.
+template <typename Char>
+constexpr Char LowerLetter(Char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
 std::string AsciiLower(std::string_view text);
 std::u16string AsciiUpper(std::u16string_view text);
 std::u16string AsciiLower(std::u16string_view text);
@@ -21,5 +25,6 @@ inline void AppendWidened(std::u16string& out, std::string_view text) {
 // Malformed UTF-8 sequences and unpaired surrogates become U+FFFD REPLACEMENT CHARACTER.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 }  // namespace kestrune

@@ -4,9 +4,9 @@
 #include <QDialog>
 #include <QIcon>
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CAboutDlg(const QIcon& icon, QWidget* parent = nullptr);
+    explicit AboutDialog(const QIcon& icon, QWidget* parent = nullptr);
 };

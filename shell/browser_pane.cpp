@@ -1,11 +1,10 @@
-#include "shell/explorer.h"
+#include "shell/browser_pane.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QStackedLayout>
 #include <QTextBrowser>
 
-#include "shell/listing_page.h"
 #include "shell/text_pane.h"
 
 namespace {
@@ -22,9 +21,30 @@ QString WithCaptionsAsLines(QString page) {
 constexpr int kListingMargin = 5;
 constexpr double kListingLineSpacing = 1.2;
 
+// The listing's lines as a browser shows its page: a run of spaces as one, none at the start of a
+// line; lines end in CR LF. Each character is marked as its run is.
+void LaidOut(const kestrune::MarkedText& lines, std::u16string& text,
+             std::vector<std::uint8_t>& marks) {
+    for (std::size_t line = 0; line < lines.LineCount(); ++line) {
+        if (line > 0) {
+            text.append(u"\r\n");
+            marks.insert(marks.end(), 2, 0);
+        }
+        bool afterSpace = true;
+        for (auto run = lines.LineBegin(line); run != lines.LineEnd(line); ++run) {
+            for (const char16_t c : lines.Text(*run)) {
+                if (c == u' ' && afterSpace) continue;
+                afterSpace = c == u' ';
+                text.push_back(c);
+                marks.push_back(run->marked ? 1 : 0);
+            }
+        }
+    }
+}
+
 }  // namespace
 
-CExplorer1::CExplorer1(QWidget* parent)
+BrowserPane::BrowserPane(QWidget* parent)
     : QWidget(parent),
       layout_(new QStackedLayout(this)),
       browser_(new QTextBrowser(this)),
@@ -39,35 +59,40 @@ CExplorer1::CExplorer1(QWidget* parent)
     setFocusProxy(browser_);
 }
 
-void CExplorer1::setListingFont(const QFont& font) {
+void BrowserPane::setListingFont(const QFont& font) {
     listing_->setFont(font);
 }
 
-bool CExplorer1::showsListing() const {
+bool BrowserPane::showsListing() const {
     return layout_->currentWidget() == listing_;
 }
 
-void CExplorer1::Navigate(const QString& path) {
+void BrowserPane::Navigate(const QString& path) {
     QFile file(path);
     page_ = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     rendered_ = false;
     if (isVisible()) Render();
 }
 
-void CExplorer1::showEvent(QShowEvent* event) {
+void BrowserPane::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!rendered_) Render();
 }
 
-void CExplorer1::Render() {
+void BrowserPane::ShowListing(const kestrune::MarkedText& lines, const QString& page) {
+    page_ = page;
+    std::u16string text;
+    std::vector<std::uint8_t> marks;
+    LaidOut(lines, text, marks);
+    listing_->setText(std::move(text), std::move(marks));
+    browser_->clear();
+    layout_->setCurrentWidget(listing_);
+    setFocusProxy(listing_);
     rendered_ = true;
-    if (std::optional<ListingText> listing = ReadListingPage(page_.toStdU16String())) {
-        listing_->setText(std::move(listing->text), std::move(listing->keyword));
-        browser_->clear();
-        layout_->setCurrentWidget(listing_);
-        setFocusProxy(listing_);
-        return;
-    }
+}
+
+void BrowserPane::Render() {
+    rendered_ = true;
     listing_->setText({});
     browser_->setHtml(WithCaptionsAsLines(page_));
     layout_->setCurrentWidget(browser_);

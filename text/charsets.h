@@ -56,8 +56,14 @@ inline constexpr char16_t GeosNameTable[257] =
     u" ..............."   // E0-EF
     u"...............π";  // F0-FF
 
-inline char16_t PetsciiChar(std::uint8_t code) { return PetsciiTable[code]; }
-inline char16_t ScreenCodeChar(std::uint8_t code) { return ScreenCodeTable[code & 0x7F]; }
-inline char16_t GeosNameChar(std::uint8_t code) { return GeosNameTable[code]; }
+inline char16_t PetsciiChar(std::uint8_t code) {
+    return PetsciiTable[code];
+}
+inline char16_t ScreenCodeChar(std::uint8_t code) {
+    return ScreenCodeTable[code & 0x7F];
+}
+inline char16_t GeosNameChar(std::uint8_t code) {
+    return GeosNameTable[code];
+}
 
 }  // namespace kestrune

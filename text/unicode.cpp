@@ -1,17 +1,13 @@
-#include "image/unicode.h"
+#include "text/unicode.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace kestrune {
 
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-template <typename Char>
-Char LowerLetter(Char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
-}
 
 template <typename Char>
 Char UpperLetter(Char c) {
@@ -28,22 +24,49 @@ void AppendUtf16(std::u16string& out, char32_t code) {
     }
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+constexpr std::size_t kBlock = 16;
+
+// Narrows a block of units to bytes when all of them are ASCII. Working on local copies lets the
+// compiler do it in vector registers.
+bool PutAsciiBlock(char* out, const char16_t* units) {
+    char16_t block[kBlock];
+    std::memcpy(block, units, sizeof block);
+    char16_t any = 0;
+    for (const char16_t unit : block)
+        any |= unit;
+    if (any >= 0x80) return false;
+    char bytes[kBlock];
+    for (std::size_t k = 0; k < kBlock; ++k)
+        bytes[k] = static_cast<char>(block[k]);
+    std::memcpy(out, bytes, kBlock);
+    return true;
+}
+
+// Encodes one code point; returns the end.
+char* PutUtf8(char* out, char32_t code) {
     if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
+        *out++ = static_cast<char>(code);
     } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     }
+    return out;
 }
 
 // Decodes one UTF-8 sequence at text[i], advancing i; a malformed sequence consumes one byte.
@@ -114,23 +137,38 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 2);
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    // Every unit takes at most three bytes (a surrogate pair four for its two).
+    const std::size_t start = out.size();
+    out.resize(start + 3 * text.size());
+    char* const begin = out.data() + start;
+    char* end = begin;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // Sixteen ASCII units at once, the common case.
+        while (i + kBlock <= text.size() && PutAsciiBlock(end, text.data() + i)) {
+            end += kBlock;
+            i += kBlock;
+        }
+        if (i == text.size()) break;
         const char16_t unit = text[i];
         if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-                   text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            *end++ = static_cast<char>(unit);
+        } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            end =
+                PutUtf8(end, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            end = PutUtf8(end, kReplacement);  // a surrogate without its partner
         } else {
-            AppendUtf8(out, unit);
+            end = PutUtf8(end, unit);
         }
     }
+    out.resize(start + static_cast<std::size_t>(end - begin));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    AppendUtf8(out, text);
     return out;
 }
 

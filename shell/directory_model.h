@@ -1,0 +1,52 @@
+// The file list's model: the Session's rows, in the order the Session keeps them, seven columns of
+// text. The list only shows them; nothing is ever read back from it.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <array>
+
+#include "viewer/row_texts.h"
+
+namespace kestrune {
+class Session;
+}
+
+struct ListColumn {
+    const char* heading;
+    Qt::Alignment alignment;
+    int width;  // pixels at the start; the GEOS column starts closed and can be dragged open
+};
+
+inline constexpr std::array<ListColumn, kestrune::kColumnCount> kListColumns = {{
+    {"Size", Qt::AlignLeft, 40},
+    {"File Name", Qt::AlignLeft, 145},
+    {"Type", Qt::AlignLeft, 50},
+    {"Start", Qt::AlignRight, 110},
+    {"Track", Qt::AlignHCenter, 50},
+    {"Sector", Qt::AlignLeft, 55},
+    {"GEOS", Qt::AlignLeft, 0},
+}};
+
+class DirectoryModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    DirectoryModel(const kestrune::Session& session, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Follows the session: its rows were replaced (a load, a close) or put in a new order (a
+    // sort, a revert). Only the rows change; the columns and their widths stay.
+    void Reload();
+    void Reorder();
+    // Forgets the rows before the session replaces them.
+    void Clear();
+
+  private:
+    const kestrune::Session& session_;
+    int count_ = 0;  // the rows the views know of
+};

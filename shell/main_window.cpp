@@ -1,0 +1,447 @@
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QUrl>
+
+#include "shell/about_dialog.h"
+#include "shell/address_box.h"
+#include "shell/browser_pane.h"
+#include "shell/dialog_template.h"
+#include "shell/dialog_units.h"
+#include "shell/directory_header.h"
+#include "shell/directory_model.h"
+#include "shell/file_list.h"
+#include "shell/list_cell_delegate.h"
+#include "shell/message_box.h"
+#include "shell/page_files.h"
+#include "shell/text_pane.h"
+
+using namespace kestrune;
+
+// The icons are compiled into the shell's static library, whose resources the linker would
+// otherwise leave out of the program.
+static void InitShellResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace {
+
+// A file of exactly this size in place of the instructions page is shown as it is.
+constexpr qint64 kKeptInstructionsSize = 4096;
+
+// The disk fields and the status line, in the order of MainWindow::fields_.
+constexpr std::array<ControlId, 5> kFieldIds = {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE,
+                                                IDC_BLOCKS_FREE, IDC_STATUS};
+
+QString Text(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont PaneFont() {
+    QFont font = QFontDatabase::families().contains(QStringLiteral("Consolas"))
+                     ? QFont(QStringLiteral("Consolas"))
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(11);
+    return font;
+}
+
+// A viewer only ever copies what is dropped: a drag source that offers no copy is refused, and
+// one that proposes a move is told the drop was a copy, so it never deletes the original.
+template <typename Event>
+bool AcceptAsCopy(Event* event) {
+    if (!event->mimeData()->hasUrls() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QDialog(parent), model_(new DirectoryModel(session_, this)) {
+    InitShellResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/kestrune-%1.png").arg(size));
+    setWindowIcon(icon);
+    QFont dialogFont = QApplication::font();
+    dialogFont.setPointSize(kTemplateFontPoints);
+    setFont(dialogFont);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    setAcceptDrops(true);
+    CreateMenu();
+    CreateControls();
+    SetUpList();
+    setMinimumSize(size());
+
+    const QFont paneFont = PaneFont();
+    for (TextPane* pane : panes_) {
+        if (pane != nullptr) pane->setFont(paneFont);
+    }
+    browser_->setListingFont(paneFont);
+    ShowSession(true);
+    WriteInstructions();
+    list_->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::CreateMenu() {
+    menuBar_ = new QMenuBar(this);
+    QMenu* file = menuBar_->addMenu(tr("&File"));
+    file->addAction(tr("&New"), this, &MainWindow::chooseImage);
+    file->addAction(tr("&Open"));  // enabled, and does nothing
+    file->addAction(tr("&Close"), this, &MainWindow::closeImage);
+    file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
+    QMenu* help = menuBar_->addMenu(tr("&Help"));
+    help->addAction(tr("&About"), this, &MainWindow::showAbout);
+}
+
+void MainWindow::CreateControls() {
+    client_ = new QWidget(this);
+    viewButtons_ = new QButtonGroup(this);
+    const DialogBaseUnits base = BaseUnitsOf(font());
+    QWidget* previous = nullptr;
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        const ControlTemplate& control = MainWindowTemplate[i];
+        const QString text =
+            QString::fromLatin1(control.text.data(), static_cast<qsizetype>(control.text.size()));
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+            case ControlKind::Label:
+                widget = new QLabel(text, client_);
+                break;
+            case ControlKind::Field: {
+                auto* field = new QLabel(text, client_);
+                field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+                const Qt::Alignment across = control.id == IDC_DISK_NAME     ? Qt::AlignLeft
+                                             : control.id == IDC_BLOCKS_FREE ? Qt::AlignRight
+                                                                             : Qt::AlignHCenter;
+                field->setAlignment(across | Qt::AlignVCenter);
+                widget = field;
+                break;
+            }
+            case ControlKind::Radio: {
+                auto* radio = new QRadioButton(text, client_);
+                radio->setFocusPolicy(Qt::NoFocus);
+                viewButtons_->addButton(radio, control.id - IDC_RADIO_BASIC);
+                widget = radio;
+                break;
+            }
+            case ControlKind::Edit:
+                widget = control.id == IDC_START_ADDRESS ? new AddressBox(client_)
+                                                         : new QLineEdit(client_);
+                static_cast<QLineEdit*>(widget)->setText(text);
+                break;
+            case ControlKind::List:
+                widget = list_ = new FileList(client_);
+                list_->setHorizontalHeader(new DirectoryHeader(list_));
+                break;
+            case ControlKind::Browser:
+                widget = browser_ = new BrowserPane(client_);
+                break;
+            case ControlKind::Pane: {
+                const bool wraps = control.id == IDC_SCRCODE || control.id == IDC_PETSCII;
+                widget =
+                    new TextPane(wraps ? TextPane::Wrap::Words : TextPane::Wrap::None, client_);
+                break;
+            }
+            case ControlKind::Button:
+                widget = new QPushButton(text, client_);
+                break;
+        }
+        templateWidgets_[i] = widget;
+        startRects_[i] = DialogRect(base, control.x, control.y, control.width, control.height);
+        // A label's text is not cut where the font runs wider than the template's.
+        if (control.kind == ControlKind::Label && control.id == IDC_NONE) {
+            startRects_[i].setWidth(std::max(startRects_[i].width(), widget->sizeHint().width()));
+        }
+        widget->setGeometry(startRects_[i]);
+        widget->setVisible(control.visible);
+        widget->setEnabled(control.enabled);
+        if (control.id != IDC_NONE) widget->setObjectName(QString::number(control.id));
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous != nullptr) setTabOrder(previous, widget);
+            previous = widget;
+        }
+        switch (control.id) {
+            case IDC_ASSEMBLY:
+                panes_[ViewAssembly] = static_cast<TextPane*>(widget);
+                break;
+            case IDC_HEX:
+                panes_[ViewHex] = static_cast<TextPane*>(widget);
+                break;
+            case IDC_PETSCII:
+                panes_[ViewPetscii] = static_cast<TextPane*>(widget);
+                break;
+            case IDC_SCRCODE:
+                panes_[ViewScrCode] = static_cast<TextPane*>(widget);
+                break;
+            case IDC_START_ADDRESS:
+                address_ = static_cast<QLineEdit*>(widget);
+                break;
+            case IDC_DEFAULT_BUTTON:
+                defaultButton_ = static_cast<QPushButton*>(widget);
+                break;
+            case IDC_REVERT:
+                connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+                        &MainWindow::revert);
+                break;
+            default:
+                break;
+        }
+        for (std::size_t field = 0; field < kFieldIds.size(); ++field) {
+            if (control.id == kFieldIds[field]) fields_[field] = static_cast<QLabel*>(widget);
+        }
+    }
+    connect(viewButtons_, &QButtonGroup::idClicked, this, &MainWindow::chooseView);
+    connect(defaultButton_, &QPushButton::clicked, this, &MainWindow::enterAddress);
+
+    startClient_ = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight).size();
+    const int menuHeight = menuBar_->sizeHint().height();
+    resize(FittedToScreen(QSize(startClient_.width(), startClient_.height() + menuHeight)));
+    PlaceControls();
+}
+
+void MainWindow::SetUpList() {
+    list_->setModel(model_);
+    list_->verticalHeader()->hide();
+    list_->setShowGrid(true);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSortingEnabled(false);
+    list_->setWordWrap(false);
+    list_->setItemDelegate(new ListCellDelegate(list_));
+    QHeaderView* header = list_->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setHighlightSections(false);
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < kColumnCount; ++column)
+        header->resizeSection(column, kListColumns[column].width);
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
+
+    connect(list_, &QAbstractItemView::clicked, this, &MainWindow::selectRow);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::selectRow);
+    connect(header, &QHeaderView::sectionClicked, this, &MainWindow::sortByColumn);
+}
+
+void MainWindow::WriteInstructions() {
+    const QString appData = LocalAppDataFolder();
+    if (appData.isEmpty()) return;
+    pageFolder_ = PageFolder(appData);
+    QDir().mkpath(pageFolder_);
+    const QString path = pageFolder_ + QStringLiteral("/instructions.html");
+    const QFileInfo instructions(path);
+    if (!instructions.exists() || instructions.size() != kKeptInstructionsSize)
+        WritePageFile(path, InstructionsPage());
+    browser_->Navigate(path);
+}
+
+QSize MainWindow::FittedToScreen(QSize size) const {
+    // The window frame is not known before the window is shown: the title bar is allowed for.
+    const QSize available =
+        screen()->availableSize() - QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return size.boundedTo(available);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
+void MainWindow::PlaceControls() {
+    if (client_ == nullptr) return;
+    const int menuHeight = menuBar_->sizeHint().height();
+    const QSize clientSize(width(), height() - menuHeight);
+    menuBar_->setGeometry(0, 0, width(), menuHeight);
+    client_->setGeometry(0, menuHeight, clientSize.width(), clientSize.height());
+    // The change from the template's size; below 0 only where the screen is smaller than it.
+    const int dW = clientSize.width() - startClient_.width();
+    const int dH = clientSize.height() - startClient_.height();
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        const Anchoring& anchoring = MainWindowTemplate[i].anchoring;
+        const QRect& start = startRects_[i];
+        templateWidgets_[i]->setGeometry(start.x() + anchoring.moveRight * dW,
+                                         start.y() + anchoring.moveDown * dH,
+                                         std::max(0, start.width() + anchoring.growWider * dW),
+                                         std::max(0, start.height() + anchoring.growTaller * dH));
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter anywhere in the window presses the hidden default button: the start-address entry.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        defaultButton_->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::reject() {
+    done(2);
+}
+
+void MainWindow::exitWindow() {
+    done(1);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptAsCopy(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptAsCopy(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (!AcceptAsCopy(event)) return;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        // Only the first file opens.
+        if (url.isLocalFile()) {
+            openImage(url.toLocalFile());
+            return;
+        }
+    }
+}
+
+void MainWindow::chooseImage() {
+    QFileDialog dialog(this, tr("Select file"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The names show as "Commodore files (*.d64;*.d71)" and "All files, (*.*)"; the patterns after
+    // them match the extensions in any letter case.
+    dialog.setNameFilters({QStringLiteral("Commodore files (*.d64;*.d71) (*.[dD]64 *.[dD]71)"),
+                           QStringLiteral("All files, (*.*) (*)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    openImage(dialog.selectedFiles().first());
+}
+
+void MainWindow::openImage(const QString& path) {
+    model_->Clear();
+    session_.Open(QFile::encodeName(path).toStdString(),
+                  [this](const Message& message) { return Tell(message); });
+    ShowSession(true);
+    // The list takes the focus, so the arrow keys move through the new files.
+    list_->setFocus();
+}
+
+void MainWindow::closeImage() {
+    session_.Close();
+    model_->Reload();
+    ShowSession(true);
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(windowIcon(), this);
+    about.exec();
+}
+
+bool MainWindow::Tell(const Message& message) {
+    ShowSession(true);
+    return ShowMessageBox(this, message);
+}
+
+void MainWindow::selectRow() {
+    const QModelIndexList selected = list_->selectionModel()->selectedRows();
+    if (session_.Select(selected.isEmpty() ? -1 : selected.first().row())) ShowSession(true);
+}
+
+void MainWindow::chooseView(int view) {
+    session_.ChooseView(static_cast<ViewMode>(view));
+    ShowSession(false);
+}
+
+void MainWindow::enterAddress() {
+    session_.EnterAddress(address_->text().toStdU16String(),
+                          [this](const Message& message) { return Tell(message); });
+    ShowSession(true);
+}
+
+void MainWindow::sortByColumn(int column) {
+    session_.SortBy(column);
+    model_->Reorder();
+    list_->selectionModel()->clear();
+}
+
+void MainWindow::revert() {
+    session_.Revert();
+    model_->Reorder();
+    list_->selectionModel()->clear();
+}
+
+void MainWindow::ShowSession(bool withAddress) {
+    const std::array<const std::u16string*, 3> texts = {&session_.DiskName(), &session_.DiskId(),
+                                                        &session_.DosType()};
+    for (std::size_t field = 0; field < texts.size(); ++field)
+        fields_[field]->setText(Text(*texts[field]));
+    fields_[3]->setText(QString::number(session_.BlocksFree()));
+    fields_[4]->setText(Text(session_.Status()));
+    setWindowTitle(Text(session_.Caption()));
+    if (model_->rowCount() != session_.RowCount()) model_->Reload();
+
+    ShowPanes();
+    const ViewMode view = session_.View();
+    if (QAbstractButton* button = viewButtons_->button(view)) button->setChecked(true);
+    if (view != visible_) {
+        QWidget* hidden =
+            panes_[visible_] != nullptr ? static_cast<QWidget*>(panes_[visible_]) : browser_;
+        QWidget* shown = panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view]) : browser_;
+        hidden->hide();
+        shown->show();
+        visible_ = view;
+    }
+    address_->setEnabled(session_.AddressEnabled());
+    if (withAddress) address_->setText(Text(session_.AddressText()));
+}
+
+void MainWindow::ShowPanes() {
+    if (session_.PanesVersion() == panesShown_) return;
+    panesShown_ = session_.PanesVersion();
+    for (const ViewMode view : {ViewHex, ViewAssembly, ViewScrCode, ViewPetscii})
+        panes_[view]->setText(session_.PaneText(view));
+    ShowPage();
+}
+
+void MainWindow::ShowPage() {
+    const std::optional<std::u16string>& page = session_.Page();
+    if (pageFolder_.isEmpty()) return;
+    if (!page) {
+        browser_->Navigate(pageFolder_ + QStringLiteral("/instructions.html"));
+        return;
+    }
+    // A page that cannot be written leaves the pane as it was.
+    const QString path = pageFolder_ + QStringLiteral("/view.html");
+    if (!WritePageFile(path, *page)) return;
+    if (session_.Listing()) {
+        browser_->ShowListing(*session_.Listing(), Text(*page));
+    } else {
+        browser_->Navigate(path);
+    }
+}

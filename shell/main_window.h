@@ -1,0 +1,90 @@
+// The main window: the disk fields, the view buttons and start-address box, the file list, the
+// five panes that share one place, and the status line. It shows a Session and turns the user's
+// actions into calls on it; the Session does the work.
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "text/message.h"
+#include "viewer/session.h"
+
+class BrowserPane;
+class DirectoryModel;
+class FileList;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class TextPane;
+
+class MainWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+  public slots:
+    // Opens the image at path, as File > New and a drop do.
+    void openImage(const QString& path);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void reject() override;
+
+  private slots:
+    void chooseImage();
+    void closeImage();
+    void exitWindow();
+    void showAbout();
+    void selectRow();
+    void chooseView(int view);
+    void enterAddress();
+    void sortByColumn(int column);
+    void revert();
+
+  private:
+    void CreateMenu();
+    void CreateControls();
+    void SetUpList();
+    void WriteInstructions();
+    void PlaceControls();
+    QSize FittedToScreen(QSize size) const;
+
+    // Shows a message box, the window first brought up to date with the session.
+    bool Tell(const kestrune::Message& message);
+    // Brings the widgets up to date with the session: the fields, the caption, the list, the
+    // visible pane and its button, the address box's state (and with withAddress its text, which
+    // otherwise keeps what the user typed); the panes when they changed.
+    void ShowSession(bool withAddress);
+    void ShowPanes();
+    void ShowPage();
+
+    kestrune::Session session_;
+    DirectoryModel* model_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr;
+    FileList* list_ = nullptr;
+    BrowserPane* browser_ = nullptr;
+    std::array<TextPane*, kestrune::kViewCount> panes_{};  // by view; none for the BASIC view
+    std::array<QLabel*, 5> fields_{};                      // name, ID, DOS type, blocks, status
+    QLineEdit* address_ = nullptr;
+    QButtonGroup* viewButtons_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
+    QString pageFolder_;  // empty when the platform has no data folder
+    std::uint64_t panesShown_ = 0;
+    kestrune::ViewMode visible_ = kestrune::ViewBasic;
+    std::array<QWidget*, 25> templateWidgets_{};  // in template order
+    std::array<QRect, 25> startRects_{};
+    QSize startClient_;
+};

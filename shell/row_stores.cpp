@@ -1,4 +1,0 @@
-#include "shell/row_stores.h"
-
-kestrune::RowStore DirectoryRows;
-kestrune::RowStore SortRows;

@@ -1,0 +1,293 @@
+#include "viewer/session.h"
+
+#include <numeric>
+#include <vector>
+
+#include "image/directory.h"
+#include "image/loader.h"
+#include "image/path_names.h"
+#include "text/number_text.h"
+#include "text/unicode.h"
+#include "viewer/address_entry.h"
+#include "viewer/show_row.h"
+#include "viewer/sorting.h"
+#include "views/pages.h"
+
+namespace kestrune {
+
+std::u16string_view InstructionsPage() {
+    return kInstructionsPage;
+}
+
+struct Session::State {
+    std::optional<DiskImage> image;
+    std::vector<DirectoryEntry> entries;  // in directory order
+    std::vector<RowTexts> rows;           // the texts of each entry
+    std::vector<std::size_t> order;       // the list's positions: indexes into entries
+    std::vector<std::size_t> sortOrder;   // the order of the last sort, where the next one starts
+    bool readError = false;
+
+    std::string fileName;
+    std::u16string caption{kProductName};
+    std::u16string diskName, diskId, dosType, status;
+    int blocksFree = 0;
+
+    int selected = -1;
+    ViewerState viewer;
+    bool showsFile = false;
+    std::optional<std::u16string> message;
+    ViewMode view = ViewBasic;
+    std::optional<std::u16string> page;
+    std::optional<MarkedText> listing;
+    TextPanes panes;
+    std::optional<TextPanes> requested;  // the Assembly pane from a typed start address
+    std::uint64_t panesVersion = 0;
+    std::u16string addressText = u"0";
+    bool addressEnabled = false;
+    const std::u16string empty;
+
+    // Every pane holds text; with clearDisk the disk's fields and rows go too.
+    void ShowMessage(std::u16string_view text, bool clearDisk) {
+        if (clearDisk) {
+            diskName.clear();
+            diskId.clear();
+            dosType.clear();
+            blocksFree = 0;
+            // A new disk starts with an empty status line, so no status of the last disk stays.
+            status.clear();
+            entries.clear();
+            rows.clear();
+            order.clear();
+            sortOrder.clear();
+        }
+        showsFile = false;
+        message = std::u16string(text);
+        page = MessagePage(text);
+        listing.reset();
+        requested.reset();
+        addressText = u"0";
+        ++panesVersion;
+    }
+
+    // Shows the selected row: a message, the file with every pane, or only a new disassembly when
+    // a start address was asked for.
+    bool ShowSelected() {
+        if (selected == -1 || !image) return false;
+        RowDisplay display = ShowRow(*image, entries[order[selected]], viewer);
+        if (display.status) status = std::move(*display.status);
+        switch (display.kind) {
+            case RowDisplay::Kind::Message:
+                ShowMessage(display.message, false);
+                return true;
+            case RowDisplay::Kind::AssemblyOnly:
+                requested = std::move(display.panes);
+                break;
+            case RowDisplay::Kind::Full:
+                showsFile = true;
+                message.reset();
+                page = std::move(display.page);
+                listing = std::move(display.listing);
+                panes = std::move(display.panes);
+                requested.reset();
+                addressEnabled = display.addressBoxEnabled;
+                view = display.view;
+                break;
+        }
+        if (display.addressBoxText) addressText = std::move(*display.addressBoxText);
+        ++panesVersion;
+        return true;
+    }
+};
+
+Session::Session() : state_(std::make_unique<State>()) {}
+Session::~Session() = default;
+
+bool Session::Open(const std::string& path, const MessageHandler& tell) {
+    State& s = *state_;
+    s.selected = -1;
+    s.ShowMessage(kSelectAFile, true);
+    s.image.reset();
+    s.readError = false;
+
+    LoadOutcome outcome = LoadImage(path, tell);
+    if (outcome.message) tell(*outcome.message);
+    s.caption = std::move(outcome.caption);
+    if (!outcome.image) return false;
+    s.image = std::move(outcome.image);
+    s.fileName = std::string(FileNameOf(path));
+
+    Directory directory = ReadDirectory(*s.image);
+    const DiskFields& disk = directory.disk;
+    if (disk.isGeosDisk) s.status = kGeosStatus;
+    s.diskName = disk.diskName;
+    s.diskId = disk.diskId;
+    s.dosType = disk.dosType;
+    // The free blocks show also for a disk without files.
+    s.blocksFree = disk.blocksFree;
+    s.readError = directory.readError;
+    s.entries = std::move(directory.entries);
+    s.rows.resize(s.entries.size());
+    for (std::size_t i = 0; i < s.entries.size(); ++i)
+        FormatRow(s.entries[i], disk.isGeosDisk, s.rows[i]);
+    s.order.resize(s.entries.size());
+    std::iota(s.order.begin(), s.order.end(), std::size_t{0});
+    s.sortOrder = s.order;
+
+    const std::u16string fileName = Utf8ToUtf16(s.fileName);
+    if (!s.rows.empty())
+        tell(FilesFoundMessage(fileName, s.diskName, static_cast<int>(s.rows.size())));
+    if (s.readError) tell(ReadErrorMessage(fileName));
+    return true;
+}
+
+void Session::Close() {
+    State& s = *state_;
+    s.ShowMessage(u"", true);
+    s.message.reset();
+    s.page.reset();
+    s.image.reset();
+    s.readError = false;
+    s.selected = -1;
+    s.view = ViewBasic;
+    s.status = kNoDisk;
+    s.caption = kProductName;
+}
+
+bool Session::HasImage() const {
+    return state_->image.has_value();
+}
+bool Session::ReadError() const {
+    return state_->readError;
+}
+const std::string& Session::FileName() const {
+    return state_->fileName;
+}
+const std::u16string& Session::Caption() const {
+    return state_->caption;
+}
+const std::u16string& Session::DiskName() const {
+    return state_->diskName;
+}
+const std::u16string& Session::DiskId() const {
+    return state_->diskId;
+}
+const std::u16string& Session::DosType() const {
+    return state_->dosType;
+}
+int Session::BlocksFree() const {
+    return state_->blocksFree;
+}
+const std::u16string& Session::Status() const {
+    return state_->status;
+}
+
+int Session::RowCount() const {
+    return static_cast<int>(state_->order.size());
+}
+
+const RowTexts& Session::Row(int position) const {
+    return state_->rows[state_->order[static_cast<std::size_t>(position)]];
+}
+
+void Session::SortBy(int column) {
+    State& s = *state_;
+    SortByColumn(s.sortOrder, s.rows, column);
+    s.order = s.sortOrder;
+    s.selected = -1;
+}
+
+void Session::Revert() {
+    State& s = *state_;
+    std::iota(s.order.begin(), s.order.end(), std::size_t{0});
+    s.selected = -1;
+}
+
+bool Session::Select(int position) {
+    State& s = *state_;
+    if (position == s.selected) return false;
+    s.viewer.gotoAddress = 0;
+    s.selected = position;
+    return s.ShowSelected();
+}
+
+int Session::SelectedRow() const {
+    return state_->selected;
+}
+
+bool Session::ShowsFile() const {
+    return state_->showsFile;
+}
+const std::optional<std::u16string>& Session::Message() const {
+    return state_->message;
+}
+ViewMode Session::View() const {
+    return state_->view;
+}
+
+void Session::ChooseView(ViewMode view) {
+    state_->addressEnabled = view == ViewAssembly;
+    state_->view = view;
+}
+
+const std::optional<std::u16string>& Session::Page() const {
+    return state_->page;
+}
+const std::optional<MarkedText>& Session::Listing() const {
+    return state_->listing;
+}
+
+const std::u16string& Session::PaneText(ViewMode view) {
+    State& s = *state_;
+    if (s.message) return *s.message;
+    if (!s.showsFile) return s.empty;
+    if (view == ViewBasic) return *s.page;
+    if (view == ViewAssembly && s.requested) return s.requested->Text(ViewAssembly);
+    return s.panes.Text(view);
+}
+
+void Session::WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink) {
+    State& s = *state_;
+    if (s.showsFile && view != ViewBasic && !(view == ViewAssembly && s.requested)) {
+        s.panes.Write(view, sink);
+    } else {
+        sink(PaneText(view));
+    }
+}
+
+std::uint64_t Session::PanesVersion() const {
+    return state_->panesVersion;
+}
+
+const std::u16string& Session::AddressText() const {
+    return state_->addressText;
+}
+bool Session::AddressEnabled() const {
+    return state_->addressEnabled;
+}
+std::int32_t Session::RangeStart() const {
+    return state_->viewer.rangeStart;
+}
+std::int32_t Session::RangeEnd() const {
+    return state_->viewer.rangeEnd;
+}
+
+bool Session::EnterAddress(std::u16string_view typed, const MessageHandler& tell) {
+    State& s = *state_;
+    // Without a file on show there is no file for the address to lie in.
+    if (!s.showsFile) return true;
+    s.addressText = typed;
+    const AddressJudgement judgement = JudgeAddress(typed, s.viewer.rangeStart, s.viewer.rangeEnd);
+    if (judgement.message) {
+        tell(*judgement.message);
+        if (judgement.message->id == MessageId::AddressOutOfRange) {
+            s.addressText.clear();
+            AppendDecimal(s.addressText, s.viewer.disasmStart);
+        }
+        return false;
+    }
+    s.viewer.gotoAddress = judgement.address;
+    s.ShowSelected();
+    return true;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,106 @@
+// One open image as the viewer presents it: its header fields and rows, the order the list shows
+// them in, the row on show with its panes and chosen view, and the start-address box. The window
+// and kestrune-cli both drive a Session, so the two always show the same thing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "text/marked_text.h"
+#include "text/message.h"
+#include "viewer/row_texts.h"
+#include "viewer/view_mode.h"
+
+namespace kestrune {
+
+// Tells the user a message: the window shows a message box, kestrune-cli writes to stderr. For a
+// question (MessageKind::Question) it returns the answer, true for Yes.
+using MessageHandler = std::function<bool(const Message&)>;
+
+inline constexpr std::u16string_view kSelectAFile = u"Select a file";
+inline constexpr std::u16string_view kNoDisk = u"No Disk";
+
+// The page the browser pane shows at start-up and after File > Close.
+std::u16string_view InstructionsPage();
+
+class Session {
+  public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Opening and closing. Open clears the display ("Select a file", no disk fields, no rows),
+    // loads the file at path (file system bytes), asking and telling through tell, and reads its
+    // directory; it then tells how many files it found and, when the directory named a track
+    // beyond the disk, the ReadError message. Returns true when an image is held afterwards: the
+    // rows read before such an entry stay listed.
+    bool Open(const std::string& path, const MessageHandler& tell);
+    // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the
+    // instructions on show in the browser pane.
+    void Close();
+
+    bool HasImage() const;
+    bool ReadError() const;                 // the last Open met an impossible track
+    const std::string& FileName() const;    // the text after the last "/" of the path opened
+    const std::u16string& Caption() const;  // the window's title
+    const std::u16string& DiskName() const;
+    const std::u16string& DiskId() const;
+    const std::u16string& DosType() const;
+    int BlocksFree() const;
+    const std::u16string& Status() const;
+
+    // The rows in the order the list shows them.
+    int RowCount() const;
+    const RowTexts& Row(int position) const;
+    // A click on a column's header: the rows sorted by it, starting from the order of the last
+    // sort. Revert shows them in directory order again. Both leave no row selected.
+    void SortBy(int column);
+    void Revert();
+
+    // Selects the row at position (-1 for none), as the list reports a selection. A row already on
+    // show is not shown again; returns true when the display changed.
+    bool Select(int position);
+    int SelectedRow() const;  // -1 for none
+
+    // What is on show.
+    bool ShowsFile() const;  // a file, not a message
+    // The message every pane holds, when a message is on show.
+    const std::optional<std::u16string>& Message() const;
+    // The view whose pane is on show and whose button is checked.
+    ViewMode View() const;
+    // A view button: only the pane on show changes (and the address box's enabled state).
+    void ChooseView(ViewMode view);
+    // The browser pane's page, HTML; nothing while the instructions are on show.
+    const std::optional<std::u16string>& Page() const;
+    // The lines of that page when it is a BASIC listing.
+    const std::optional<MarkedText>& Listing() const;
+    // The text of a view's pane: a text pane's text, the page for the BASIC view, or the message.
+    const std::u16string& PaneText(ViewMode view);
+    // The same text handed to sink piece by piece, where a long pane can be written as it is made.
+    void WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink);
+    // A number that changes whenever the panes change: a new file, a message, a new disassembly.
+    std::uint64_t PanesVersion() const;
+
+    // The start-address box.
+    const std::u16string& AddressText() const;
+    bool AddressEnabled() const;
+    // The addresses the file on show covers; the box accepts only these.
+    std::int32_t RangeStart() const;
+    std::int32_t RangeEnd() const;
+    // Enter: judges typed as an address inside the file on show, telling a refusal through tell
+    // (the box then shows the file's start again after an address out of range). An accepted
+    // address redoes the Assembly pane from there. With no file on show it does nothing. Returns
+    // false when the entry was refused.
+    bool EnterAddress(std::u16string_view typed, const MessageHandler& tell);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace kestrune
