@@ -5,6 +5,7 @@
 
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
+#include "tests/support/fixture_disk.h"
 #include "tests/support/run_program.h"
 #include "views/basic_listing.h"
 #include "views/pages.h"
@@ -21,26 +22,9 @@ ProgramRun Cli(const std::vector<std::string>& arguments) {
     return testing::RunProgram(KESTRUNE_CLI_PATH, arguments);
 }
 
-const Bytes kHello = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
-const Bytes kCode = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0x60};  // lda #$93, jsr $ffd2, rts
-
 const std::string kHelloPage =
     std::string(kBasicPageHeader) +
     "<p>10 <font color=\"blue\">print </font>\"hi\"<br>\r\n</p></body></html>";
-
-// A disk with a file of every kind the viewer shows, in this order.
-DiskBuilder FixtureDisk() {
-    DiskBuilder disk;
-    disk.DiskName("FIXTURE").DiskId("FX");
-    disk.AddFile("HELLO", 0x82, testing::Program(0x0801, kHello));
-    disk.AddFile("CODE", 0x82, testing::Program(0xC000, kCode));
-    disk.AddFile("NOTES", 0x81, Bytes{0x48, 0x49, 0x0D, 0x54, 0x48, 0x45, 0x52, 0x45, 0x5C});
-    disk.AddFile("SCREEN", 0x82, testing::Program(0x0400, Bytes{0x08, 0x09, 0x1F, 0x81}));
-    disk.AddEntry({0x80, 0, 0, "GONE", 0});
-    disk.AddEntry({0x82, 18, 0, "LABEL", 0});
-    disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
-    return disk;
-}
 
 class CliTest : public ::testing::Test {
   protected:
@@ -49,7 +33,7 @@ class CliTest : public ::testing::Test {
     }
 
     testing::TempDir dir_;
-    const std::string fixture_ = Write("fixture.d64", FixtureDisk());
+    const std::string fixture_ = Write("fixture.d64", testing::FixtureDisk());
 };
 
 TEST_F(CliTest, BadUsageExitsWithOne) {
@@ -137,10 +121,10 @@ TEST_F(CliTest, DirectoryAsJson) {
     EXPECT_EQ(listing["diskName"], "FIXTURE         ");
     EXPECT_EQ(listing["diskId"], "FX");
     EXPECT_EQ(listing["dosType"], "2A");
-    EXPECT_EQ(listing["blocksFree"], 660);
+    EXPECT_EQ(listing["blocksFree"], 657);
     EXPECT_EQ(listing["status"], "");
     EXPECT_EQ(listing["readError"], false);
-    ASSERT_EQ(listing["rows"].size(), 7u);
+    ASSERT_EQ(listing["rows"].size(), std::size_t{testing::kFixtureRows});
     EXPECT_EQ(listing["rows"][0], (nlohmann::ordered_json{{"size", "   1"},
                                                           {"name", "hello           "},
                                                           {"type", "prg"},
@@ -166,10 +150,9 @@ TEST_F(CliTest, ReadableDirectoryListing) {
     EXPECT_NE(run.out.find("\n1    \"hello\"            prg     2049 ($0801)  01/00\n"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(
-        run.out.find(
-            "\n660 blocks free.\n\nFile: fixture.d64\n\nDisk: FIXTURE         \n\n7 files found\n"),
-        std::string::npos)
+    EXPECT_NE(run.out.find("\n657 blocks free.\n\nFile: fixture.d64\n\nDisk: FIXTURE         "
+                           "\n\n10 files found\n"),
+              std::string::npos)
         << run.out;
 }
 
@@ -209,7 +192,7 @@ TEST_F(CliTest, EachPaneByteForByte) {
     }
     const ProgramRun missing = Cli({"show", fixture_, "--name", "nothing"});
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(Cli({"show", fixture_, "--row", "8"}).exitCode, 2);
+    EXPECT_EQ(Cli({"show", fixture_, "--row", "11"}).exitCode, 2);
     EXPECT_EQ(Cli({"show", fixture_, "--row", "0"}).exitCode, 2);
 }
 
@@ -257,10 +240,10 @@ TEST_F(CliTest, TheViewFollowsTheStartAddress) {
         {0x8000, "assembly"}, {0x9000, "assembly"}, {0xC000, "assembly"}, {0x0400, "scrcode"},
         {0x2500, "scrcode"},  {0x2600, "scrcode"},  {0x2800, "scrcode"}};
     for (const auto& [address, view] : table)
-        disk.AddFile("F", 0x82, testing::Program(address, kHello));
+        disk.AddFile("F", 0x82, testing::Program(address, testing::kHelloProgram));
     disk.AddFile("BASIC3000", 0x82,
                  testing::Program(0x3000, testing::BasicProgram(0x3001, {{1, {0x80}}})));
-    disk.AddFile("CODE3000", 0x82, testing::Program(0x3000, kCode));
+    disk.AddFile("CODE3000", 0x82, testing::Program(0x3000, testing::kCodeBytes));
     const std::string path = Write("views.d64", disk);
     for (std::size_t row = 0; row < table.size() + 2; ++row) {
         const std::string expected = row < table.size()    ? table[row].second

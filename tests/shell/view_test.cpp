@@ -17,6 +17,7 @@
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/basic_program.h"
+#include "tests/support/fixture_disk.h"
 #include "tests/support/run_program.h"
 #include "viewer/sorting.h"
 #include "views/basic_listing.h"
@@ -28,29 +29,9 @@ using kestrune::testing::DiskBuilder;
 
 namespace {
 
-const Bytes kHello = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
-const Bytes kCode = {0xA9, 0x93, 0x20, 0xD2, 0xFF, 0x60};
-
-// Rows: 1 BASIC at $0801, 2 code at $C000, 3 SEQ, 4 screen codes at $0400, 5 DEL with track 0,
-// 6 on the directory track, 7 a GEOS application, 8 BASIC at $3000, 9 code at $3000.
-DiskBuilder ViewDisk() {
-    DiskBuilder disk;
-    disk.AddFile("HELLO", 0x82, testing::Program(0x0801, kHello));
-    disk.AddFile("CODE", 0x82, testing::Program(0xC000, kCode));
-    disk.AddFile("NOTES", 0x81, Bytes{0x48, 0x49, 0x0D, 0x54, 0x48, 0x45, 0x52, 0x45});
-    disk.AddFile("SCREEN", 0x82, testing::Program(0x0400, Bytes{0x08, 0x09, 0x1F, 0x81}));
-    disk.AddEntry({0x80, 0, 0, "GONE", 0});
-    disk.AddEntry({0x82, 18, 0, "LABEL", 0});
-    disk.AddEntry({0x83, 3, 10, "APP", 12, 6});
-    disk.AddFile("BASIC3000", 0x82,
-                 testing::Program(0x3000, testing::BasicProgram(0x3001, {{1, {0x80}}})));
-    disk.AddFile("CODE3000", 0x82, testing::Program(0x3000, kCode));
-    return disk;
-}
-
 class Window {
   public:
-    explicit Window(const ShellFixture& fixture, const DiskBuilder& disk = ViewDisk()) {
+    explicit Window(const ShellFixture& fixture, const DiskBuilder& disk = testing::FixtureDisk()) {
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) qWarning("window not exposed");
         MessageRecorder quiet;
@@ -162,13 +143,13 @@ void ViewTest::eachRowOpensInItsView() {
     }
     window.Click(0);
     QCOMPARE(Ui(window.dialog).browser->page(),
-             Text(ListingPage(*ListBasic(std::span(kHello)).lines)));
+             Text(ListingPage(*ListBasic(std::span(testing::kHelloProgram)).lines)));
     window.Click(1);
     QCOMPARE(Ui(window.dialog).browser->page(), Text(kNotBasicPage));
     QCOMPARE(Ui(window.dialog).assembly->text().substr(0, 24),
              std::u16string(u"c000: a9 93     lda #$93"));
     window.Click(2);
-    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere"));
+    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere\u00A3"));
     QCOMPARE(Ui(window.dialog).browser->page(), Text(kNotBasicPage));
 }
 
@@ -182,7 +163,7 @@ void ViewTest::keyboardSelectionShowsTheFileToo() {
     QCOMPARE(window.VisiblePane(), int(ViewAssembly));
     QTest::keyClick(Ui(window.dialog).list, Qt::Key_Down);
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
-    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere"));
+    QCOMPARE(Ui(window.dialog).petscii->text(), std::u16string(u"hi\r\nthere\u00A3"));
 }
 
 void ViewTest::homeEndAndPageKeysMoveThroughTheFiles() {
@@ -356,7 +337,7 @@ void ViewTest::panesCanBeSelectedAndCopied() {
     Ui(window.dialog).petscii->setFocus();
     QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hi\nthere"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hi\nthere\u00A3"));
     // A drag from the start of the text selects up to the pointer.
     window.Click(1);
     TextPane* assembly = Ui(window.dialog).assembly;

@@ -13,7 +13,7 @@
 #include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
-#include "tests/support/basic_program.h"
+#include "tests/support/fixture_disk.h"
 
 using namespace kestrune;
 using kestrune::testing::Bytes;
@@ -22,17 +22,6 @@ using kestrune::testing::DiskBuilder;
 namespace {
 
 QStringList Fixtures(const ShellFixture& fixture) {
-    DiskBuilder kinds;
-    const Bytes hello = testing::BasicProgram(0x0801, {{10, {0x99, 0x22, 0x48, 0x49, 0x22}}});
-    kinds.AddFile("BASIC", 0x82, testing::Program(0x0801, hello));
-    kinds.AddFile("CODE", 0x82,
-                  testing::Program(0xC000, Bytes{0xA9, 0x00, 0x20, 0xD2, 0xFF, 0x60, 0xB0}));
-    kinds.AddFile("TEXT", 0x81, Bytes{0x48, 0x49, 0x0D});
-    kinds.AddFile("EMPTY", 0x82, Bytes{0x01});
-    kinds.AddEntry({0x80, 0, 0, "DEL", 0});
-    kinds.AddEntry({0x82, 18, 0, "LABEL", 0});
-    kinds.AddEntry({0x83, 3, 10, "GEOS", 12, 6});
-
     DiskBuilder broken;
     broken.DirectoryLink(1, 18, 2).DirectoryLink(2, 18, 1);
     broken.Entry(1, 0, {0x82, 1, 0, "LOOP", 1});
@@ -51,7 +40,7 @@ QStringList Fixtures(const ShellFixture& fixture) {
     for (int i = 0; i < 140; ++i)
         full.AddEntry({0x81, 1, 0, "COPY " + std::to_string(i), 258});
 
-    return {fixture.Write("kinds.d64", kinds), fixture.Write("broken.d64", broken),
+    return {fixture.Write("kinds.d64", testing::FixtureDisk()), fixture.Write("broken.d64", broken),
             fixture.Write("small.d64", small), fixture.Write("full.d71", full),
             QStringLiteral(KESTRUNE_SOURCE_DIR "/samples/demo.d64")};
 }

@@ -25,6 +25,7 @@
 #include "shell/control_ids.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
+#include "shell/directory_model.h"
 #include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
@@ -107,12 +108,14 @@ void WindowTest::startState() {
     QVERIFY(Ui(dialog).list->hasFocus() || QApplication::focusWidget() == Ui(dialog).list);
     QCOMPARE(Ui(dialog).selectedRow(), -1);
 
-    const QStringList headings = {"Size", "File Name", "Type", "Start", "Track", "Sector", "GEOS"};
-    const int widths[] = {40, 145, 50, 110, 50, 55, 0};
-    for (int column = 0; column < 7; ++column) {
+    // Every column as its table says; only the last one, GEOS, starts closed.
+    QCOMPARE(Ui(dialog).list->model()->columnCount(), int(kColumnCount));
+    for (int column = 0; column < kColumnCount; ++column) {
         QCOMPARE(Ui(dialog).list->model()->headerData(column, Qt::Horizontal).toString(),
-                 headings[column]);
-        QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(column), widths[column]);
+                 QString::fromLatin1(kListColumns[column].heading));
+        QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(column),
+                 kListColumns[column].width);
+        QCOMPARE(kListColumns[column].width == 0, column == ColumnGeos);
     }
     QVERIFY(Ui(dialog).list->showGrid());
     QCOMPARE(Ui(dialog).list->selectionBehavior(), QAbstractItemView::SelectRows);
