@@ -130,6 +130,7 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         err << "kestrune-cli: no such row in " << session.FileName() << '\n';
         return kNotShown;
     }
+    session.SetAllOpcodes(options.undocumented);
     session.Select(position);
     if (options.at && !session.EnterAddress(Utf8ToUtf16(*options.at), std::ref(reporter)))
         return kNotShown;

@@ -24,6 +24,7 @@ struct ShowOptions {
     std::optional<std::string> name;  // the File Name, trailing spaces ignored
     std::optional<ViewMode> view;     // the pane to print; the viewer's choice without it
     std::optional<std::string> at;    // what the user types into the start-address box
+    bool undocumented = false;        // the Assembly view decodes every opcode
     bool json = false;
     bool yes = false;
 };

@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
             ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode"}));
     CLI::Option* atOption = showCommand->add_option(
         "--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
+    showCommand->add_flag("--undocumented", show.undocumented,
+                          "Decode every opcode in the Assembly view, as da65 --cpu 6502X does");
     showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
     showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
 

@@ -113,6 +113,13 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&Open"));  // enabled, and does nothing
     file->addAction(tr("&Close"), this, &MainWindow::closeImage);
     file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
+    QMenu* view = menuBar_->addMenu(tr("&View"));
+    QAction* allOpcodes = view->addAction(tr("&Undocumented opcodes"));
+    allOpcodes->setCheckable(true);
+    connect(allOpcodes, &QAction::toggled, this, [this](bool on) {
+        session_.SetAllOpcodes(on);
+        ShowSession(false);
+    });
     QMenu* help = menuBar_->addMenu(tr("&Help"));
     help->addAction(tr("&About"), this, &MainWindow::showAbout);
 }

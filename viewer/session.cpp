@@ -254,6 +254,19 @@ void Session::WritePane(ViewMode view, const std::function<void(std::u16string_v
     }
 }
 
+void Session::SetAllOpcodes(bool allOpcodes) {
+    State& s = *state_;
+    if (s.viewer.allOpcodes == allOpcodes) return;
+    s.viewer.allOpcodes = allOpcodes;
+    s.panes.SetAllOpcodes(allOpcodes);
+    if (s.requested) s.requested->SetAllOpcodes(allOpcodes);
+    ++s.panesVersion;
+}
+
+bool Session::AllOpcodes() const {
+    return state_->viewer.allOpcodes;
+}
+
 std::uint64_t Session::PanesVersion() const {
     return state_->panesVersion;
 }

@@ -83,6 +83,11 @@ class Session {
     const std::u16string& PaneText(ViewMode view);
     // The same text handed to sink piece by piece, where a long pane can be written as it is made.
     void WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink);
+    // The Assembly pane decodes every opcode (the undocumented ones as cc65's "6502X" names them)
+    // or only the documented ones, "???" for the rest, as it does at first.
+    void SetAllOpcodes(bool allOpcodes);
+    bool AllOpcodes() const;
+
     // A number that changes whenever the panes change: a new file, a message, a new disassembly.
     std::uint64_t PanesVersion() const;
 

@@ -33,7 +33,8 @@ TextPanes Panes(ViewerState& state, RowDisplay& display) {
     state.rangeEnd = pane.rangeEnd;
     state.gotoAddress = 0;
     if (!pane.fromRequest) display.addressBoxText = Decimal(pane.disasmStart);
-    return TextPanes(state.fileChain.Content(), state.fileChain.startAddress, pane.first);
+    return TextPanes(state.fileChain.Content(), state.fileChain.startAddress, pane.first,
+                     state.allOpcodes);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ struct ViewerState {
     std::int32_t rangeEnd = 0;
     std::int32_t gotoAddress = 0;  // an address the disassembly is asked to begin at, 0 for none
     bool notBasic = false;         // the last BASIC listing's verdict
+    bool allOpcodes = false;       // the disassembly decodes every opcode, not only documented ones
 };
 
 struct RowDisplay {

@@ -7,15 +7,32 @@
 namespace kestrune {
 
 TextPanes::TextPanes(std::span<const std::uint8_t> content, std::int32_t start,
-                     std::size_t disassemblyFrom)
-    : content_(content.begin(), content.end()), start_(start), disassemblyFrom_(disassemblyFrom) {}
+                     std::size_t disassemblyFrom, bool allOpcodes)
+    : content_(content.begin(), content.end()),
+      start_(start),
+      disassemblyFrom_(disassemblyFrom),
+      allOpcodes_(allOpcodes) {}
+
+void TextPanes::SetAllOpcodes(bool allOpcodes) {
+    if (allOpcodes == allOpcodes_) return;
+    allOpcodes_ = allOpcodes;
+    texts_[ViewAssembly].reset();
+}
+
+namespace {
+
+const OpcodeSet& Opcodes(bool allOpcodes) {
+    return allOpcodes ? AllOpcodeTable : OpcodeTable;
+}
+
+}  // namespace
 
 const std::u16string& TextPanes::Text(ViewMode view) {
     std::optional<std::u16string>& text = texts_[view];
     if (!text) {
         switch (view) {
             case ViewAssembly:
-                text = Disassemble(content_, start_, disassemblyFrom_);
+                text = Disassemble(content_, start_, disassemblyFrom_, Opcodes(allOpcodes_));
                 break;
             case ViewHex:
                 text = HexDump(content_, start_);
@@ -42,7 +59,7 @@ void TextPanes::Write(ViewMode view, const std::function<void(std::u16string_vie
     if (view == ViewHex && !texts_[view]) {
         HexDump(content_, start_, sink);
     } else if (view == ViewAssembly && !texts_[view]) {
-        Disassemble(content_, start_, disassemblyFrom_, sink);
+        Disassemble(content_, start_, disassemblyFrom_, sink, Opcodes(allOpcodes_));
     } else {
         sink(Text(view));
     }

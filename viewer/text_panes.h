@@ -19,9 +19,13 @@ namespace kestrune {
 class TextPanes {
   public:
     TextPanes() = default;
-    // content lies at the addresses from start on; the disassembly begins at disassemblyFrom.
+    // content lies at the addresses from start on; the disassembly begins at disassemblyFrom and
+    // decodes the documented opcodes only, or with allOpcodes every opcode.
     TextPanes(std::span<const std::uint8_t> content, std::int32_t start,
-              std::size_t disassemblyFrom);
+              std::size_t disassemblyFrom, bool allOpcodes = false);
+
+    // The Assembly pane decodes every opcode, or the documented ones only, from now on.
+    void SetAllOpcodes(bool allOpcodes);
 
     // The text of view's pane; ViewBasic has none here (the browser shows a page).
     const std::u16string& Text(ViewMode view);
@@ -33,6 +37,7 @@ class TextPanes {
     std::vector<std::uint8_t> content_;
     std::int32_t start_ = 0;
     std::size_t disassemblyFrom_ = 0;
+    bool allOpcodes_ = false;
     std::array<std::optional<std::u16string>, kViewCount> texts_;
 };
 

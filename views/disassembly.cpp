@@ -61,8 +61,8 @@ std::uint32_t BranchTarget(std::int64_t next, std::uint8_t offset) {
 }
 
 // Writes the line of the instruction whose bytes are raw (operand bytes past the data are 0).
-char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t raw[3]) {
-    const Opcode& entry = OpcodeTable[raw[0]];
+char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t raw[3],
+                         const Opcode& entry) {
     out = PutHex(out, static_cast<std::uint32_t>(address), 4);
     out = PutText(out, u": ");
     char16_t* const bytesColumn = out;
@@ -90,7 +90,7 @@ char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t
 }  // namespace
 
 void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
-                 const std::function<void(std::u16string_view)>& sink) {
+                 const std::function<void(std::u16string_view)>& sink, const OpcodeSet& opcodes) {
     // Lines are written into a buffer that is handed on whenever the longest line (address,
     // bytes, mnemonic, operand, comment, CR LF) might not fit any more.
     constexpr std::size_t kLongestLine = 96;
@@ -99,8 +99,9 @@ void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::si
     for (std::size_t d = first; d < data.size();) {
         const std::uint8_t raw[3] = {data[d], d + 1 < data.size() ? data[d + 1] : std::uint8_t{0},
                                      d + 2 < data.size() ? data[d + 2] : std::uint8_t{0}};
-        out = PutInstruction(out, std::int64_t{start} + static_cast<std::int64_t>(d), raw);
-        d += static_cast<std::size_t>(OpcodeTable[raw[0]].length);
+        const Opcode& entry = opcodes[raw[0]];
+        out = PutInstruction(out, std::int64_t{start} + static_cast<std::int64_t>(d), raw, entry);
+        d += static_cast<std::size_t>(entry.length);
         if (out + kLongestLine > std::end(buffer)) {
             sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
             out = buffer;
@@ -110,10 +111,11 @@ void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::si
 }
 
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
-                           std::size_t first) {
+                           std::size_t first, const OpcodeSet& opcodes) {
     std::u16string text;
     if (first < data.size()) text.reserve((data.size() - first) * 16);
-    Disassemble(data, start, first, [&](std::u16string_view piece) { text.append(piece); });
+    Disassemble(
+        data, start, first, [&](std::u16string_view piece) { text.append(piece); }, opcodes);
     return text;
 }
 

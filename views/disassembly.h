@@ -10,18 +10,22 @@
 #include <string_view>
 
 #include "image/file_chain.h"
+#include "views/opcodes.h"
 
 namespace kestrune {
 
 // The listing of data, whose first byte lies at address start, from offset first on. Each line:
 // "%04x: ", the instruction's bytes padded to ten characters, the mnemonic, the operand, a
-// comment for a well-known operand address, CR LF. Operand bytes past the data read as 0.
+// comment for a well-known operand address, CR LF. Operand bytes past the data read as 0. The
+// opcodes are read by opcodes: the documented ones only, or all of them.
+using OpcodeSet = std::array<Opcode, 256>;
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
-                           std::size_t first = 0);
+                           std::size_t first = 0, const OpcodeSet& opcodes = OpcodeTable);
 
 // The same text handed to sink piece after piece, for a caller that passes it straight on.
 void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
-                 const std::function<void(std::u16string_view)>& sink);
+                 const std::function<void(std::u16string_view)>& sink,
+                 const OpcodeSet& opcodes = OpcodeTable);
 
 // Where the Assembly pane of the file on show begins, and what the window keeps of it.
 struct DisassemblyPane {

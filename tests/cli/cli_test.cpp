@@ -327,6 +327,17 @@ TEST_F(CliTest, FilesShownFromTheirFirstByteAndWhole) {
         << assembly.substr(assembly.size() - 40);
 }
 
+TEST_F(CliTest, UndocumentedOpcodesOnRequest) {
+    DiskBuilder disk;
+    disk.AddFile("ILLEGAL", 0x82, testing::Program(0xC000, Bytes{0xA7, 0x12, 0x02, 0xEA}));
+    const std::string image = Write("illegal.d64", disk);
+    EXPECT_EQ(Cli({"show", image, "--row", "1"}).out,
+              "c000: a7        ???\r\nc001: 12        ???\r\nc002: 02        ???\r\n"
+              "c003: ea        nop\r\n");
+    EXPECT_EQ(Cli({"show", image, "--row", "1", "--undocumented"}).out,
+              "c000: a7 12     lax $12\r\nc002: 02        jam\r\nc003: ea        nop\r\n");
+}
+
 TEST_F(CliTest, SortedListingsForEachColumn) {
     DiskBuilder disk;
     disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});

@@ -106,6 +106,7 @@ class ViewTest : public QObject {
     void eachRowOpensInItsView();
     void keyboardSelectionShowsTheFileToo();
     void homeEndAndPageKeysMoveThroughTheFiles();
+    void undocumentedOpcodesFromTheViewMenu();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -189,6 +190,28 @@ void ViewTest::homeEndAndPageKeysMoveThroughTheFiles() {
     QVERIFY(down >= rowsOnAPage - 1 && down <= rowsOnAPage + 1);
     QTest::keyClick(list, Qt::Key_PageUp);
     QCOMPARE(Ui(window.dialog).selectedRow(), 0);
+}
+
+void ViewTest::undocumentedOpcodesFromTheViewMenu() {
+    ShellFixture fixture;
+    DiskBuilder disk;
+    disk.AddFile("ILLEGAL", 0x82, testing::Program(0xC000, Bytes{0xEA, 0xA7, 0x12, 0x02}));
+    Window window(fixture, disk);
+    const Ui ui(window.dialog);
+    window.Click(0);
+    QCOMPARE(ui.assembly->text(),
+             std::u16string(u"c000: ea        nop\r\nc001: a7        ???\r\nc002: 12        "
+                            u"???\r\nc003: 02        ???\r\n"));
+    ui.chooseMenuItem("&Undocumented opcodes");
+    QCOMPARE(ui.assembly->text(),
+             std::u16string(u"c000: ea        nop\r\nc001: a7 12     lax $12\r\nc003: 02        "
+                            u"jam\r\n"));
+    // A typed start address keeps its place; the next file is decoded the same way.
+    window.Enter("$c001");
+    QCOMPARE(ui.assembly->text(),
+             std::u16string(u"c001: a7 12     lax $12\r\nc003: 02        jam\r\n"));
+    ui.chooseMenuItem("&Undocumented opcodes");
+    QCOMPARE(ui.assembly->text().substr(0, 21), std::u16string(u"c001: a7        ???\r\n"));
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
