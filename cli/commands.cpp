@@ -136,7 +136,9 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return kNotShown;
     if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
 
-    if (options.json) {
+    if (options.source) {
+        WriteUtf8(out, session.AssemblySource());
+    } else if (options.json) {
         out << ShowJson(session).dump(2) << '\n';
     } else {
         session.WritePane(session.ShowsFile() ? session.View() : ViewBasic,

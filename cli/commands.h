@@ -23,6 +23,7 @@ struct ShowOptions {
     std::optional<int> row;           // 1-based, in directory order
     std::optional<std::string> name;  // the File Name, trailing spaces ignored
     std::optional<ViewMode> view;     // the pane to print; the viewer's choice without it
+    bool source = false;              // print the file as 64tass source instead
     std::optional<std::string> at;    // what the user types into the start-address box
     bool undocumented = false;        // the Assembly view decodes every opcode
     bool json = false;

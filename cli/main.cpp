@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     CLI::Option* viewOption =
         showCommand
             ->add_option("--as", viewName, "The view to print (default: the view the viewer opens)")
-            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode"}));
+            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode", "source"}));
     CLI::Option* atOption = showCommand->add_option(
         "--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
     showCommand->add_flag("--undocumented", show.undocumented,
@@ -80,7 +80,11 @@ int main(int argc, char** argv) {
     }
     if (*rowOption) show.row = row;
     if (*nameOption) show.name = name;
-    if (*viewOption) show.view = kViews.at(viewName);
+    if (viewName == "source") {
+        show.source = true;
+    } else if (*viewOption) {
+        show.view = kViews.at(viewName);
+    }
     if (*atOption) show.at = at;
     return cli::RunShow(show, std::cout, std::cerr);
 }

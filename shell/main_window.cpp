@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextBrowser>
 #include <QUrl>
 
 #include "shell/about_dialog.h"
@@ -112,6 +113,7 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&New"), this, &MainWindow::chooseImage);
     file->addAction(tr("&Open"));  // enabled, and does nothing
     file->addAction(tr("&Close"), this, &MainWindow::closeImage);
+    file->addAction(tr("&Export..."), this, &MainWindow::exportView);
     file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
     QMenu* view = menuBar_->addMenu(tr("&View"));
     QAction* allOpcodes = view->addAction(tr("&Undocumented opcodes"));
@@ -363,6 +365,35 @@ void MainWindow::closeImage() {
     session_.Close();
     model_->Reload();
     ShowSession(true);
+}
+
+void MainWindow::exportView() {
+    const QString text = tr("Text, UTF-8 (*.txt)");
+    const QString source = tr("64tass source (*.asm *.s)");
+    QFileDialog dialog(this, tr("Export"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList filters = {text};
+    if (visible_ == ViewAssembly && session_.ShowsFile()) filters << source;
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+
+    QString content;
+    if (dialog.selectedNameFilter() == source) {
+        content = Text(session_.AssemblySource());
+    } else if (panes_[visible_] != nullptr) {
+        content = Text(panes_[visible_]->text());
+    } else if (browser_->showsListing()) {
+        content = Text(browser_->listing()->text());
+    } else {
+        content = browser_->browser()->toPlainText();
+    }
+    QFile file(dialog.selectedFiles().first());
+    const QByteArray bytes = content.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        ShowMessageBox(this, {MessageId::ExportFailed, MessageKind::Error,
+                              u"Unable to write " + file.fileName().toStdU16String()});
 }
 
 void MainWindow::showAbout() {

@@ -45,6 +45,7 @@ class MainWindow : public QDialog {
   private slots:
     void chooseImage();
     void closeImage();
+    void exportView();
     void exitWindow();
     void showAbout();
     void selectRow();

@@ -28,6 +28,7 @@ enum class MessageId {
     FilesFound,
     AddressHint,
     AddressOutOfRange,
+    ExportFailed,
 };
 
 struct Message {

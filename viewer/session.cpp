@@ -11,6 +11,7 @@
 #include "viewer/address_entry.h"
 #include "viewer/show_row.h"
 #include "viewer/sorting.h"
+#include "views/assembly_source.h"
 #include "views/pages.h"
 
 namespace kestrune {
@@ -265,6 +266,12 @@ void Session::SetAllOpcodes(bool allOpcodes) {
 
 bool Session::AllOpcodes() const {
     return state_->viewer.allOpcodes;
+}
+
+std::u16string Session::AssemblySource() const {
+    const State& s = *state_;
+    if (!s.showsFile) return s.message.value_or(std::u16string());
+    return kestrune::AssemblySource(s.viewer.fileChain.Data());
 }
 
 std::uint64_t Session::PanesVersion() const {

@@ -88,6 +88,10 @@ class Session {
     void SetAllOpcodes(bool allOpcodes);
     bool AllOpcodes() const;
 
+    // The file on show as 64tass source that assembles to exactly its bytes; the message when only
+    // a message is on show.
+    std::u16string AssemblySource() const;
+
     // A number that changes whenever the panes change: a new file, a message, a new disassembly.
     std::uint64_t PanesVersion() const;
 

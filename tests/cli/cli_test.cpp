@@ -338,6 +338,12 @@ TEST_F(CliTest, UndocumentedOpcodesOnRequest) {
               "c000: a7 12     lax $12\r\nc002: 02        jam\r\nc003: ea        nop\r\n");
 }
 
+TEST_F(CliTest, SourceOfAFile) {
+    EXPECT_EQ(Cli({"show", fixture_, "--row", "2", "--as", "source"}).out,
+              "\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print char in [a]\r\n\trts\r\n");
+    EXPECT_EQ(Cli({"show", fixture_, "--row", "5", "--as", "source"}).out, "Nothing to display");
+}
+
 TEST_F(CliTest, SortedListingsForEachColumn) {
     DiskBuilder disk;
     disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});

@@ -2,12 +2,17 @@
 // box, sorting and revert, copying; and every pane against kestrune-cli for every row of a disk.
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <nlohmann/json.hpp>
 
@@ -107,6 +112,7 @@ class ViewTest : public QObject {
     void keyboardSelectionShowsTheFileToo();
     void homeEndAndPageKeysMoveThroughTheFiles();
     void undocumentedOpcodesFromTheViewMenu();
+    void exportWritesTheViewOrItsSource();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -212,6 +218,36 @@ void ViewTest::undocumentedOpcodesFromTheViewMenu() {
              std::u16string(u"c001: a7 12     lax $12\r\nc003: 02        jam\r\n"));
     ui.chooseMenuItem("&Undocumented opcodes");
     QCOMPARE(ui.assembly->text().substr(0, 21), std::u16string(u"c001: a7        ???\r\n"));
+}
+
+// File > Export... with the file dialog answered as a user would: a name typed, a type chosen.
+void ViewTest::exportWritesTheViewOrItsSource() {
+    ShellFixture fixture;
+    Window window(fixture);
+    const Ui ui(window.dialog);
+    const auto exportAs = [&](const QString& name, const QString& type) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            if (!type.isEmpty()) dialog->selectNameFilter(type);
+            dialog->selectFile(fixture.Path(name));
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+        });
+        ui.chooseMenuItem("&Export...");
+        QFile file(fixture.Path(name));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    };
+    window.Click(2);
+    QCOMPARE(exportAs("notes.txt", {}), QStringLiteral("hi\r\nthere\u00A3"));
+    window.Click(1);
+    QCOMPARE(exportAs("code.txt", {}), Text(ui.assembly->text()));
+    QCOMPARE(exportAs("code.asm", "64tass source (*.asm *.s)"),
+             QStringLiteral("\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print char in "
+                            "[a]\r\n\trts\r\n"));
+    window.Click(0);
+    QCOMPARE(exportAs("hello.txt", {}), QStringLiteral("10 print \"hi\""));
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
