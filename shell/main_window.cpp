@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QUrl>
@@ -115,6 +116,20 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&Close"), this, &MainWindow::closeImage);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
     file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
+    QMenu* edit = menuBar_->addMenu(tr("&Edit"));
+    // Copy and Select All act on the pane on view; their keys are the panes' own, and the search
+    // box keeps its own when it has the focus.
+    QAction* copy = edit->addAction(tr("&Copy"), this, &MainWindow::copyFromPane);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    QAction* selectAll = edit->addAction(tr("Select &All"), this, &MainWindow::selectAllOfPane);
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    selectAll->setShortcutContext(Qt::WidgetShortcut);
+    QAction* find = edit->addAction(tr("&Find"), this, [this] {
+        search_->setFocus();
+        search_->selectAll();
+    });
+    find->setShortcut(QKeySequence::Find);
     QMenu* view = menuBar_->addMenu(tr("&View"));
     QAction* allOpcodes = view->addAction(tr("&Undocumented opcodes"));
     allOpcodes->setCheckable(true);
@@ -209,6 +224,12 @@ void MainWindow::CreateControls() {
             case IDC_START_ADDRESS:
                 address_ = static_cast<QLineEdit*>(widget);
                 break;
+            case IDC_SEARCH:
+                // The template's text is what the box says while it is empty.
+                search_ = static_cast<QLineEdit*>(widget);
+                search_->clear();
+                search_->setPlaceholderText(text);
+                break;
             case IDC_DEFAULT_BUTTON:
                 defaultButton_ = static_cast<QPushButton*>(widget);
                 break;
@@ -224,6 +245,12 @@ void MainWindow::CreateControls() {
         }
     }
     connect(viewButtons_, &QButtonGroup::idClicked, this, &MainWindow::chooseView);
+    connect(search_, &QLineEdit::textChanged, this, &MainWindow::search);
+    connect(search_, &QLineEdit::returnPressed, this, &MainWindow::findNext);
+    connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
+            &MainWindow::findNext);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
+            &MainWindow::findPrevious);
     connect(defaultButton_, &QPushButton::clicked, this, &MainWindow::enterAddress);
 
     startClient_ = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight).size();
@@ -303,7 +330,20 @@ void MainWindow::PlaceControls() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Enter anywhere in the window presses the hidden default button: the start-address entry.
+    // In the search box, Enter finds the next match and Escape empties the box.
+    if (search_->hasFocus()) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && !search_->text().isEmpty()) {
+            search_->clear();
+            event->accept();
+            return;
+        }
+    }
+    // Enter anywhere else in the window presses the hidden default button: the start-address
+    // entry.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         defaultButton_->click();
         event->accept();
@@ -457,6 +497,73 @@ void MainWindow::ShowSession(bool withAddress) {
     }
     address_->setEnabled(session_.AddressEnabled());
     if (withAddress) address_->setText(Text(session_.AddressText()));
+    search_->setEnabled(session_.ShowsFile());
+    if (!search_->text().isEmpty()) search();
+}
+
+TextPane* MainWindow::SearchablePane() const {
+    if (!session_.ShowsFile()) return nullptr;
+    if (panes_[visible_] != nullptr) return panes_[visible_];
+    return browser_->showsListing() ? browser_->listing() : nullptr;
+}
+
+void MainWindow::search() {
+    if (searched_ != nullptr) searched_->setMatches({});
+    searched_ = SearchablePane();
+    hits_ = {};
+    const std::u16string query = search_->text().toStdU16String();
+    if (query.empty() || searched_ == nullptr) {
+        fields_[4]->setText(Text(session_.Status()));
+        return;
+    }
+    std::optional<std::vector<int>> bytes;
+    if (visible_ == ViewHex) bytes = BytePattern(query);
+    hits_ = bytes ? session_.FindBytesInHexPane(*bytes) : FindText(searched_->text(), query);
+    searched_->setMatches(hits_.ranges);
+    // The next match from the top of the pane on, or the first.
+    currentHit_ = 0;
+    for (std::size_t hit = 0; hit < hits_.size(); ++hit) {
+        if (hits_.Hit(hit)[0].begin >= searched_->firstVisibleOffset()) {
+            currentHit_ = hit;
+            break;
+        }
+    }
+    ShowHit(currentHit_);
+}
+
+void MainWindow::ShowHit(std::size_t hit) {
+    if (hits_.size() == 0) {
+        fields_[4]->setText(tr("0 of 0"));
+        return;
+    }
+    currentHit_ = hit;
+    const auto ranges = hits_.Hit(hit);
+    searched_->showRange(ranges.front().begin, ranges.back().begin + ranges.back().length);
+    fields_[4]->setText(tr("%1 of %2").arg(hit + 1).arg(hits_.size()));
+}
+
+void MainWindow::findNext() {
+    if (hits_.size() > 0) ShowHit((currentHit_ + 1) % hits_.size());
+}
+
+void MainWindow::findPrevious() {
+    if (hits_.size() > 0) ShowHit((currentHit_ + hits_.size() - 1) % hits_.size());
+}
+
+void MainWindow::copyFromPane() {
+    if (TextPane* pane = SearchablePane()) {
+        pane->copy();
+    } else if (visible_ == ViewBasic) {
+        browser_->browser()->copy();
+    }
+}
+
+void MainWindow::selectAllOfPane() {
+    if (TextPane* pane = SearchablePane()) {
+        pane->selectAll();
+    } else if (visible_ == ViewBasic) {
+        browser_->browser()->selectAll();
+    }
 }
 
 void MainWindow::ShowPanes() {

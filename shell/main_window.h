@@ -53,6 +53,11 @@ class MainWindow : public QDialog {
     void enterAddress();
     void sortByColumn(int column);
     void revert();
+    void search();
+    void findNext();
+    void findPrevious();
+    void copyFromPane();
+    void selectAllOfPane();
 
   private:
     void CreateMenu();
@@ -70,6 +75,9 @@ class MainWindow : public QDialog {
     void ShowSession(bool withAddress);
     void ShowPanes();
     void ShowPage();
+    // The text pane on view, the listing of the browser pane among them; none for other pages.
+    TextPane* SearchablePane() const;
+    void ShowHit(std::size_t hit);
 
     kestrune::Session session_;
     DirectoryModel* model_ = nullptr;
@@ -80,6 +88,10 @@ class MainWindow : public QDialog {
     std::array<TextPane*, kestrune::kViewCount> panes_{};  // by view; none for the BASIC view
     std::array<QLabel*, 5> fields_{};                      // name, ID, DOS type, blocks, status
     QLineEdit* address_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    TextPane* searched_ = nullptr;  // the pane whose matches are marked
+    kestrune::SearchHits hits_;
+    std::size_t currentHit_ = 0;
     QButtonGroup* viewButtons_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     QString pageFolder_;  // empty when the platform has no data folder

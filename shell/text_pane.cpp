@@ -32,11 +32,45 @@ TextPane::TextPane(Wrap wrap, QWidget* parent) : QAbstractScrollArea(parent), wr
 void TextPane::setText(std::u16string text, std::vector<std::uint8_t> emphasis) {
     text_ = std::move(text);
     emphasis_ = std::move(emphasis);
+    matches_.clear();
     anchor_ = caret_ = 0;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     Relayout();
     viewport()->update();
+}
+
+void TextPane::setMatches(std::vector<kestrune::TextRange> ranges) {
+    matches_ = std::move(ranges);
+    viewport()->update();
+}
+
+int TextPane::firstVisibleRow() const {
+    return verticalScrollBar()->value();
+}
+
+std::size_t TextPane::firstVisibleOffset() const {
+    return rows_.empty() ? 0 : rows_[static_cast<std::size_t>(firstVisibleRow())].begin;
+}
+
+int TextPane::lastVisibleRow() const {
+    return std::min(rowCount(), firstVisibleRow() + viewport()->height() / lineHeight_) - 1;
+}
+
+void TextPane::showRange(std::size_t begin, std::size_t end) {
+    SetSelection(begin, end);
+    const auto row = std::upper_bound(rows_.begin(), rows_.end(), begin,
+                                      [](std::size_t at, const Row& r) { return at < r.begin; });
+    if (row == rows_.begin()) return;
+    const int index = static_cast<int>(row - rows_.begin()) - 1;
+    if (index < firstVisibleRow() || index > lastVisibleRow()) {
+        const int visibleRows = std::max(1, viewport()->height() / lineHeight_);
+        verticalScrollBar()->setValue(index - visibleRows / 3);
+    }
+    const int x = margin_ + ColumnOf(*(row - 1), begin) * charWidth_;
+    const int left = horizontalScrollBar()->value();
+    if (x < left || x + charWidth_ * 4 > left + viewport()->width())
+        horizontalScrollBar()->setValue(x - viewport()->width() / 3);
 }
 
 void TextPane::setLineSpacing(double factor) {
@@ -131,6 +165,16 @@ void TextPane::paintEvent(QPaintEvent*) {
     const std::size_t to = std::max(anchor_, caret_);
     for (int i = first, y = 0; i < rowCount() && y < viewport()->height(); ++i, y += lineHeight_) {
         const Row& row = rows_[static_cast<std::size_t>(i)];
+        // Search matches on the row, under the selection.
+        auto match = std::lower_bound(
+            matches_.begin(), matches_.end(), row.begin,
+            [](const kestrune::TextRange& m, std::size_t at) { return m.begin + m.length <= at; });
+        for (; match != matches_.end() && match->begin < row.end; ++match) {
+            const int x0 = left + ColumnOf(row, std::max(match->begin, row.begin)) * charWidth_;
+            const int x1 =
+                left + ColumnOf(row, std::min(match->begin + match->length, row.end)) * charWidth_;
+            painter.fillRect(QRect(x0, y, x1 - x0, lineHeight_), matchColor_);
+        }
         if (from < to && from <= row.end && to > row.begin) {
             const int x0 = left + ColumnOf(row, std::max(from, row.begin)) * charWidth_;
             const int x1 = left + ColumnOf(row, std::min(to, row.end)) * charWidth_ +

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "viewer/search.h"
+
 class TextPane : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -31,6 +33,16 @@ class TextPane : public QAbstractScrollArea {
     void setLineSpacing(double factor);  // of the font's line spacing
     void setTextMargin(int pixels);
     Wrap wrap() const { return wrap_; }
+
+    // Marks ranges of the text, in order, as found by a search; a new text clears them.
+    void setMatches(std::vector<kestrune::TextRange> ranges);
+    const std::vector<kestrune::TextRange>& matches() const { return matches_; }
+    // Selects the text from begin to end and scrolls it into view.
+    void showRange(std::size_t begin, std::size_t end);
+    // The rows on view, first and last, and where the first one starts in the text.
+    int firstVisibleRow() const;
+    int lastVisibleRow() const;
+    std::size_t firstVisibleOffset() const;
 
     // The selected text with its line ends as the platform writes them.
     QString selectedText() const;
@@ -67,7 +79,9 @@ class TextPane : public QAbstractScrollArea {
     Wrap wrap_;
     std::u16string text_;
     std::vector<std::uint8_t> emphasis_;
+    std::vector<kestrune::TextRange> matches_;
     QColor emphasisColor_ = Qt::blue;
+    QColor matchColor_ = QColor(255, 226, 90);
     double lineSpacing_ = 1.0;
     int margin_ = 2;  // pixels between the border and the text
     std::vector<Row> rows_;

@@ -12,6 +12,7 @@
 #include "viewer/show_row.h"
 #include "viewer/sorting.h"
 #include "views/assembly_source.h"
+#include "views/hex_dump.h"
 #include "views/pages.h"
 
 namespace kestrune {
@@ -272,6 +273,28 @@ std::u16string Session::AssemblySource() const {
     const State& s = *state_;
     if (!s.showsFile) return s.message.value_or(std::u16string());
     return kestrune::AssemblySource(s.viewer.fileChain.Data());
+}
+
+SearchHits Session::FindBytesInHexPane(const std::vector<int>& pattern) const {
+    const State& s = *state_;
+    SearchHits hits;
+    if (!s.showsFile) return hits;
+    const FileChain& chain = s.viewer.fileChain;
+    const auto content = chain.Content();
+    for (const std::size_t at : FindBytes(content, pattern)) {
+        hits.hitStarts.push_back(hits.ranges.size());
+        for (std::size_t i = at; i < at + pattern.size(); ++i) {
+            const std::size_t offset = HexDumpOffset(chain.startAddress, i);
+            // Bytes side by side on one line share a range: "a9 00".
+            if (hits.ranges.size() > hits.hitStarts.back() &&
+                hits.ranges.back().begin + hits.ranges.back().length + 1 == offset) {
+                hits.ranges.back().length += 3;
+            } else {
+                hits.ranges.push_back({offset, 2});
+            }
+        }
+    }
+    return hits;
 }
 
 std::uint64_t Session::PanesVersion() const {

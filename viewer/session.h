@@ -13,6 +13,7 @@
 #include "text/marked_text.h"
 #include "text/message.h"
 #include "viewer/row_texts.h"
+#include "viewer/search.h"
 #include "viewer/view_mode.h"
 
 namespace kestrune {
@@ -91,6 +92,10 @@ class Session {
     // The file on show as 64tass source that assembles to exactly its bytes; the message when only
     // a message is on show.
     std::u16string AssemblySource() const;
+
+    // In the HEX/ASCII pane of the file on show: where the bytes that pattern names stand (see
+    // BytePattern), a range for each line a hit's hexadecimal pairs take.
+    SearchHits FindBytesInHexPane(const std::vector<int>& pattern) const;
 
     // A number that changes whenever the panes change: a new file, a message, a new disassembly.
     std::uint64_t PanesVersion() const;

@@ -1,6 +1,7 @@
 #include "views/hex_dump.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "text/charsets.h"
 #include "text/number_text.h"
@@ -84,6 +85,29 @@ class HexWriter {
 };
 
 }  // namespace
+
+std::size_t HexDumpOffset(std::int32_t start, std::size_t index) {
+    // A line: the address of four digits or more, ": ", the bytes, both columns, CR LF.
+    constexpr std::size_t kLineWithoutAddress =
+        2 + kHexWidth + 2 + kBytesPerLine + 3 + kBytesPerLine + 2;
+    const auto digits = [](std::uint64_t address) {
+        return std::max<std::size_t>(4, (std::bit_width(address) + 3) / 4);
+    };
+    const std::uint64_t first = static_cast<std::uint32_t>(start);
+    const std::uint64_t lines = index / kBytesPerLine;
+    std::size_t offset = kHeading.size();
+    for (std::uint64_t line = 0; line < lines;) {
+        // The lines whose addresses have as many digits as this one's.
+        const std::uint64_t address = first + kBytesPerLine * line;
+        const std::size_t width = digits(address);
+        const std::uint64_t wider = std::uint64_t{1} << (4 * width);
+        const std::uint64_t same =
+            std::min(lines - line, (wider - address + kBytesPerLine - 1) / kBytesPerLine);
+        offset += same * (width + kLineWithoutAddress);
+        line += same;
+    }
+    return offset + digits(first + kBytesPerLine * lines) + 2 + 3 * (index % kBytesPerLine);
+}
 
 std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start) {
     std::u16string text;

@@ -15,6 +15,9 @@ namespace kestrune {
 std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start);
 
 // The same text handed to sink piece after piece, for a caller that passes it straight on.
+// Where the two hexadecimal digits of byte index stand in the dump of data starting at start.
+std::size_t HexDumpOffset(std::int32_t start, std::size_t index);
+
 void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
              const std::function<void(std::u16string_view)>& sink);
 

@@ -3,12 +3,12 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -24,6 +24,7 @@
 #include "tests/support/basic_program.h"
 #include "tests/support/fixture_disk.h"
 #include "tests/support/run_program.h"
+#include "viewer/search.h"
 #include "viewer/sorting.h"
 #include "views/basic_listing.h"
 #include "views/pages.h"
@@ -113,6 +114,8 @@ class ViewTest : public QObject {
     void homeEndAndPageKeysMoveThroughTheFiles();
     void undocumentedOpcodesFromTheViewMenu();
     void exportWritesTheViewOrItsSource();
+    void searchBoxFindsInTheVisiblePane();
+    void editMenuActsOnTheVisiblePane();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -248,6 +251,81 @@ void ViewTest::exportWritesTheViewOrItsSource() {
                             "[a]\r\n\trts\r\n"));
     window.Click(0);
     QCOMPARE(exportAs("hello.txt", {}), QStringLiteral("10 print \"hi\""));
+}
+
+void ViewTest::searchBoxFindsInTheVisiblePane() {
+    ShellFixture fixture;
+    DiskBuilder disk = testing::FixtureDisk();
+    testing::Bytes code;
+    for (int i = 0; i < 400; ++i)
+        code.insert(code.end(), {0xA9, static_cast<std::uint8_t>(i), 0x8D, 0x20, 0xD0});
+    disk.AddFile("LONG CODE", 0x82, testing::Program(0xC000, code));
+    Window window(fixture, disk);
+    window.dialog.activateWindow();
+    const Ui ui(window.dialog);
+    QVERIFY(!ui.search->isEnabled());
+    window.Click(10);
+    QVERIFY(ui.search->isEnabled());
+
+    // Ctrl+F, then typing: every match marked, the first on view, the count in the status line.
+    QTest::keyClick(ui.list, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(ui.search->hasFocus());
+    QTest::keyClicks(ui.search, "STA $D020");
+    QCOMPARE(ui.assembly->matches().size(), std::size_t{400});
+    QCOMPARE(window.Status(), QStringLiteral("1 of 400"));
+    QCOMPARE(ui.assembly->selectedText(), QStringLiteral("sta $d020"));
+    // Enter and F3 go on, Shift+F3 goes back, round the end.
+    QTest::keyClick(ui.search, Qt::Key_Return);
+    QCOMPARE(window.Status(), QStringLiteral("2 of 400"));
+    QVERIFY(ui.assembly->isVisible());
+    QTest::keyClick(ui.search, Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyClick(ui.search, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(window.Status(), QStringLiteral("400 of 400"));
+    QVERIFY(ui.assembly->lastVisibleRow() >= 399);
+    QTest::keyClick(ui.search, Qt::Key_F3);
+    QCOMPARE(window.Status(), QStringLiteral("1 of 400"));
+    QCOMPARE(ui.assembly->firstVisibleRow(), 0);
+
+    // In the HEX/ASCII view, hexadecimal pairs find bytes, also across a line break.
+    QTest::mouseClick(ui.viewButton(ViewHex), Qt::LeftButton);
+    ui.search->clear();
+    QTest::keyClicks(ui.search, "d0 a9 ?? 8d");
+    QCOMPARE(window.Status(), QStringLiteral("1 of 399"));
+    const std::u16string& hex = ui.hex->text();
+    const TextRange first = ui.hex->matches().front();
+    QCOMPARE(hex.substr(first.begin, first.length), std::u16string(u"d0 a9 01 8d"));
+    // The third sequence starts at byte 14, the seventh of its line: it goes on on the next one.
+    const auto range = [&](std::size_t i) {
+        return hex.substr(ui.hex->matches()[i].begin, ui.hex->matches()[i].length);
+    };
+    QCOMPARE(range(1), std::u16string(u"d0 a9 02 8d"));
+    QCOMPARE(range(2), std::u16string(u"d0 a9"));
+    QCOMPARE(range(3), std::u16string(u"03 8d"));
+
+    // Escape empties the box and the window stays; the status line is the file's again.
+    QTest::keyClick(ui.search, Qt::Key_Escape);
+    QCOMPARE(ui.search->text(), QString());
+    QVERIFY(window.dialog.isVisible());
+    QVERIFY(ui.hex->matches().empty());
+    QCOMPARE(window.Status(), QString());
+
+    // The BASIC view searches the listing as it shows.
+    window.Click(0);
+    QTest::keyClicks(ui.search, "PRINT \"");
+    QCOMPARE(window.Status(), QStringLiteral("1 of 1"));
+    QCOMPARE(ui.browser->listing()->selectedText(), QStringLiteral("print \""));
+}
+
+void ViewTest::editMenuActsOnTheVisiblePane() {
+    ShellFixture fixture;
+    Window window(fixture);
+    const Ui ui(window.dialog);
+    window.Click(2);
+    ui.chooseMenuItem("Select &All");
+    ui.chooseMenuItem("&Copy");
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hi\nthere\u00A3"));
+    ui.chooseMenuItem("&Find");
+    QVERIFY(ui.search->hasFocus());
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
