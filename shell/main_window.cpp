@@ -245,6 +245,15 @@ void MainWindow::CreateControls() {
         }
     }
     connect(viewButtons_, &QButtonGroup::idClicked, this, &MainWindow::chooseView);
+    sysLink_ = new QLabel(client_);
+    sysLink_->setObjectName(QStringLiteral("sysLink"));
+    sysLink_->setTextFormat(Qt::RichText);
+    sysLink_->hide();
+    connect(sysLink_, &QLabel::linkActivated, this, &MainWindow::disassembleFromSys);
+    sysAction_ = new QAction(this);
+    sysAction_->setVisible(false);
+    connect(sysAction_, &QAction::triggered, this, &MainWindow::disassembleFromSys);
+    browser_->listing()->addAction(sysAction_);
     connect(search_, &QLineEdit::textChanged, this, &MainWindow::search);
     connect(search_, &QLineEdit::returnPressed, this, &MainWindow::findNext);
     connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
@@ -327,6 +336,18 @@ void MainWindow::PlaceControls() {
                                          std::max(0, start.width() + anchoring.growWider * dW),
                                          std::max(0, start.height() + anchoring.growTaller * dH));
     }
+    if (sysLink_ != nullptr) PlaceSysLink();
+}
+
+void MainWindow::PlaceSysLink() {
+    const QRect status = fields_[4]->geometry();
+    const int x = status.x() + fields_[4]->fontMetrics().horizontalAdvance(fields_[4]->text()) + 16;
+    sysLink_->setGeometry(x, status.y(), sysLink_->sizeHint().width(), status.height());
+}
+
+void MainWindow::disassembleFromSys() {
+    session_.DisassembleFromSys([this](const Message& message) { return Tell(message); });
+    ShowSession(true);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -498,6 +519,13 @@ void MainWindow::ShowSession(bool withAddress) {
     address_->setEnabled(session_.AddressEnabled());
     if (withAddress) address_->setText(Text(session_.AddressText()));
     search_->setEnabled(session_.ShowsFile());
+    const std::optional<std::int32_t> sys = session_.SysEntry();
+    const QString sysText = sys ? tr("Disassemble from SYS %1").arg(*sys) : QString();
+    sysLink_->setText(QStringLiteral("<a href=\"sys\">%1</a>").arg(sysText));
+    sysLink_->setVisible(sys.has_value());
+    sysAction_->setText(sysText);
+    sysAction_->setVisible(sys.has_value());
+    PlaceSysLink();
     if (!search_->text().isEmpty()) search();
 }
 

@@ -58,6 +58,7 @@ class MainWindow : public QDialog {
     void findPrevious();
     void copyFromPane();
     void selectAllOfPane();
+    void disassembleFromSys();
 
   private:
     void CreateMenu();
@@ -78,6 +79,7 @@ class MainWindow : public QDialog {
     // The text pane on view, the listing of the browser pane among them; none for other pages.
     TextPane* SearchablePane() const;
     void ShowHit(std::size_t hit);
+    void PlaceSysLink();
 
     kestrune::Session session_;
     DirectoryModel* model_ = nullptr;
@@ -89,6 +91,8 @@ class MainWindow : public QDialog {
     std::array<QLabel*, 5> fields_{};                      // name, ID, DOS type, blocks, status
     QLineEdit* address_ = nullptr;
     QLineEdit* search_ = nullptr;
+    QLabel* sysLink_ = nullptr;     // "Disassemble from SYS n" in the status line
+    QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
     TextPane* searched_ = nullptr;  // the pane whose matches are marked
     kestrune::SearchHits hits_;
     std::size_t currentHit_ = 0;

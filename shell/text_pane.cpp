@@ -287,5 +287,13 @@ void TextPane::contextMenuEvent(QContextMenuEvent* event) {
     QAction* copyAction = menu.addAction(tr("&Copy"), this, &TextPane::copy);
     copyAction->setEnabled(anchor_ != caret_);
     menu.addAction(tr("Select &All"), this, &TextPane::selectAll);
+    // Actions the window gave this pane follow the pane's own.
+    bool separated = false;
+    for (QAction* action : actions()) {
+        if (!action->isVisible()) continue;
+        if (!separated) menu.addSeparator();
+        separated = true;
+        menu.addAction(action);
+    }
     menu.exec(event->globalPos());
 }

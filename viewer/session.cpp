@@ -44,6 +44,7 @@ struct Session::State {
     TextPanes panes;
     std::optional<TextPanes> requested;  // the Assembly pane from a typed start address
     std::uint64_t panesVersion = 0;
+    std::optional<std::int32_t> sys;
     std::u16string addressText = u"0";
     bool addressEnabled = false;
     const std::u16string empty;
@@ -63,6 +64,7 @@ struct Session::State {
             sortOrder.clear();
         }
         showsFile = false;
+        sys.reset();
         message = std::u16string(text);
         page = MessagePage(text);
         listing.reset();
@@ -89,6 +91,7 @@ struct Session::State {
                 message.reset();
                 page = std::move(display.page);
                 listing = std::move(display.listing);
+                sys = display.sys;
                 panes = std::move(display.panes);
                 requested.reset();
                 addressEnabled = display.addressBoxEnabled;
@@ -299,6 +302,17 @@ SearchHits Session::FindBytesInHexPane(const std::vector<int>& pattern) const {
 
 std::uint64_t Session::PanesVersion() const {
     return state_->panesVersion;
+}
+
+std::optional<std::int32_t> Session::SysEntry() const {
+    return state_->sys;
+}
+
+void Session::DisassembleFromSys(const MessageHandler& tell) {
+    if (!state_->sys) return;
+    std::u16string typed;
+    AppendDecimal(typed, *state_->sys);
+    if (EnterAddress(typed, tell)) ChooseView(ViewAssembly);
 }
 
 const std::u16string& Session::AddressText() const {

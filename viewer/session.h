@@ -100,6 +100,12 @@ class Session {
     // A number that changes whenever the panes change: a new file, a message, a new disassembly.
     std::uint64_t PanesVersion() const;
 
+    // The address after SYS in the first line of the BASIC program on show (its machine code's
+    // entry), when that address lies inside the file.
+    std::optional<std::int32_t> SysEntry() const;
+    // "Disassemble from SYS n": the Assembly view, from n, as when n is typed into the box.
+    void DisassembleFromSys(const MessageHandler& tell);
+
     // The start-address box.
     const std::u16string& AddressText() const;
     bool AddressEnabled() const;

@@ -72,6 +72,9 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerSt
         BasicListing listing = ListBasic(data.subspan(std::min<std::size_t>(2, data.size())));
         state.notBasic = listing.notBasic;
         if (listing.lines) {
+            const auto sys = FirstLineSys(data.subspan(std::min<std::size_t>(2, data.size())));
+            const std::int32_t last = chain.startAddress + chain.ContentLength() - 1;
+            if (sys && *sys >= chain.startAddress && *sys <= last) display.sys = sys;
             display.page = ListingPage(*listing.lines);
             display.listing = std::move(listing.lines);
             display.status = std::u16string(kBasicProgramStatus);

@@ -44,6 +44,7 @@ struct RowDisplay {
     std::u16string message;
     std::u16string page;                // the browser pane's page
     std::optional<MarkedText> listing;  // the lines of that page when it is a BASIC listing
+    std::optional<std::int32_t> sys;    // a SYS address in the listing's first line, in the file
     TextPanes panes;                    // the text panes; with AssemblyOnly only the Assembly pane
     ViewMode view = ViewBasic;
     bool addressBoxEnabled = false;

@@ -201,6 +201,27 @@ BasicListing ListBasic(std::span<const std::uint8_t> program) {
     return Lister(program).List();
 }
 
+std::optional<std::int32_t> FirstLineSys(std::span<const std::uint8_t> program) {
+    constexpr std::uint8_t kSysToken = 0x9E;
+    if (program.size() < 5 || (program[0] == 0 && program[1] == 0)) return std::nullopt;
+    bool quoted = false;
+    for (std::size_t i = 4; i < program.size() && program[i] != 0; ++i) {
+        if (program[i] == 0x22) quoted = !quoted;
+        if (quoted || program[i] != kSysToken) continue;
+        std::size_t at = i + 1;
+        while (at < program.size() && (program[at] == 0x20 || program[at] == '('))
+            ++at;
+        std::int64_t number = 0;
+        std::size_t digits = 0;
+        for (; at < program.size() && program[at] >= '0' && program[at] <= '9' && digits < 9;
+             ++at, ++digits) {
+            number = number * 10 + (program[at] - '0');
+        }
+        if (digits > 0) return static_cast<std::int32_t>(number);
+    }
+    return std::nullopt;
+}
+
 std::u16string ListingPage(const MarkedText& lines) {
     std::u16string page = Widen(kBasicPageHeader);
     page.append(u"<p>");

@@ -41,6 +41,10 @@ struct BasicListing {
 // the program read as 0.
 BasicListing ListBasic(std::span<const std::uint8_t> program);
 
+// The number after a SYS in the program's first line (the loader stub of a machine-code program:
+// 10 SYS2061), or nothing when the first line has no SYS followed by digits.
+std::optional<std::int32_t> FirstLineSys(std::span<const std::uint8_t> program);
+
 // The listing's HTML page: the header, then each line as "<p>" ... "<br>\r\n" with the marked
 // runs in blue and the characters &, <, >, £, ↑, ← and π as character references.
 std::u16string ListingPage(const MarkedText& lines);

@@ -116,6 +116,7 @@ class ViewTest : public QObject {
     void exportWritesTheViewOrItsSource();
     void searchBoxFindsInTheVisiblePane();
     void editMenuActsOnTheVisiblePane();
+    void disassembleFromTheFirstLinesSys();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -326,6 +327,42 @@ void ViewTest::editMenuActsOnTheVisiblePane() {
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hi\nthere\u00A3"));
     ui.chooseMenuItem("&Find");
     QVERIFY(ui.search->hasFocus());
+}
+
+void ViewTest::disassembleFromTheFirstLinesSys() {
+    ShellFixture fixture;
+    DiskBuilder disk;
+    // 10 SYS2061, and the machine code right after the program's end, at 2061.
+    testing::Bytes stub = testing::BasicProgram(0x0801, {{10, {0x9E, '2', '0', '6', '1'}}});
+    stub.insert(stub.end(), {0xA9, 0x00, 0x60});
+    disk.AddFile("STUB", 0x82, testing::Program(0x0801, stub));
+    disk.AddFile("HELLO", 0x82, testing::Program(0x0801, testing::kHelloProgram));
+    Window window(fixture, disk);
+    const Ui ui(window.dialog);
+    auto* link = window.dialog.findChild<QLabel*>("sysLink");
+    window.Click(1);
+    QVERIFY(!link->isVisible());
+    window.Click(0);
+    QCOMPARE(window.VisiblePane(), int(ViewBasic));
+    QVERIFY(link->isVisible());
+    QVERIFY(link->text().contains("Disassemble from SYS 2061"));
+    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+    QCOMPARE(window.VisiblePane(), int(ViewAssembly));
+    QCOMPARE(window.CheckedView(), int(ViewAssembly));
+    QCOMPARE(ui.address->text(), QStringLiteral("2061"));
+    QCOMPARE(ui.assembly->text().substr(0, 24), std::u16string(u"080d: a9 00     lda #$00"));
+
+    // The same from the listing's own menu.
+    window.Click(1);
+    window.Click(0);
+    QAction* fromSys = nullptr;
+    for (QAction* action : ui.browser->listing()->actions()) {
+        if (action->isVisible() && action->text() == "Disassemble from SYS 2061") fromSys = action;
+    }
+    QVERIFY(fromSys != nullptr);
+    fromSys->trigger();
+    QCOMPARE(window.VisiblePane(), int(ViewAssembly));
+    QCOMPARE(ui.assembly->text().substr(0, 4), std::u16string(u"080d"));
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {

@@ -162,5 +162,20 @@ TEST(BasicListing, ALinkToTheLastByteReadsTheMissingHighByteAsZero) {
     EXPECT_EQ(*PageOf(listing), Page("10 a<br>\r\n"));
 }
 
+TEST(BasicListing, SysInTheFirstLine) {
+    const std::pair<Bytes, std::optional<std::int32_t>> cases[] = {
+        {{0x9E, '2', '0', '6', '1'}, 2061},
+        {{0x9E, ' ', '4', '9', '1', '5', '2'}, 49152},
+        {{0x9E, '(', '2', '0', '6', '4', ')'}, 2064},
+        {{0x99, 0x22, 0x9E, '1', 0x22}, std::nullopt},  // inside quotes
+        {{0x9E, 0x41}, std::nullopt},
+        {{0x99, ':', 0x9E, '3', '2', '7', '6', '8'}, 32768},
+    };
+    for (const auto& [line, sys] : cases)
+        EXPECT_EQ(FirstLineSys(BasicProgram(0x0801, {{10, line}})), sys);
+    EXPECT_EQ(FirstLineSys(BasicProgram(0x0801, {{10, {0x80}}, {20, {0x9E, '1'}}})), std::nullopt);
+    EXPECT_EQ(FirstLineSys(Bytes{0, 0}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace kestrune
