@@ -1,8 +1,11 @@
-// The renderers on the largest file a chain can hold (65,532 bytes), and a 64 KB BASIC program.
+// The renderers on a 64 KB file (65,532 bytes, as 258 blocks hold), a 64 KB BASIC program with its
+// dialect found, a search through the disassembly, and the file as 64tass source.
 #include <benchmark/benchmark.h>
 
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
+#include "viewer/search.h"
+#include "views/assembly_source.h"
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
 #include "views/hex_dump.h"
@@ -54,6 +57,26 @@ void BM_BasicListing(benchmark::State& state) {
         benchmark::DoNotOptimize(ListBasic(program));
 }
 BENCHMARK(BM_BasicListing)->Unit(benchmark::kMicrosecond);
+
+// The 1.4 MB disassembly of 64 KB searched for a common mnemonic.
+void BM_SearchDisassembly(benchmark::State& state) {
+    const std::u16string text = Disassemble(testing::Noise(kLargestFile), 0x0801);
+    state.counters["chars"] = static_cast<double>(text.size());
+    for (auto _ : state) {
+        const SearchHits hits = FindText(text, u"LDA");
+        state.counters["hits"] = static_cast<double>(hits.size());
+    }
+}
+BENCHMARK(BM_SearchDisassembly)->Unit(benchmark::kMicrosecond);
+
+void BM_AssemblySource(benchmark::State& state) {
+    Bytes data = testing::Noise(kLargestFile);
+    data[0] = 0x01;
+    data[1] = 0x08;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AssemblySource(data));
+}
+BENCHMARK(BM_AssemblySource)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrune

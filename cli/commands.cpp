@@ -131,6 +131,7 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return kNotShown;
     }
     session.SetAllOpcodes(options.undocumented);
+    session.SetBasicDialect(options.basic);
     session.Select(position);
     if (options.at && !session.EnterAddress(Utf8ToUtf16(*options.at), std::ref(reporter)))
         return kNotShown;

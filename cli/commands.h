@@ -26,6 +26,7 @@ struct ShowOptions {
     bool source = false;              // print the file as 64tass source instead
     std::optional<std::string> at;    // what the user types into the start-address box
     bool undocumented = false;        // the Assembly view decodes every opcode
+    std::string basic = "auto";       // the BASIC dialect, "auto" to find it from the program
     bool json = false;
     bool yes = false;
 };

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "viewer/row_texts.h"
+#include "viewer/session.h"
 
 namespace {
 
@@ -61,6 +62,15 @@ int main(int argc, char** argv) {
         "--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
     showCommand->add_flag("--undocumented", show.undocumented,
                           "Decode every opcode in the Assembly view, as da65 --cpu 6502X does");
+    std::vector<std::string> dialects = {"auto"};
+    for (const auto& dialect : Session::BasicDialects())
+        dialects.emplace_back(dialect.first);
+    showCommand
+        ->add_option(
+            "--basic", show.basic,
+            "The BASIC dialect of the listing: auto (found from the program, the default), "
+            "v2, v3.5, v4.0, v7.0, simons or superexpander")
+        ->check(CLI::IsMember(dialects));
     showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
     showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
 

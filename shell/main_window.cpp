@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -137,6 +138,22 @@ void MainWindow::CreateMenu() {
         session_.SetAllOpcodes(on);
         ShowSession(false);
     });
+    QMenu* dialects = view->addMenu(tr("BASIC &dialect"));
+    auto* dialectGroup = new QActionGroup(this);
+    const auto addDialect = [&](const QString& text, std::string key) {
+        QAction* action = dialects->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(key == "auto");
+        dialectGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, key] {
+            session_.SetBasicDialect(key);
+            ShowSession(true);
+        });
+    };
+    addDialect(tr("&Automatic"), "auto");
+    for (const auto& [key, name] : Session::BasicDialects())
+        addDialect(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
+                   std::string(key));
     QMenu* help = menuBar_->addMenu(tr("&Help"));
     help->addAction(tr("&About"), this, &MainWindow::showAbout);
 }

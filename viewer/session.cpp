@@ -1,5 +1,6 @@
 #include "viewer/session.h"
 
+#include <algorithm>
 #include <numeric>
 #include <vector>
 
@@ -302,6 +303,39 @@ SearchHits Session::FindBytesInHexPane(const std::vector<int>& pattern) const {
 
 std::uint64_t Session::PanesVersion() const {
     return state_->panesVersion;
+}
+
+bool Session::SetBasicDialect(std::string_view key) {
+    State& s = *state_;
+    std::optional<kestrune::BasicDialect> dialect;
+    if (key != "auto") {
+        const auto found = std::find(kBasicDialectKeys.begin(), kBasicDialectKeys.end(), key);
+        if (found == kBasicDialectKeys.end()) return false;
+        dialect = static_cast<kestrune::BasicDialect>(found - kBasicDialectKeys.begin());
+    }
+    if (dialect == s.viewer.basicDialect) return true;
+    s.viewer.basicDialect = dialect;
+    if (s.showsFile) {
+        // The file is shown again in its new listing; the view on show stays.
+        const ViewMode view = s.view;
+        s.viewer.gotoAddress = 0;
+        s.ShowSelected();
+        s.view = view;
+        s.addressEnabled = view == ViewAssembly;
+    }
+    return true;
+}
+
+std::string_view Session::BasicDialect() const {
+    const auto& dialect = state_->viewer.basicDialect;
+    return dialect ? kBasicDialectKeys[static_cast<int>(*dialect)] : std::string_view("auto");
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> Session::BasicDialects() {
+    std::vector<std::pair<std::string_view, std::string_view>> dialects;
+    for (int i = 0; i < kBasicDialectCount; ++i)
+        dialects.emplace_back(kBasicDialectKeys[i], kBasicDialectNames[i]);
+    return dialects;
 }
 
 std::optional<std::int32_t> Session::SysEntry() const {

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "text/marked_text.h"
 #include "text/message.h"
@@ -105,6 +107,13 @@ class Session {
     std::optional<std::int32_t> SysEntry() const;
     // "Disassemble from SYS n": the Assembly view, from n, as when n is typed into the box.
     void DisassembleFromSys(const MessageHandler& tell);
+
+    // The dialect of BASIC listings: "auto" (found from each program, the default) or a key of
+    // BasicDialects(). Returns false for a key it does not know. The file on show is shown again.
+    bool SetBasicDialect(std::string_view key);
+    std::string_view BasicDialect() const;
+    // The dialects by key ("v2", "v7.0", ...) and name ("BASIC V2", "BASIC 7.0", ...).
+    static std::vector<std::pair<std::string_view, std::string_view>> BasicDialects();
 
     // The start-address box.
     const std::u16string& AddressText() const;

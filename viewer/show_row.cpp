@@ -2,6 +2,7 @@
 
 #include "image/geometry.h"
 #include "text/number_text.h"
+#include "text/unicode.h"
 #include "viewer/row_texts.h"
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
@@ -69,7 +70,8 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerSt
     if (chain.startAddress > 0) {
         // The program follows its two-byte load address.
         const auto data = chain.Data();
-        BasicListing listing = ListBasic(data.subspan(std::min<std::size_t>(2, data.size())));
+        BasicListing listing =
+            ListBasic(data.subspan(std::min<std::size_t>(2, data.size())), state.basicDialect);
         state.notBasic = listing.notBasic;
         if (listing.lines) {
             const auto sys = FirstLineSys(data.subspan(std::min<std::size_t>(2, data.size())));
@@ -77,7 +79,14 @@ RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerSt
             if (sys && *sys >= chain.startAddress && *sys <= last) display.sys = sys;
             display.page = ListingPage(*listing.lines);
             display.listing = std::move(listing.lines);
+            // A dialect other than V2 is named: "BASIC program (BASIC 7.0)".
             display.status = std::u16string(kBasicProgramStatus);
+            if (listing.dialect != BasicDialect::V2) {
+                display.status->append(u" (");
+                AppendWidened(*display.status,
+                              kBasicDialectNames[static_cast<int>(listing.dialect)]);
+                display.status->append(u")");
+            }
         }
     }
     display.panes = Panes(state, display);

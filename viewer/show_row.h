@@ -14,6 +14,7 @@
 #include "text/marked_text.h"
 #include "viewer/text_panes.h"
 #include "viewer/view_mode.h"
+#include "views/basic_dialects.h"
 
 namespace kestrune {
 
@@ -32,6 +33,7 @@ struct ViewerState {
     std::int32_t gotoAddress = 0;  // an address the disassembly is asked to begin at, 0 for none
     bool notBasic = false;         // the last BASIC listing's verdict
     bool allOpcodes = false;       // the disassembly decodes every opcode, not only documented ones
+    std::optional<BasicDialect> basicDialect;  // the listing's dialect; none to detect it
 };
 
 struct RowDisplay {

@@ -1,5 +1,6 @@
 #include "views/basic_listing.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -71,6 +72,63 @@ const ShownTables& Tables() {
     return tables;
 }
 
+// The dialects' keyword tables in the listing's text, made once.
+struct DialectTables {
+    template <std::size_t N>
+    static std::array<std::u16string, N> Widened(const std::array<std::string_view, N>& table) {
+        std::array<std::u16string, N> widened;
+        for (std::size_t i = 0; i < N; ++i)
+            widened[i] = Widen(table[i]);
+        return widened;
+    }
+
+    std::array<std::u16string, Basic35Tokens.size()> basic35 = Widened(Basic35Tokens);
+    std::array<std::u16string, Basic70TokensCE.size()> basic70CE = Widened(Basic70TokensCE);
+    std::array<std::u16string, Basic70TokensFE.size()> basic70FE = Widened(Basic70TokensFE);
+    std::array<std::u16string, Basic40Tokens.size()> basic40 = Widened(Basic40Tokens);
+    std::array<std::u16string, SuperExpanderTokens.size()> superExpander =
+        Widened(SuperExpanderTokens);
+    std::array<std::u16string, SimonsTokens.size()> simons = Widened(SimonsTokens);
+};
+
+const DialectTables& Dialects() {
+    static const DialectTables tables;
+    return tables;
+}
+
+// A two-byte token of the dialect: b the prefix, next the byte after it.
+const std::u16string* TwoByteKeyword(BasicDialect dialect, std::uint8_t b, std::uint8_t next) {
+    const DialectTables& tables = Dialects();
+    const std::u16string* keyword = nullptr;
+    if (dialect == BasicDialect::V70 && b == 0xCE && next >= 0x02 && next <= 0x0A) {
+        keyword = &tables.basic70CE[next - 0x02];
+    } else if (dialect == BasicDialect::V70 && b == 0xFE && next >= 0x02 && next <= 0x26) {
+        keyword = &tables.basic70FE[next - 0x02];
+    } else if (dialect == BasicDialect::Simons && b == 0x64 && next >= 0x01 && next <= 0x7F) {
+        keyword = &tables.simons[next - 0x01];
+    }
+    return keyword != nullptr && !keyword->empty() ? keyword : nullptr;
+}
+
+// A single-byte token of the dialect beyond V2's.
+const std::u16string* OneByteKeyword(BasicDialect dialect, std::uint8_t b) {
+    const DialectTables& tables = Dialects();
+    switch (dialect) {
+        case BasicDialect::V35:
+            return b >= 0xCC && b <= 0xFD ? &tables.basic35[b - 0xCC] : nullptr;
+        case BasicDialect::V70:
+            return b >= 0xCC && b <= 0xFD && b != 0xCE ? &tables.basic35[b - 0xCC] : nullptr;
+        case BasicDialect::V40:
+            return b >= 0xCC && b <= 0xDA ? &tables.basic40[b - 0xCC] : nullptr;
+        case BasicDialect::SuperExpander:
+            return b >= 0xCC && b <= 0xDD ? &tables.superExpander[b - 0xCC] : nullptr;
+        case BasicDialect::V2:
+        case BasicDialect::Simons:
+            return nullptr;
+    }
+    return nullptr;
+}
+
 // The program bases at which bytes 0xCC to 0xDD are VIC-20 Super Expander keywords.
 bool IsSuperExpanderBase(std::int64_t base) {
     return base == 0x0401 || base == 0x1201 || base == 0x2001;
@@ -89,8 +147,11 @@ bool CanRepeat(std::uint8_t b) {
 
 class Lister {
   public:
-    Lister(std::span<const std::uint8_t> program)
-        : tables_(Tables()), data_(program), n_(static_cast<std::int64_t>(program.size())) {}
+    Lister(std::span<const std::uint8_t> program, BasicDialect dialect)
+        : tables_(Tables()),
+          data_(program),
+          n_(static_cast<std::int64_t>(program.size())),
+          dialect_(dialect) {}
 
     BasicListing List();
 
@@ -106,6 +167,7 @@ class Lister {
     const ShownTables& tables_;
     std::span<const std::uint8_t> data_;
     std::int64_t n_;
+    BasicDialect dialect_;
     std::int64_t base_ = 0;  // the program's address in memory
     std::int64_t work_ = 0;
     bool notBasic_ = false;
@@ -148,13 +210,26 @@ BasicListing Lister::List() {
         address = link;
         if (work_ > n_) return {std::nullopt, notBasic_};
     }
-    return {std::move(lines_), notBasic_};
+    return {std::move(lines_), notBasic_, dialect_};
 }
 
 std::int64_t Lister::RenderByte(std::int64_t i) {
     const std::uint8_t b = At(i);
     if (b == 0x22) quote_ = !quote_;
     ++work_;
+
+    // A keyword of the dialect, marked like V2's: its token is no plain BASIC V2.
+    if (!quote_ && dialect_ != BasicDialect::V2) {
+        const std::u16string* keyword = TwoByteKeyword(dialect_, b, At(i + 1));
+        const std::int64_t length = keyword != nullptr ? 2 : 1;
+        if (keyword == nullptr) keyword = OneByteKeyword(dialect_, b);
+        if (keyword != nullptr) {
+            notBasic_ = true;
+            work_ += length;
+            lines_.Append(*keyword, true);
+            return length;
+        }
+    }
 
     std::int64_t taken = 1;
     if (b == 0x06) {
@@ -197,8 +272,70 @@ void Lister::RenderCharacter(std::uint8_t b, std::uint8_t next) {
 
 }  // namespace
 
-BasicListing ListBasic(std::span<const std::uint8_t> program) {
-    return Lister(program).List();
+BasicListing ListBasic(std::span<const std::uint8_t> program, std::optional<BasicDialect> dialect) {
+    return Lister(program, dialect.value_or(DetectDialect(program))).List();
+}
+
+BasicDialect DetectDialect(std::span<const std::uint8_t> program) {
+    const auto at = [&](std::size_t i) -> std::uint8_t {
+        return i < program.size() ? program[i] : 0;
+    };
+    const auto word = [&](std::size_t i) { return at(i) + 256 * at(i + 1); };
+    // The program's address, from its first line's link, as the listing finds it.
+    std::size_t firstLineLength = 0;
+    while (4 + firstLineLength < program.size() && program[4 + firstLineLength] != 0)
+        ++firstLineLength;
+    const std::int64_t base =
+        std::int64_t{word(0)} - static_cast<std::int64_t>(firstLineLength) - 5;
+
+    bool simons = false;
+    int highest = 0;  // the highest single-byte token from 0xCC on
+    std::size_t offset = 0;
+    for (std::int64_t address = base;;) {
+        const std::int64_t link = word(offset);
+        if (link == 0 || link <= address ||
+            link - base >= static_cast<std::int64_t>(program.size()))
+            break;
+        bool quoted = false;
+        const auto end = static_cast<std::size_t>(link - base);
+        const std::size_t stop = std::min(end, program.size());
+        for (std::size_t i = offset + 4; i < stop; ++i) {
+            const std::uint8_t b = program[i];
+            if (b == 0x22) quoted = !quoted;
+            // Most bytes are neither a prefix nor a token from 0xCC on.
+            if (quoted || (b != 0x64 && b < 0xCC)) continue;
+            if (b == 0xCE || b == 0xFE) {
+                if (TwoByteKeyword(BasicDialect::V70, b, at(i + 1)) != nullptr)
+                    return BasicDialect::V70;
+            } else if (b == 0x64) {
+                if (TwoByteKeyword(BasicDialect::Simons, b, at(i + 1)) == nullptr) continue;
+                simons = true;
+                ++i;
+                continue;
+            }
+            if (b <= 0xFD) highest = std::max<int>(highest, b);
+        }
+        offset = end;
+        address = link;
+    }
+    // Simons' BASIC is a cartridge of the C64, whose programs start at 0x0801.
+    if (simons && base == 0x0801) return BasicDialect::Simons;
+    if (highest == 0) return BasicDialect::V2;
+    switch (base) {
+        case 0x1C01:
+        case 0x4001:
+            return BasicDialect::V70;
+        case 0x1001:
+            return BasicDialect::V35;
+        case 0x0401:
+            if (highest <= 0xDA) return BasicDialect::V40;
+            return highest <= 0xDD ? BasicDialect::SuperExpander : BasicDialect::V2;
+        case 0x1201:
+        case 0x2001:
+            return highest <= 0xDD ? BasicDialect::SuperExpander : BasicDialect::V2;
+        default:
+            return BasicDialect::V2;
+    }
 }
 
 std::optional<std::int32_t> FirstLineSys(std::span<const std::uint8_t> program) {

@@ -344,6 +344,22 @@ TEST_F(CliTest, SourceOfAFile) {
     EXPECT_EQ(Cli({"show", fixture_, "--row", "5", "--as", "source"}).out, "Nothing to display");
 }
 
+// A C128 program: found to be BASIC 7.0, or listed as V2 on request.
+TEST_F(CliTest, BasicDialects) {
+    DiskBuilder disk;
+    disk.AddFile("C128", 0x82,
+                 testing::Program(0x1C01, testing::BasicProgram(0x1C01, {{10, {0xFE, 0x25}}})));
+    const std::string image = Write("c128.d64", disk);
+    const json found = json::parse(Cli({"show", image, "--row", "1", "--json"}).out);
+    EXPECT_EQ(found["status"], "BASIC program (BASIC 7.0)");
+    EXPECT_NE(std::string(found["panes"]["basic"]).find("10 <font color=\"blue\">fast</font>"),
+              std::string::npos);
+    const json v2 = json::parse(Cli({"show", image, "--row", "1", "--json", "--basic", "v2"}).out);
+    EXPECT_EQ(v2["status"], "BASIC program");
+    EXPECT_NE(std::string(v2["panes"]["basic"]).find("10 {c= v}<br>"), std::string::npos);
+    EXPECT_EQ(Cli({"show", image, "--row", "1", "--basic", "v9"}).exitCode, 1);
+}
+
 TEST_F(CliTest, SortedListingsForEachColumn) {
     DiskBuilder disk;
     disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});

@@ -117,6 +117,7 @@ class ViewTest : public QObject {
     void searchBoxFindsInTheVisiblePane();
     void editMenuActsOnTheVisiblePane();
     void disassembleFromTheFirstLinesSys();
+    void basicDialectFromTheViewMenu();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -363,6 +364,28 @@ void ViewTest::disassembleFromTheFirstLinesSys() {
     fromSys->trigger();
     QCOMPARE(window.VisiblePane(), int(ViewAssembly));
     QCOMPARE(ui.assembly->text().substr(0, 4), std::u16string(u"080d"));
+}
+
+void ViewTest::basicDialectFromTheViewMenu() {
+    ShellFixture fixture;
+    DiskBuilder disk;
+    // At 0x0801 the token 0xe8 is no V2 keyword; in BASIC 3.5 and 7.0 it is scnclr.
+    disk.AddFile("PLUS4", 0x82,
+                 testing::Program(0x0801, testing::BasicProgram(0x0801, {{10, {0xE8}}})));
+    Window window(fixture, disk);
+    const Ui ui(window.dialog);
+    window.Click(0);
+    QCOMPARE(ui.browser->listing()->text(), std::u16string(u"10 scnclr"));
+    QCOMPARE(window.Status(), QStringLiteral("BASIC program"));
+    ui.chooseMenuItem("BASIC 4.0");
+    QCOMPARE(ui.browser->listing()->text(), std::u16string(u"10 scnclr"));  // not a 4.0 token
+    ui.chooseMenuItem("BASIC 7.0");
+    QCOMPARE(window.Status(), QStringLiteral("BASIC program (BASIC 7.0)"));
+    QCOMPARE(window.VisiblePane(), int(ViewBasic));
+    ui.chooseMenuItem("Super Expander");
+    QCOMPARE(ui.browser->listing()->text(), std::u16string(u"10 scnclr"));
+    ui.chooseMenuItem("&Automatic");
+    QCOMPARE(window.Status(), QStringLiteral("BASIC program"));
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {

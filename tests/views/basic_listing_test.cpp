@@ -22,8 +22,10 @@ std::u16string Page(std::string_view body) {
 }
 
 // The page body of a one-line program at 0x0801, numbered 10.
-std::string LineOf(const Bytes& text, bool* notBasic = nullptr, std::uint16_t base = 0x0801) {
-    const BasicListing listing = ListBasic(BasicProgram(base, {{10, text}}));
+// In V2 unless another dialect is named.
+std::string LineOf(const Bytes& text, bool* notBasic = nullptr, std::uint16_t base = 0x0801,
+                   BasicDialect dialect = BasicDialect::V2) {
+    const BasicListing listing = ListBasic(BasicProgram(base, {{10, text}}), dialect);
     if (notBasic) *notBasic = listing.notBasic;
     if (!listing.lines) return "<rejected>";
     const std::string page = Utf16ToUtf8(*PageOf(listing));
@@ -160,6 +162,66 @@ TEST(BasicListing, ALinkToTheLastByteReadsTheMissingHighByteAsZero) {
     const BasicListing listing = ListBasic(program);
     ASSERT_TRUE(PageOf(listing));
     EXPECT_EQ(*PageOf(listing), Page("10 a<br>\r\n"));
+}
+
+TEST(BasicListing, DialectsAreFoundFromTokensAndAddress) {
+    const struct {
+        Bytes text;
+        std::uint16_t base;
+        BasicDialect dialect;
+    } cases[] = {
+        {{0x99, 0x22, 0xCE, 0x22}, 0x0801, BasicDialect::V2},  // only inside a string
+        {{0xCE, 0x02}, 0x0801, BasicDialect::V70},             // a 7.0 two-byte token anywhere
+        {{0xFE, 0x25}, 0x1001, BasicDialect::V70},
+        {{0x64, 0x01}, 0x0801, BasicDialect::Simons},
+        {{0x64, 0x01}, 0x3001, BasicDialect::V2},  // Simons' BASIC is the C64's
+        {{0xE8}, 0x1C01, BasicDialect::V70},
+        {{0xE8}, 0x4001, BasicDialect::V70},
+        {{0xE8}, 0x1001, BasicDialect::V35},
+        {{0xDA}, 0x0401, BasicDialect::V40},
+        {{0xDB}, 0x0401, BasicDialect::SuperExpander},
+        {{0xCC}, 0x1201, BasicDialect::SuperExpander},
+        {{0xDE}, 0x2001, BasicDialect::V2},
+        {{0xE8}, 0x0801, BasicDialect::V2},
+        {{0x99, 0x41}, 0x1C01, BasicDialect::V2},  // nothing beyond V2: V2 wherever it is
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << c.base << " " << int{c.text[0]});
+        EXPECT_EQ(DetectDialect(BasicProgram(c.base, {{10, c.text}})), c.dialect);
+        EXPECT_EQ(ListBasic(BasicProgram(c.base, {{10, c.text}})).dialect, c.dialect);
+    }
+}
+
+TEST(BasicListing, DialectKeywords) {
+    const struct {
+        Bytes text;
+        BasicDialect dialect;
+        std::string listed;
+    } cases[] = {
+        {{0xFE, 0x02, 0x30, 0xCE, 0x0A, 0x28, 0x41, 0x29},
+         BasicDialect::V70,
+         "<font color=\"blue\">bank </font>0<font color=\"blue\">pointer</font>(a)"},
+        {{0xE8, 0xD3},
+         BasicDialect::V70,
+         "<font color=\"blue\">scnclr</font><font color=\"blue\">err$</font>"},
+        {{0xCE, 0x41}, BasicDialect::V35, "<font color=\"blue\">rlum</font>a"},
+        {{0xFE, 0x20}, BasicDialect::V70, "{c= v}"},  // no keyword: read as V2 reads it
+        {{0xD7}, BasicDialect::V40, "<font color=\"blue\">catalog</font>"},
+        {{0xDB}, BasicDialect::V40, "<font color=\"blue\">vol </font>"},  // V2's 3.5 name
+        {{0xDD, 0xCC},
+         BasicDialect::SuperExpander,
+         "<font color=\"blue\">rdot</font><font color=\"blue\">key </font>"},
+        {{0x64, 0x22, 0x31}, BasicDialect::Simons, "<font color=\"blue\">&gt;&gt;</font>1"},
+        {{0x64, 0x01, 0x64, 0x7F},
+         BasicDialect::Simons,
+         "<font color=\"blue\">hires </font><font color=\"blue\">out</font>"},
+        {{0x22, 0x64, 0x01, 0x22}, BasicDialect::Simons, "\"D\""},  // inside a string
+    };
+    for (const auto& c : cases) {
+        bool notBasic = false;
+        EXPECT_EQ(LineOf(c.text, &notBasic, 0x0801, c.dialect), c.listed)
+            << kBasicDialectKeys[static_cast<int>(c.dialect)];
+    }
 }
 
 TEST(BasicListing, SysInTheFirstLine) {
