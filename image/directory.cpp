@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 
 #include "image/geometry.h"
 #include "text/charsets.h"
@@ -49,15 +50,52 @@ class Area {
     std::array<std::uint8_t, Length> bytes_{};
 };
 
+// Where 40-track DOS versions keep the BAM entries of tracks 36 to 40 in the header sector.
+constexpr std::uint32_t kSpeedDosBam = 0xC0;
+constexpr std::uint32_t kDolphinDosBam = 0xAC;
+constexpr int kExtraTracks = 5;
+
+// The free blocks of tracks 36 to 40 in the BAM extension at offset, when all five entries are
+// consistent: a count that is the number of bits set in its three bitmap bytes, and at most 17.
+std::optional<int> ExtensionFreeBlocks(const Area<kSectorSize>& header, std::uint32_t offset) {
+    int free = 0;
+    for (int track = 0; track < kExtraTracks; ++track) {
+        const std::uint32_t entry = offset + 4 * static_cast<std::uint32_t>(track);
+        const int bits = std::popcount(header[entry + 1]) + std::popcount(header[entry + 2]) +
+                         std::popcount(header[entry + 3]);
+        if (header[entry] != bits || bits > 17) return std::nullopt;
+        free += bits;
+    }
+    return free;
+}
+
+bool AllZero(const Area<kSectorSize>& header, std::uint32_t offset) {
+    for (std::uint32_t i = 0; i < 4 * kExtraTracks; ++i) {
+        if (header[offset + i] != 0) return false;
+    }
+    return true;
+}
+
 int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
     int free = 0;
     for (int track = 1; track <= kLastTrackD64; ++track) {
         if (track != kDirectoryTrack) free += header[kBamEntries + 4 * (track - 1)];
     }
-    // Only an image of exactly the double-sided size has its second side counted.
-    if (image.size() == kD71Size) {
+    const std::optional<KnownLayout> layout = LayoutOfSize(image.size());
+    if (!layout) return free;
+    if (layout->lastTrack == kLastTrackD71) {
+        // A double-sided image, with or without error bytes, counts its second side.
         for (std::uint32_t i = 0; i < kSecondSideBamLength; ++i) {
             free += std::popcount(image.data[kSecondSideBamOffset + i]);
+        }
+    } else if (layout->lastTrack > kLastTrackD64) {
+        // Tracks 36 to 40 as SpeedDOS or DolphinDOS keep them, whichever BAM extension holds.
+        const std::optional<int> speedDos = ExtensionFreeBlocks(header, kSpeedDosBam);
+        const std::optional<int> dolphinDos = ExtensionFreeBlocks(header, kDolphinDosBam);
+        if (speedDos && !AllZero(header, kSpeedDosBam)) {
+            free += *speedDos;
+        } else if (dolphinDos) {
+            free += *dolphinDos;
         }
     }
     return free;
@@ -69,7 +107,7 @@ bool IsProgramWithStart(std::uint8_t type) {
 
 // The load address of a program file: the first two data bytes of its first block.
 std::uint16_t LoadAddress(const DiskImage& image, int track, int sector) {
-    const std::uint64_t offset = SectorOffset(track, sector) + 2;
+    const std::uint64_t offset = SectorOffsetIn(image.size(), track, sector) + 2;
     return static_cast<std::uint16_t>(image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8));
 }
 

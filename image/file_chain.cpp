@@ -27,13 +27,13 @@ std::span<const std::uint8_t> FileChain::Content() const {
 }
 
 void Assemble(FileChain& chain, const DiskImage& image, int track, int sector) {
-    const int lastTrack = image.size() < kD71Size ? kLastTrackD64 : kLastTrackD71;
+    const int lastTrack = LastTrackOfSize(image.size());
     std::bitset<kReachableBlocks> read;
     chain.bytes.clear();
     std::int32_t count = 0;
     // Every block is read at most once, so the walk ends after as many blocks as the image holds.
     while (track >= 1 && track <= lastTrack && sector >= 0 && sector <= 255) {
-        const std::uint32_t offset = SectorOffset(track, sector);
+        const std::uint32_t offset = SectorOffsetIn(image.size(), track, sector);
         if (!image.Holds(offset, kSectorSize) || read[offset / kSectorSize]) break;
         read.set(offset / kSectorSize);
 

@@ -48,6 +48,61 @@ constexpr std::uint32_t SectorOffset(int track, int sector) {
     return TrackOffsetTable[track] + kSectorSize * static_cast<std::uint32_t>(sector);
 }
 
+// The layouts of the known image sizes: D64 of 35, 40 or 42 tracks and D71, each with or without
+// an error byte for every sector after the sectors. Tracks 36 to 42 of a D64 have 17 sectors each
+// and follow track 35; tracks 36 to 70 of a D71 are its second side.
+struct KnownLayout {
+    std::uint64_t size;
+    int lastTrack;
+    bool errorBytes;
+};
+
+// clang-format off
+inline constexpr std::array<KnownLayout, 8> KnownLayouts = {{
+    {174848, 35, false}, {175531, 35, true},
+    {196608, 40, false}, {197376, 40, true},
+    {205312, 42, false}, {206114, 42, true},
+    {349696, 70, false}, {351062, 70, true},
+}};
+// clang-format on
+
+// The known layout of an image of this size, if any.
+constexpr std::optional<KnownLayout> LayoutOfSize(std::uint64_t size) {
+    for (const KnownLayout& layout : KnownLayouts) {
+        if (layout.size == size) return layout;
+    }
+    return std::nullopt;
+}
+
+inline constexpr int kLastTrackExtendedD64 = 42;
+
+// Image offset of sector 0 of tracks 36 to 42 of a D64 of 40 or 42 tracks; 0 below track 36.
+inline constexpr std::array<std::uint32_t, kLastTrackExtendedD64 + 1> ExtendedTrackOffsetTable =
+    [] {
+        std::array<std::uint32_t, kLastTrackExtendedD64 + 1> table{};
+        for (int track = kLastTrackD64 + 1; track <= kLastTrackExtendedD64; ++track)
+            table[track] = static_cast<std::uint32_t>(kD64Size) + 17 * kSectorSize * (track - 36);
+        return table;
+    }();
+
+// The last track an image of this size holds: 40 or 42 for those D64 layouts, else 35 below the
+// double-sided size and 70 from it on.
+constexpr int LastTrackOfSize(std::uint64_t size) {
+    const std::optional<KnownLayout> layout = LayoutOfSize(size);
+    if (layout && layout->lastTrack < kLastTrackD71) return layout->lastTrack;
+    return size < kD71Size ? kLastTrackD64 : kLastTrackD71;
+}
+
+// SectorOffset in an image of this size: tracks past 35 of a D64 of 40 or 42 tracks follow track
+// 35; tracks above the image's last track must be refused by the caller.
+constexpr std::uint32_t SectorOffsetIn(std::uint64_t imageSize, int track, int sector) {
+    const int lastTrack = LastTrackOfSize(imageSize);
+    if (track > kLastTrackD64 && lastTrack > kLastTrackD64 && lastTrack < kLastTrackD71) {
+        return ExtendedTrackOffsetTable[track] + kSectorSize * static_cast<std::uint32_t>(sector);
+    }
+    return SectorOffset(track, sector);
+}
+
 enum class ImageKind { D64, D71 };
 
 // ".d64" or ".d71" in any letter case; anything else is no disk image.

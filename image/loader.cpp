@@ -80,7 +80,7 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask) {
 
     if (size < kMinimumImageSize) return Refused(TooSmallMessage(fileName, size));
 
-    if (size != kD64Size && size != kD71Size) {
+    if (!LayoutOfSize(size)) {
         const std::u16string upperExtension = AsciiUpper(Utf8ToUtf16(extension));
         if (!ask(WrongSizeMessage(fileName, upperExtension, size, ExpectedSize(*kind)))) {
             return Declined();

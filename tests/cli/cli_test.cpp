@@ -59,7 +59,7 @@ TEST_F(CliTest, BadUsageExitsWithOne) {
 }
 
 TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
-    DiskBuilder odd(kD64Size + 683);
+    DiskBuilder odd(kD64Size + 684);
     DiskBuilder bad;
     bad.HeaderLink(0x12, 0x04);
     DiskBuilder oddAndBad(200000);
@@ -68,7 +68,7 @@ TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
     testing::WriteFile(small, Bytes(91393));
     const std::string wrongSize =
         "\"odd.d64\"\n\nFile is not the correct size\nfor a .D64 image file\n\n         File size: "
-        "175531\n"
+        "175532\n"
         "Expected size: 174848\n\nContinue?\n";
     const std::string badHeader =
         "\"bad.D64\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "

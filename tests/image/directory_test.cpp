@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/file_chain.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/printers.h"
 #include "tests/support/row_texts.h"
@@ -208,6 +209,69 @@ TEST(ShortImages, BytesPastTheEndReadAsZero) {
     ASSERT_EQ(directory.entries.size(), 2u);
     EXPECT_EQ(testing::RowsOf(directory)[0][ColumnStart], u"    52 ($0034)");
     EXPECT_EQ(testing::RowsOf(directory)[1][ColumnStart], u"     0 ($0000)");
+}
+
+// Tracks 36 to 40 of a 40-track image count from the SpeedDOS BAM extension when all its entries
+// are consistent and not all zero, else from the DolphinDOS one when that is consistent.
+TEST(DiskFields, FortyTrackImagesCountTheirExtraTracks) {
+    const auto entries = [](DiskBuilder& disk, std::uint32_t at, int count, Bytes bits) {
+        for (int track = 0; track < 5; ++track) {
+            std::uint8_t* entry = &disk.bytes()[kHeaderOffset + at + 4 * track];
+            entry[0] = static_cast<std::uint8_t>(count);
+            std::copy(bits.begin(), bits.end(), entry + 1);
+        }
+    };
+    const Bytes full = {0xFF, 0xFF, 0x01};  // 17 sectors free
+    const struct {
+        const char* what;
+        std::uint64_t size;
+        int speedCount, dolphinCount;
+        int extra;
+    } cases[] = {
+        {"SpeedDOS", 196608, 17, 0, 85},
+        {"SpeedDOS, 42 tracks", 205312, 17, 0, 85},
+        {"SpeedDOS inconsistent, DolphinDOS used", 196608, 16, 17, 85},
+        {"both inconsistent", 196608, 16, 16, 0},
+        {"neither: all zero", 197376, -1, -1, 0},
+        {"35 tracks never", 174848, 17, 17, 0},
+    };
+    for (const auto& c : cases) {
+        DiskBuilder disk(c.size);
+        if (c.speedCount >= 0) entries(disk, 0xC0, c.speedCount, full);
+        if (c.dolphinCount >= 0) entries(disk, 0xAC, c.dolphinCount, full);
+        EXPECT_EQ(ReadDirectory(disk.Image()).disk.blocksFree, 664 + c.extra) << c.what;
+    }
+}
+
+TEST(DiskFields, DoubleSidedImageWithErrorBytesCountsItsSecondSide) {
+    DiskBuilder disk = DiskBuilder::D71();
+    std::fill_n(disk.bytes().begin() + kSecondSideBamOffset, 3, std::uint8_t{0xFF});
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.blocksFree, 664 + 24);
+    disk.bytes().resize(351062);
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.blocksFree, 664 + 24);
+    disk.bytes().resize(351063);  // no known layout: the first side only
+    EXPECT_EQ(ReadDirectory(disk.Image()).disk.blocksFree, 664);
+}
+
+// A file on track 37 of a 40-track image: tracks 36 to 40 follow track 35, 17 sectors each.
+TEST(DirectoryRows, FortyTrackImagesReadTracksPast35) {
+    DiskBuilder disk(196608);
+    const std::size_t track37 = kD64Size + 17 * kSectorSize;
+    disk.bytes()[track37 + 2 * kSectorSize + 0] = 0;
+    disk.bytes()[track37 + 2 * kSectorSize + 1] = 4;
+    disk.bytes()[track37 + 2 * kSectorSize + 2] = 0x00;
+    disk.bytes()[track37 + 2 * kSectorSize + 3] = 0xC0;
+    disk.bytes()[track37 + 2 * kSectorSize + 4] = 0x60;
+    disk.AddEntry({0x82, 37, 2, "FAR", 1});
+    const Directory directory = ReadDirectory(disk.Image());
+    ASSERT_EQ(directory.entries.size(), 1u);
+    EXPECT_EQ(directory.entries[0].loadAddress, 0xC000);
+    FileChain chain;
+    Assemble(chain, disk.Image(), 37, 2);
+    EXPECT_EQ(Bytes(chain.Data().begin(), chain.Data().end()), (Bytes{0x00, 0xC0, 0x60}));
+    // Track 41 lies past a 40-track image.
+    Assemble(chain, disk.Image(), 41, 0);
+    EXPECT_EQ(chain.length, 0);
 }
 
 }  // namespace

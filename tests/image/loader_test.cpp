@@ -49,11 +49,14 @@ class LoaderTest : public ::testing::Test {
     Asker asker_;
 };
 
-TEST_F(LoaderTest, StandardSizesLoadWithoutQuestion) {
-    for (const auto& [name, size] : {std::pair{"GAMES.D64", kD64Size},
-                                     {"two.d71", kD71Size},
-                                     {"one.d71", kD64Size},
-                                     {"big.d64", kD71Size}}) {
+// D64 of 35, 40 or 42 tracks and D71, each with or without error bytes, under either extension.
+TEST_F(LoaderTest, KnownSizesLoadWithoutQuestion) {
+    for (const auto& [name, size] :
+         {std::pair{"GAMES.D64", kD64Size}, {"two.d71", kD71Size}, {"one.d71", kD64Size},
+          {"big.d64", kD71Size}, {"errors.d64", std::uint64_t{175531}},
+          {"forty.d64", std::uint64_t{196608}}, {"forty-errors.d64", std::uint64_t{197376}},
+          {"fortytwo.d64", std::uint64_t{205312}}, {"fortytwo-errors.d64", std::uint64_t{206114}},
+          {"errors.d71", std::uint64_t{351062}}}) {
         const LoadOutcome outcome = Load(Write(name, size));
         ASSERT_TRUE(outcome.image) << name;
         EXPECT_EQ(outcome.image->size(), size);
@@ -121,14 +124,14 @@ TEST_F(LoaderTest, TooSmallNamesTheRealMinimum) {
 }
 
 TEST_F(LoaderTest, WrongSizeAsksNamingTheExtensionAndExpectedSize) {
-    const auto path = Write("Errors.d64", kD64Size + 683);
+    const auto path = Write("Errors.d64", kD64Size + 684);
     EXPECT_FALSE(Load(path, {false}).image);
     ASSERT_EQ(asker_.asked.size(), 1u);
     EXPECT_EQ(asker_.asked[0].kind, MessageKind::Question);
     EXPECT_EQ(
         asker_.asked[0].text,
         u"\"Errors.d64\"\n\nFile is not the correct size\nfor a .D64 image file\n\n         File "
-        u"size: 175531\nExpected size: 174848\n\nContinue?");
+        u"size: 175532\nExpected size: 174848\n\nContinue?");
 
     const LoadOutcome yes = Load(path, {true});
     EXPECT_TRUE(yes.image);

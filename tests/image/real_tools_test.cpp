@@ -55,6 +55,10 @@ class RealToolsTest : public ::testing::TestWithParam<const char*> {};
 TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     const std::string imageName = GetParam();
     const bool doubleSided = imageName.ends_with(".d71");
+    // Forty tracks with the BAM of tracks 36 to 40 where SpeedDOS (-4) or DolphinDOS (-5) keep it.
+    const std::string fortyTracks = imageName.starts_with("speeddos")     ? " -4"
+                                    : imageName.starts_with("dolphindos") ? " -5"
+                                                                          : "";
     const std::vector<ToolFile> files = {
         {"basic", "-T PRG", "prg", 1000, "prg"},
         {"load only", "-T PRG", "prg", 2, "prg"},
@@ -65,11 +69,12 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         {"deleted", "-T DEL", "del", 300, "del"},
         {"unclosed", "-T PRG -O", "*prg", 500, ""},
         {"largest", doubleSided ? "-T PRG -r 40" : "-T PRG", "prg", 80000, "prg"},
-        {"placed", "-T PRG -r 20 -b 7", "prg", 2000, "prg"},
+        {"placed", fortyTracks.empty() ? "-T PRG -r 20 -b 7" : "-T PRG -r 37 -b 7", "prg", 2000,
+         "prg"},
     };
 
     TempDir dir;
-    std::string command = "cc1541 -v -n 'TOOL DISK' -i 'ab 2a'";
+    std::string command = "cc1541 -v -n 'TOOL DISK' -i 'ab 2a'" + fortyTracks;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const auto local = dir / ("in" + std::to_string(i));
         testing::WriteFile(local, testing::Noise(files[i].size, static_cast<std::uint32_t>(i)));
@@ -104,7 +109,10 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
 
     const auto extracted = dir / "extracted";
     std::filesystem::create_directory(extracted);
-    RunTool("cd " + extracted.string() + " && cbmconvert -N -d " + imagePath.string());
+    // cbmconvert reads disks of 35 tracks and double-sided ones, not those of 40.
+    const bool extracts = fortyTracks.empty();
+    if (extracts)
+        RunTool("cd " + extracted.string() + " && cbmconvert -N -d " + imagePath.string());
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         const ToolFile& file = files[i];
@@ -125,7 +133,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         Assemble(chain, *loaded.image, where.track, where.sector);
         const Bytes ours(chain.Data().begin(), chain.Data().end());
         EXPECT_EQ(ours, testing::Noise(file.size, static_cast<std::uint32_t>(i)));
-        if (!file.extension.empty()) {
+        if (extracts && !file.extension.empty()) {
             EXPECT_EQ(ours, ReadAll(extracted / (file.name + "." + file.extension)));
         }
         if (file.type == "prg" && file.size >= 2) {
@@ -137,7 +145,9 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, RealToolsTest, ::testing::Values("tools.d64", "tools.d71"));
+INSTANTIATE_TEST_SUITE_P(Images, RealToolsTest,
+                         ::testing::Values("tools.d64", "tools.d71", "speeddos.d64",
+                                           "dolphindos.d64"));
 
 }  // namespace
 }  // namespace kestrune

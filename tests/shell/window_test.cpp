@@ -302,7 +302,7 @@ void WindowTest::listingPagesShowAsColouredText() {
 void WindowTest::loadingMessagesAndQuestions() {
     ShellFixture fixture;
     MainWindow dialog;
-    DiskBuilder odd(kD64Size + 683);
+    DiskBuilder odd(kD64Size + 684);
     DiskBuilder bad;
     bad.HeaderLink(0x12, 0x04);
     QFile small(fixture.Path("small.d64"));

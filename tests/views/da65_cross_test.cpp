@@ -3,8 +3,8 @@
 // scripts/setup installs it (Debian's cc65).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "tests/support/disk_builder.h"
@@ -29,12 +29,19 @@ Decoded Da65(const testing::TempDir& dir, const std::vector<std::uint8_t>& bytes
     const testing::ProgramRun run = testing::RunProgram(
         "/usr/bin/da65",
         {"--cpu", "6502X", "--comments", "4", "--start-addr", "0x1000", input.string()});
-    static const std::regex line(R"(^\s+([a-z]+)\b[^;]*; 1000 ((?:[0-9A-F]{2} )+))");
     std::istringstream out(run.out);
     for (std::string text; std::getline(out, text);) {
-        std::smatch match;
-        if (std::regex_search(text, match, line))
-            return {match[1].str(), static_cast<int>(match[2].str().size() / 3)};
+        const std::size_t comment = text.find("; 1000 ");
+        if (comment == std::string::npos) continue;
+        Decoded decoded;
+        std::istringstream(text.substr(0, comment)) >> decoded.mnemonic;
+        // The bytes: pairs of capital hexadecimal digits, each followed by a space.
+        for (std::size_t at = comment + 7; at + 2 < text.size() && std::isxdigit(text[at]) &&
+                                           std::isxdigit(text[at + 1]) && text[at + 2] == ' ';
+             at += 3) {
+            ++decoded.length;
+        }
+        return decoded;
     }
     return {};
 }
