@@ -2,6 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
+
 #include "cli/directory_listing.h"
 #include "cli/utf8_output.h"
 #include "text/unicode.h"
@@ -76,7 +79,8 @@ std::u16string_view TrimTrailingSpaces(std::u16string_view text) {
 }
 
 // The position of the row asked for, by number or by name; -1 when there is none.
-int FindRow(const Session& session, const ShowOptions& options) {
+template <typename Options>
+int FindRow(const Session& session, const Options& options) {
     if (options.row) {
         const int position = *options.row - 1;
         return position >= 0 && position < session.RowCount() ? position : -1;
@@ -105,7 +109,69 @@ ordered_json ShowJson(Session& session) {
     return json;
 }
 
+// Writes bytes to path, which must not exist yet: an existing file is never overwritten.
+bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                  std::ostream& err) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+        err << "kestrune-cli: " << path.string() << " exists; it is not overwritten\n";
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        err << "kestrune-cli: cannot write " << path.string() << '\n';
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& err) {
+    Session session;
+    Reporter reporter(err, options.yes);
+    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    const ExportFormat format = options.p00 ? ExportFormat::P00 : ExportFormat::Native;
+
+    std::vector<int> positions;
+    if (options.all) {
+        for (int position = 0; position < session.RowCount(); ++position)
+            positions.push_back(position);
+    } else {
+        const int position = FindRow(session, options);
+        if (position == -1) {
+            err << "kestrune-cli: no such row in " << session.FileName() << '\n';
+            return kNotShown;
+        }
+        positions.push_back(position);
+    }
+
+    bool written = true;
+    for (const int position : positions) {
+        const std::optional<ExportedFile> file = session.ExportFile(position, format);
+        if (!file) {
+            // --all takes the rows that name files; a row asked for by itself must name one.
+            if (options.all) continue;
+            err << "kestrune-cli: row " << position + 1 << " names no file\n";
+            return kNotShown;
+        }
+        if (options.output && *options.output == "-") {
+            out.write(reinterpret_cast<const char*>(file->bytes.data()),
+                      static_cast<std::streamsize>(file->bytes.size()));
+        } else {
+            const std::filesystem::path path =
+                options.output
+                    ? std::filesystem::path(*options.output)
+                    : std::filesystem::path(options.folder.value_or(".")) / file->fileName;
+            written = WriteNewFile(path, file->bytes, err) && written;
+        }
+    }
+    if (!written) return kNotShown;
+    return Finish(session);
+}
 
 int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
     Session session;

@@ -31,8 +31,20 @@ struct ShowOptions {
     bool yes = false;
 };
 
-// Both return the exit code.
+struct ExtractOptions {
+    std::string image;
+    std::optional<int> row;             // 1-based, in directory order
+    std::optional<std::string> name;    // the File Name, trailing spaces ignored
+    bool all = false;                   // every row that names a file
+    bool p00 = false;                   // in a PC64 container instead of the native bytes
+    std::optional<std::string> output;  // the file to write, "-" for stdout
+    std::optional<std::string> folder;  // where the files go, named after their entries
+    bool yes = false;
+};
+
+// All return the exit code.
 int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err);
 int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err);
+int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrune::cli

@@ -74,8 +74,37 @@ int main(int argc, char** argv) {
     showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
     showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
 
+    cli::ExtractOptions extract;
+    int extractRow = 0;
+    std::string extractName, format = "native", output, folder;
+    CLI::App* extractCommand =
+        app.add_subcommand("extract", "Write files of an image out as files of their own");
+    extractCommand->add_option("IMAGE", extract.image, "The .d64 or .d71 image")->required();
+    CLI::Option* extractRowOption = extractCommand->add_option(
+        "--row", extractRow, "The file's row, 1 for the first, in directory order");
+    CLI::Option* extractNameOption = extractCommand->add_option(
+        "--name", extractName, "The file's name (trailing spaces ignored)");
+    CLI::Option* allOption =
+        extractCommand->add_flag("--all", extract.all, "Every row that names a file");
+    extractRowOption->excludes(extractNameOption)->excludes(allOption);
+    extractNameOption->excludes(allOption);
+    extractCommand
+        ->add_option("--as", format,
+                     "native: the bytes the file's chain holds (default); p00: a PC64 container")
+        ->check(CLI::IsMember({"native", "p00"}));
+    CLI::Option* outputOption = extractCommand->add_option(
+        "-o", output, "The file to write, - for standard output (not with --all)");
+    CLI::Option* folderOption = extractCommand->add_option(
+        "-d", folder, "The folder to write into, the files named after their entries");
+    outputOption->excludes(folderOption)->excludes(allOption);
+    extractCommand->add_flag("--yes", extract.yes,
+                             "Answer Yes to the loader's questions (default No)");
+
     try {
         app.parse(argc, argv);
+        if (extractCommand->parsed() && !*extractRowOption && !*extractNameOption && !extract.all) {
+            throw CLI::ValidationError("extract needs --row N, --name NAME or --all");
+        }
         if (showCommand->parsed() && !*rowOption && !*nameOption) {
             throw CLI::ValidationError("show needs --row N or --name NAME");
         }
@@ -84,6 +113,14 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : cli::kUsage;
     }
 
+    if (extractCommand->parsed()) {
+        if (*extractRowOption) extract.row = extractRow;
+        if (*extractNameOption) extract.name = extractName;
+        extract.p00 = format == "p00";
+        if (*outputOption) extract.output = output;
+        if (*folderOption) extract.folder = folder;
+        return cli::RunExtract(extract, std::cout, std::cerr);
+    }
     if (dirCommand->parsed()) {
         if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
         return cli::RunDir(dir, std::cout, std::cerr);

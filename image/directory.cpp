@@ -26,6 +26,7 @@ constexpr std::uint32_t kEntryType = 0x02;
 constexpr std::uint32_t kEntryTrack = 0x03;
 constexpr std::uint32_t kEntrySector = 0x04;
 constexpr std::uint32_t kEntryName = 0x05;
+constexpr std::uint32_t kEntryRecordLength = 0x17;
 constexpr std::uint32_t kEntryGeosType = 0x18;
 constexpr std::uint32_t kEntryBlocks = 0x1E;
 constexpr std::uint32_t kNameLength = 16;
@@ -156,6 +157,7 @@ Directory ReadDirectory(const DiskImage& image) {
             row.sector = firstSector;
             if (IsProgramWithStart(type)) row.loadAddress = LoadAddress(image, track, firstSector);
             row.geosType = window[entry + kEntryGeosType];
+            row.recordLength = window[entry + kEntryRecordLength];
         }
         const std::uint8_t linkTrack = window[base];
         const std::uint8_t linkSector = window[base + 1];

@@ -24,7 +24,8 @@ struct DirectoryEntry {
     // A program's load address, the first two data bytes of its first block: only closed or
     // unclosed PRG files (type 0x82, 0xC2 or 0x02) have one.
     std::optional<std::uint16_t> loadAddress;
-    std::uint8_t geosType = 0;  // the GEOS file type byte, 0 for a file without one
+    std::uint8_t geosType = 0;      // the GEOS file type byte, 0 for a file without one
+    std::uint8_t recordLength = 0;  // a REL file's record length
 
     bool operator==(const DirectoryEntry&) const = default;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/directory.h"
+#include "image/file_chain.h"
 #include "image/loader.h"
 #include "image/path_names.h"
 #include "text/number_text.h"
@@ -34,6 +35,7 @@ struct Session::State {
     std::u16string caption{kProductName};
     std::u16string diskName, diskId, dosType, status;
     int blocksFree = 0;
+    bool geosDisk = false;
 
     int selected = -1;
     ViewerState viewer;
@@ -130,6 +132,7 @@ bool Session::Open(const std::string& path, const MessageHandler& tell) {
     s.dosType = disk.dosType;
     // The free blocks show also for a disk without files.
     s.blocksFree = disk.blocksFree;
+    s.geosDisk = disk.isGeosDisk;
     s.readError = directory.readError;
     s.entries = std::move(directory.entries);
     s.rows.resize(s.entries.size());
@@ -206,6 +209,19 @@ void Session::Revert() {
     State& s = *state_;
     std::iota(s.order.begin(), s.order.end(), std::size_t{0});
     s.selected = -1;
+}
+
+std::optional<ExportedFile> Session::ExportFile(int position, ExportFormat format) const {
+    const State& s = *state_;
+    if (!s.image || position < 0 || position >= RowCount()) return std::nullopt;
+    const DirectoryEntry& entry = s.entries[s.order[static_cast<std::size_t>(position)]];
+    // The rows that show a message name no file.
+    if (EntryMessage(entry)) return std::nullopt;
+    FileChain chain;
+    Assemble(chain, *s.image, entry.track, entry.sector);
+    std::vector<std::uint8_t> bytes(chain.Data().begin(), chain.Data().end());
+    if (format == ExportFormat::P00) bytes = P00Container(entry, bytes);
+    return ExportedFile{ExportFileName(entry, s.geosDisk, format), std::move(bytes)};
 }
 
 bool Session::Select(int position) {

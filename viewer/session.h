@@ -14,6 +14,7 @@
 
 #include "text/marked_text.h"
 #include "text/message.h"
+#include "viewer/file_export.h"
 #include "viewer/row_texts.h"
 #include "viewer/search.h"
 #include "viewer/view_mode.h"
@@ -64,6 +65,10 @@ class Session {
     // sort. Revert shows them in directory order again. Both leave no row selected.
     void SortBy(int column);
     void Revert();
+
+    // The file of the row at position as it is taken out: its name and bytes, natively or in a
+    // PC64 container; nothing for a row that names no file (one that shows only a message).
+    std::optional<ExportedFile> ExportFile(int position, ExportFormat format) const;
 
     // Selects the row at position (-1 for none), as the list reports a selection. A row already on
     // show is not shown again; returns true when the display changed.

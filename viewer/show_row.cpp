@@ -44,14 +44,19 @@ std::u16string GeosFileMessage(std::u16string_view geosType) {
     return u"GEOS File (" + std::u16string(geosType) + u"). Unable to display.";
 }
 
-RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state) {
-    if (entry.track == 0) return Message(std::u16string(kNothingToDisplay));
+std::optional<std::u16string> EntryMessage(const DirectoryEntry& entry) {
+    if (entry.track == 0) return std::u16string(kNothingToDisplay);
     // A directory label has no blocks; a file with blocks that starts on the directory track is
     // shown like any other.
     if (entry.track == kDirectoryTrack && entry.blocks == 0)
-        return Message(std::u16string(kNothingToDisplayLabel));
-    if (!GeosTypeName(entry.geosType).empty())
-        return Message(GeosFileMessage(GeosTypeName(entry.geosType)));
+        return std::u16string(kNothingToDisplayLabel);
+    if (!GeosTypeName(entry.geosType).empty()) return GeosFileMessage(GeosTypeName(entry.geosType));
+    return std::nullopt;
+}
+
+RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state) {
+    if (std::optional<std::u16string> message = EntryMessage(entry))
+        return Message(std::move(*message));
 
     FileChain& chain = state.fileChain;
     Assemble(chain, image, entry.track, entry.sector);

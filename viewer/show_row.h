@@ -54,6 +54,10 @@ struct RowDisplay {
     std::optional<std::u16string> status;          // the status line's new text, if it changes
 };
 
+// The message a row shows in place of a file (first track 0, a directory label, a GEOS file), or
+// nothing for a row that names a file.
+std::optional<std::u16string> EntryMessage(const DirectoryEntry& entry);
+
 // Shows the file of entry from image. A gotoAddress above 0 in state redoes only the disassembly,
 // from that address; the disassembly then clears it.
 RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state);

@@ -1,6 +1,11 @@
 // kestrune-cli as a whole program: exit codes, stderr, and the exact bytes it prints.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <tuple>
+
 #include <nlohmann/json.hpp>
 
 #include "tests/support/basic_program.h"
@@ -358,6 +363,69 @@ TEST_F(CliTest, BasicDialects) {
     EXPECT_EQ(v2["status"], "BASIC program");
     EXPECT_NE(std::string(v2["panes"]["basic"]).find("10 {c= v}<br>"), std::string::npos);
     EXPECT_EQ(Cli({"show", image, "--row", "1", "--basic", "v9"}).exitCode, 1);
+}
+
+// Every file of the fixture disk taken out, natively and in PC64 containers, against what the real
+// cbmconvert writes from the same image (-N and -P). Fails when cbmconvert is missing.
+TEST_F(CliTest, ExtractGivesWhatCbmconvertWrites) {
+    const auto read = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const auto& [format, option, names] :
+         {std::tuple{
+              "native", "-N",
+              std::vector<std::pair<std::string, std::string>>{{"hello.prg", "hello.prg"},
+                                                               {"code3000.prg", "code3000.prg"},
+                                                               {"notes.seq", "notes.seq"},
+                                                               {"half.prg", "half.prg"}}},
+          std::tuple{"p00", "-P",
+                     std::vector<std::pair<std::string, std::string>>{
+                         {"hello.p00", "hello.p00"},
+                         {"code3000.p00", "code3000.p00"},
+                         {"notes.s00", "notes.s00"},
+                         {"half.p00", "half.p00"}}}}) {
+        const auto ours = dir_ / (std::string("ours-") + format);
+        const auto theirs = dir_ / (std::string("theirs-") + format);
+        std::filesystem::create_directories(ours);
+        std::filesystem::create_directories(theirs);
+        const ProgramRun run =
+            Cli({"extract", fixture_, "--all", "--as", format, "-d", ours.string()});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        ASSERT_EQ(std::system(("cd " + theirs.string() + " && cbmconvert " + option + " -d " +
+                               fixture_ + " >/dev/null 2>&1")
+                                  .c_str()),
+                  0);
+        for (const auto& [mine, cbmconvert] : names) {
+            ASSERT_TRUE(std::filesystem::exists(ours / mine)) << mine;
+            EXPECT_EQ(read(ours / mine), read(theirs / cbmconvert)) << mine;
+        }
+        // The rows that show a message name no file: GONE, LABEL and APP are left out.
+        int files = 0;
+        for ([[maybe_unused]] const auto& file : std::filesystem::directory_iterator(ours))
+            ++files;
+        EXPECT_EQ(files, 7) << format;
+    }
+}
+
+TEST_F(CliTest, ExtractNeverOverwrites) {
+    const auto folder = dir_ / "out";
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(Cli({"extract", fixture_, "--row", "2", "-d", folder.string()}).exitCode, 0);
+    const ProgramRun again = Cli({"extract", fixture_, "--row", "2", "-d", folder.string()});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_EQ(again.err, "kestrune-cli: " + (folder / "code.prg").string() +
+                             " exists; it is not overwritten\n");
+    // To standard output, and to a file named by -o.
+    const ProgramRun out = Cli({"extract", fixture_, "--name", "code", "-o", "-"});
+    EXPECT_EQ(out.out, std::string("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
+    EXPECT_EQ(Cli({"extract", fixture_, "--row", "2", "-o", (dir_ / "code.bin").string()}).exitCode,
+              0);
+    EXPECT_EQ(std::filesystem::file_size(dir_ / "code.bin"), 8u);
+    // A row that shows only a message has no file; --all with -o is no use.
+    EXPECT_EQ(Cli({"extract", fixture_, "--row", "5", "-o", "-"}).exitCode, 2);
+    EXPECT_EQ(Cli({"extract", fixture_, "--all", "-o", "x"}).exitCode, 1);
+    EXPECT_EQ(Cli({"extract", fixture_}).exitCode, 1);
 }
 
 TEST_F(CliTest, SortedListingsForEachColumn) {
