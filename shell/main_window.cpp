@@ -115,6 +115,7 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&New"), this, &MainWindow::chooseImage);
     file->addAction(tr("&Open"));  // enabled, and does nothing
     file->addAction(tr("&Close"), this, &MainWindow::closeImage);
+    file->addAction(tr("&Save File As..."), this, &MainWindow::saveFileAs);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
     file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
     QMenu* edit = menuBar_->addMenu(tr("&Edit"));
@@ -472,6 +473,31 @@ void MainWindow::exportView() {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         ShowMessageBox(this, {MessageId::ExportFailed, MessageKind::Error,
                               u"Unable to write " + file.fileName().toStdU16String()});
+}
+
+void MainWindow::saveFileAs() {
+    const int row = session_.SelectedRow();
+    const std::optional<ExportedFile> native = session_.ExportFile(row, ExportFormat::Native);
+    if (!native) return;
+    const QString nativeFilter = tr("The file's own bytes (*)");
+    const QString containerFilter = tr("PC64 container (*.p00 *.s00 *.u00 *.r00 *.d00)");
+    QFileDialog dialog(this, tr("Save File As"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({nativeFilter, containerFilter});
+    dialog.selectFile(QString::fromStdString(native->fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const bool container = dialog.selectedNameFilter() == containerFilter;
+    const std::optional<ExportedFile> file =
+        container ? session_.ExportFile(row, ExportFormat::P00) : native;
+    QFile out(dialog.selectedFiles().first());
+    const auto size = static_cast<qint64>(file->bytes.size());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(reinterpret_cast<const char*>(file->bytes.data()), size) != size) {
+        ShowMessageBox(this, {MessageId::ExportFailed, MessageKind::Error,
+                              u"Unable to write " + out.fileName().toStdU16String()});
+    }
 }
 
 void MainWindow::showAbout() {

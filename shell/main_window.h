@@ -46,6 +46,7 @@ class MainWindow : public QDialog {
     void chooseImage();
     void closeImage();
     void exportView();
+    void saveFileAs();
     void exitWindow();
     void showAbout();
     void selectRow();

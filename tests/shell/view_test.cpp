@@ -118,6 +118,7 @@ class ViewTest : public QObject {
     void editMenuActsOnTheVisiblePane();
     void disassembleFromTheFirstLinesSys();
     void basicDialectFromTheViewMenu();
+    void saveFileAsWritesTheFile();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -386,6 +387,34 @@ void ViewTest::basicDialectFromTheViewMenu() {
     QCOMPARE(ui.browser->listing()->text(), std::u16string(u"10 scnclr"));
     ui.chooseMenuItem("&Automatic");
     QCOMPARE(window.Status(), QStringLiteral("BASIC program"));
+}
+
+void ViewTest::saveFileAsWritesTheFile() {
+    ShellFixture fixture;
+    Window window(fixture);
+    const Ui ui(window.dialog);
+    const auto saveAs = [&](const QString& name, const QString& type) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            if (!type.isEmpty()) dialog->selectNameFilter(type);
+            dialog->selectFile(fixture.Path(name));
+            QTest::mouseClick(
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
+                Qt::LeftButton);
+        });
+        ui.chooseMenuItem("&Save File As...");
+        QFile file(fixture.Path(name));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    };
+    window.Click(1);
+    QCOMPARE(saveAs("code.prg", {}), QByteArray("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
+    const QByteArray container =
+        saveAs("code.p00", "PC64 container (*.p00 *.s00 *.u00 *.r00 *.d00)");
+    QCOMPARE(container.left(8), QByteArray("C64File\0", 8));
+    QCOMPARE(container.mid(8, 4), QByteArray("CODE"));
+    QCOMPARE(container.mid(26), QByteArray("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
