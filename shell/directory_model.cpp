@@ -1,5 +1,11 @@
 #include "shell/directory_model.h"
 
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QSet>
+#include <QUrl>
+
 #include "viewer/session.h"
 
 DirectoryModel::DirectoryModel(const kestrune::Session& session, QObject* parent)
@@ -32,6 +38,40 @@ QVariant DirectoryModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::TextAlignmentRole)
         return static_cast<int>(kListColumns[section].alignment | Qt::AlignVCenter);
     return {};
+}
+
+Qt::ItemFlags DirectoryModel::flags(const QModelIndex& index) const {
+    return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QStringList DirectoryModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* DirectoryModel::mimeData(const QModelIndexList& indexes) const {
+    QList<QUrl> urls;
+    QSet<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (!index.isValid() || rows.contains(index.row())) continue;
+        rows.insert(index.row());
+        const std::optional<kestrune::ExportedFile> file =
+            session_.ExportFile(index.row(), kestrune::ExportFormat::Native);
+        if (!file) continue;
+        // Each file gets a folder of its own, so a name never meets an earlier file.
+        if (!dragged_ || !dragged_->isValid()) dragged_ = std::make_unique<QTemporaryDir>();
+        const QString folder = dragged_->filePath(QString::number(drags_++));
+        QDir().mkpath(folder);
+        QFile out(folder + QLatin1Char('/') + QString::fromStdString(file->fileName));
+        const auto size = static_cast<qint64>(file->bytes.size());
+        if (out.open(QIODevice::WriteOnly) &&
+            out.write(reinterpret_cast<const char*>(file->bytes.data()), size) == size) {
+            urls.append(QUrl::fromLocalFile(out.fileName()));
+        }
+    }
+    if (urls.isEmpty()) return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
 }
 
 void DirectoryModel::Clear() {

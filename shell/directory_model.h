@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTemporaryDir>
 
 #include <array>
+#include <memory>
 
 #include "viewer/row_texts.h"
 
@@ -38,6 +40,11 @@ class DirectoryModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // A row dragged out of the list is its file: written into a folder of the model's own under
+    // its entry's name, and handed over as that file's URL, for a file manager to copy.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
     // Follows the session: its rows were replaced (a load, a close) or put in a new order (a
     // sort, a revert). Only the rows change; the columns and their widths stay.
@@ -48,5 +55,7 @@ class DirectoryModel : public QAbstractTableModel {
 
   private:
     const kestrune::Session& session_;
-    int count_ = 0;  // the rows the views know of
+    int count_ = 0;                                   // the rows the views know of
+    mutable std::unique_ptr<QTemporaryDir> dragged_;  // the files of rows dragged out
+    mutable int drags_ = 0;
 };

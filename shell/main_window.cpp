@@ -67,7 +67,9 @@ QFont PaneFont() {
 // one that proposes a move is told the drop was a copy, so it never deletes the original.
 template <typename Event>
 bool AcceptAsCopy(Event* event) {
-    if (!event->mimeData()->hasUrls() || !(event->possibleActions() & Qt::CopyAction)) {
+    // A row dragged out of the window's own list is no image to open.
+    if (event->source() != nullptr || !event->mimeData()->hasUrls() ||
+        !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
         return false;
     }
@@ -296,6 +298,9 @@ void MainWindow::SetUpList() {
     list_->setSortingEnabled(false);
     list_->setWordWrap(false);
     list_->setItemDelegate(new ListCellDelegate(list_));
+    list_->setDragEnabled(true);
+    list_->setDragDropMode(QAbstractItemView::DragOnly);
+    list_->setDefaultDropAction(Qt::CopyAction);
     QHeaderView* header = list_->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);

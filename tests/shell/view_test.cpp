@@ -5,9 +5,11 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -119,6 +121,7 @@ class ViewTest : public QObject {
     void disassembleFromTheFirstLinesSys();
     void basicDialectFromTheViewMenu();
     void saveFileAsWritesTheFile();
+    void rowsDragOutAsTheirFiles();
     void messageRowsKeepTheVisiblePane();
     void theRowOnShowIsNotShownAgain();
     void viewButtonsOnlySwitchPanes();
@@ -415,6 +418,26 @@ void ViewTest::saveFileAsWritesTheFile() {
     QCOMPARE(container.left(8), QByteArray("C64File\0", 8));
     QCOMPARE(container.mid(8, 4), QByteArray("CODE"));
     QCOMPARE(container.mid(26), QByteArray("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
+}
+
+// What a row dragged out of the list carries: its file, under its name, for a file manager.
+void ViewTest::rowsDragOutAsTheirFiles() {
+    ShellFixture fixture;
+    Window window(fixture);
+    const Ui ui(window.dialog);
+    QAbstractItemModel* model = ui.list->model();
+    QVERIFY(model->flags(model->index(1, 1)) & Qt::ItemIsDragEnabled);
+    QVERIFY(ui.list->dragEnabled());
+    QCOMPARE(ui.list->defaultDropAction(), Qt::CopyAction);
+    std::unique_ptr<QMimeData> data(model->mimeData({model->index(1, 0), model->index(1, 1)}));
+    QVERIFY(data != nullptr);
+    QCOMPARE(data->urls().size(), 1);
+    QCOMPARE(QFileInfo(data->urls()[0].toLocalFile()).fileName(), QStringLiteral("code.prg"));
+    QFile file(data->urls()[0].toLocalFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
+    // A row that names no file carries nothing.
+    QVERIFY(model->mimeData({model->index(4, 0)}) == nullptr);
 }
 
 void ViewTest::messageRowsKeepTheVisiblePane() {
