@@ -9,28 +9,6 @@ namespace kestrune {
 
 namespace {
 
-// How each addressing mode is written for 64tass.
-struct SourceForm {
-    std::u16string_view prefix;
-    int digits;
-    std::u16string_view suffix;
-    bool labelled;
-};
-
-constexpr std::array<SourceForm, 11> kSourceForms = {{
-    {u"", 0, u"", false},        // Implied
-    {u" #$", 2, u"", false},     // Immediate
-    {u" $", 2, u"", true},       // ZeroPage (a branch writes its target instead)
-    {u" $", 2, u",x", false},    // ZeroPageX
-    {u" $", 4, u"", true},       // Absolute
-    {u" $", 4, u",x", true},     // AbsoluteX
-    {u" $", 4, u",y", true},     // AbsoluteY
-    {u" ($", 2, u",x)", false},  // IndirectX
-    {u" ($", 2, u"),y", false},  // IndirectY
-    {u" $", 2, u",y", false},    // ZeroPageY
-    {u" ($", 4, u")", true},     // Indirect
-}};
-
 bool HasZeroPageForm(AddressingMode mode) {
     return mode == Absolute || mode == AbsoluteX || mode == AbsoluteY;
 }
@@ -104,7 +82,7 @@ std::u16string AssemblySource(std::span<const std::uint8_t> bytes) {
             out.append(u" $");
             AppendHex(out, target, 4);
         } else if (entry.mode != Implied) {
-            const SourceForm& form = kSourceForms[entry.mode];
+            const OperandForm& form = OperandForms[entry.mode];
             const std::uint32_t value =
                 form.digits == 2 ? code[d + 1] : code[d + 1] | (code[d + 2] << 8);
             // A word below $100 stays a word: the assembler would otherwise take the shorter

@@ -12,29 +12,6 @@ namespace {
 
 constexpr int kBytesColumnWidth = 10;
 
-// How each addressing mode writes its operand: the one-byte operand or the two-byte word in two
-// or four hexadecimal digits, and whether its address can be named in a comment.
-struct OperandForm {
-    std::u16string_view prefix;
-    int digits;
-    std::u16string_view suffix;
-    bool labelled;
-};
-
-constexpr std::array<OperandForm, 11> kOperandForms = {{
-    {u"", 0, u"", false},        // Implied: no operand
-    {u" #$", 2, u"", false},     // Immediate
-    {u" $", 2, u"", true},       // ZeroPage (a branch writes its target instead)
-    {u" $", 2, u",x", false},    // ZeroPageX
-    {u" $", 4, u"", true},       // Absolute
-    {u" $", 4, u",x", true},     // AbsoluteX
-    {u" $", 4, u",y", true},     // AbsoluteY
-    {u" ($", 2, u",x)", false},  // IndirectX
-    {u" ($", 2, u"),y", false},  // IndirectY
-    {u" $", 2, u",y", false},    // ZeroPageY
-    {u" ($", 4, u")", true},     // Indirect
-}};
-
 char16_t* PutAscii(char16_t* out, std::string_view ascii) {
     return std::copy(ascii.begin(), ascii.end(), out);
 }
@@ -77,7 +54,7 @@ char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t
         out = PutText(out, u" $");
         out = PutHex(out, BranchTarget(address + 2, raw[1]), 4);
     } else if (entry.mode != Implied) {
-        const OperandForm& form = kOperandForms[entry.mode];
+        const OperandForm& form = OperandForms[entry.mode];
         const std::uint32_t value = form.digits == 2 ? raw[1] : raw[1] | (raw[2] << 8);
         out = PutText(out, form.prefix);
         out = PutHex(out, value, form.digits);

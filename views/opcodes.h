@@ -188,6 +188,29 @@ constexpr bool DocumentedOpcodesAgree() {
 }
 static_assert(DocumentedOpcodesAgree());
 
+// How each addressing mode writes its operand, by mode: the one-byte operand or the two-byte word
+// in two or four hexadecimal digits, and whether its address can be named in a comment.
+struct OperandForm {
+    std::u16string_view prefix;
+    int digits;
+    std::u16string_view suffix;
+    bool labelled;
+};
+
+inline constexpr std::array<OperandForm, 11> OperandForms = {{
+    {u"", 0, u"", false},        // Implied: no operand
+    {u" #$", 2, u"", false},     // Immediate
+    {u" $", 2, u"", true},       // ZeroPage (a branch writes its target instead)
+    {u" $", 2, u",x", false},    // ZeroPageX
+    {u" $", 4, u"", true},       // Absolute
+    {u" $", 4, u",x", true},     // AbsoluteX
+    {u" $", 4, u",y", true},     // AbsoluteY
+    {u" ($", 2, u",x)", false},  // IndirectX
+    {u" ($", 2, u"),y", false},  // IndirectY
+    {u" $", 2, u",y", false},    // ZeroPageY
+    {u" ($", 4, u")", true},     // Indirect
+}};
+
 // The branches are the opcodes xxx10000: bpl, bmi, bvc, bvs, bcc, bcs, bne, beq.
 constexpr bool IsBranch(std::uint8_t opcode) {
     return (opcode & 0x1F) == 0x10;

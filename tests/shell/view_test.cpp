@@ -90,6 +90,24 @@ class Window {
     MainWindow dialog;
 };
 
+// Chooses a menu item that asks for a file to save, answers its dialog as a user would (the type
+// chosen, the name typed, Save clicked), and returns what was written.
+QByteArray SaveThroughMenu(const Ui& ui, const QString& item, const QString& path,
+                           const QString& type) {
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        if (!type.isEmpty()) dialog->selectNameFilter(type);
+        dialog->selectFile(path);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
+                          Qt::LeftButton);
+    });
+    ui.chooseMenuItem(item);
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
 std::u16string PaneText(const MainWindow& dialog, int view) {
     switch (view) {
         case ViewAssembly:
@@ -235,18 +253,7 @@ void ViewTest::exportWritesTheViewOrItsSource() {
     Window window(fixture);
     const Ui ui(window.dialog);
     const auto exportAs = [&](const QString& name, const QString& type) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            if (!type.isEmpty()) dialog->selectNameFilter(type);
-            dialog->selectFile(fixture.Path(name));
-            auto* buttons = dialog->findChild<QDialogButtonBox*>();
-            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
-        });
-        ui.chooseMenuItem("&Export...");
-        QFile file(fixture.Path(name));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
+        return QString::fromUtf8(SaveThroughMenu(ui, "&Export...", fixture.Path(name), type));
     };
     window.Click(2);
     QCOMPARE(exportAs("notes.txt", {}), QStringLiteral("hi\r\nthere\u00A3"));
@@ -397,19 +404,7 @@ void ViewTest::saveFileAsWritesTheFile() {
     Window window(fixture);
     const Ui ui(window.dialog);
     const auto saveAs = [&](const QString& name, const QString& type) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            if (!type.isEmpty()) dialog->selectNameFilter(type);
-            dialog->selectFile(fixture.Path(name));
-            QTest::mouseClick(
-                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
-                Qt::LeftButton);
-        });
-        ui.chooseMenuItem("&Save File As...");
-        QFile file(fixture.Path(name));
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        return SaveThroughMenu(ui, "&Save File As...", fixture.Path(name), type);
     };
     window.Click(1);
     QCOMPARE(saveAs("code.prg", {}), QByteArray("\x00\xC0\xA9\x93\x20\xD2\xFF\x60", 8));
