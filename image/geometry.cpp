@@ -6,8 +6,8 @@ namespace kestrune {
 
 static_assert(TrackOffsetTable[18] == kHeaderOffset);
 static_assert(TrackOffsetTable[36] == kD64Size);
-static_assert(ExtendedTrackOffsetTable[40] + 17 * kSectorSize == 196608);
-static_assert(ExtendedTrackOffsetTable[42] + 17 * kSectorSize == 205312);
+static_assert(ExtendedTrackOffset(41) == 196608);
+static_assert(ExtendedTrackOffset(43) == 205312);
 static_assert(TrackOffsetTable[53] == kSecondSideBamOffset);
 static_assert(TrackOffsetTable[70] + 17 * kSectorSize == kD71Size);
 

@@ -74,16 +74,12 @@ constexpr std::optional<KnownLayout> LayoutOfSize(std::uint64_t size) {
     return std::nullopt;
 }
 
-inline constexpr int kLastTrackExtendedD64 = 42;
-
-// Image offset of sector 0 of tracks 36 to 42 of a D64 of 40 or 42 tracks; 0 below track 36.
-inline constexpr std::array<std::uint32_t, kLastTrackExtendedD64 + 1> ExtendedTrackOffsetTable =
-    [] {
-        std::array<std::uint32_t, kLastTrackExtendedD64 + 1> table{};
-        for (int track = kLastTrackD64 + 1; track <= kLastTrackExtendedD64; ++track)
-            table[track] = static_cast<std::uint32_t>(kD64Size) + 17 * kSectorSize * (track - 36);
-        return table;
-    }();
+// Image offset of sector 0 of a track past 35 of a D64 of 40 or 42 tracks: 17 sectors a track
+// after track 35. Tracks past the image's last one fall past its end.
+constexpr std::uint32_t ExtendedTrackOffset(int track) {
+    return static_cast<std::uint32_t>(kD64Size) +
+           17 * kSectorSize * static_cast<std::uint32_t>(track - (kLastTrackD64 + 1));
+}
 
 // The last track an image of this size holds: 40 or 42 for those D64 layouts, else 35 below the
 // double-sided size and 70 from it on.
@@ -94,11 +90,12 @@ constexpr int LastTrackOfSize(std::uint64_t size) {
 }
 
 // SectorOffset in an image of this size: tracks past 35 of a D64 of 40 or 42 tracks follow track
-// 35; tracks above the image's last track must be refused by the caller.
+// 35, the ones above its last track too, which fall past its end. Tracks above 70 have no offset
+// and must be refused by the caller.
 constexpr std::uint32_t SectorOffsetIn(std::uint64_t imageSize, int track, int sector) {
     const int lastTrack = LastTrackOfSize(imageSize);
     if (track > kLastTrackD64 && lastTrack > kLastTrackD64 && lastTrack < kLastTrackD71) {
-        return ExtendedTrackOffsetTable[track] + kSectorSize * static_cast<std::uint32_t>(sector);
+        return ExtendedTrackOffset(track) + kSectorSize * static_cast<std::uint32_t>(sector);
     }
     return SectorOffset(track, sector);
 }

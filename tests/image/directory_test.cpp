@@ -269,9 +269,11 @@ TEST(DirectoryRows, FortyTrackImagesReadTracksPast35) {
     FileChain chain;
     Assemble(chain, disk.Image(), 37, 2);
     EXPECT_EQ(Bytes(chain.Data().begin(), chain.Data().end()), (Bytes{0x00, 0xC0, 0x60}));
-    // Track 41 lies past a 40-track image.
+    // Track 41 lies past a 40-track image; a Start text there, or on any track up to 70, reads 0.
     Assemble(chain, disk.Image(), 41, 0);
     EXPECT_EQ(chain.length, 0);
+    disk.AddEntry({0x82, 70, 0, "BEYOND", 1});
+    EXPECT_EQ(ReadDirectory(disk.Image()).entries.at(1).loadAddress, 0);
 }
 
 }  // namespace
