@@ -69,6 +69,26 @@ DiskBuilder DoubleSided() {
     return disk;
 }
 
+// A D64 of 40 or 42 tracks (by size): a program on track 37, a SpeedDOS BAM for tracks 36-40.
+DiskBuilder FortyTracks(std::size_t size) {
+    DiskBuilder disk(size);
+    const std::size_t track37 = kestrune::kD64Size + 17 * 256;
+    const Bytes program = kestrune::testing::Program(0x0801, kHello);
+    disk.bytes()[track37] = 0;
+    disk.bytes()[track37 + 1] = static_cast<std::uint8_t>(program.size() + 1);
+    std::copy(program.begin(), program.end(), disk.bytes().begin() + track37 + 2);
+    for (int track = 0; track < 5; ++track) {
+        const std::size_t entry =
+            kestrune::kHeaderOffset + 0xC0 + 4 * static_cast<std::size_t>(track);
+        disk.bytes()[entry] = 17;
+        disk.bytes()[entry + 1] = 0xFF;
+        disk.bytes()[entry + 2] = 0xFF;
+        disk.bytes()[entry + 3] = 0x01;
+    }
+    disk.AddEntry({0x82, 37, 0, "FAR", 1});
+    return disk;
+}
+
 void Write(const std::filesystem::path& path, const Bytes& bytes) {
     kestrune::testing::WriteFile(path, bytes);
 }
@@ -99,6 +119,8 @@ int main(int argc, char** argv) {
     DoubleSided().WriteTo(out / "whole_road/double-sided.d71");
     DiskBuilder().WriteTo(out / "whole_road/blank.d64");
     DiskBuilder(kestrune::kMinimumImageSize).WriteTo(out / "whole_road/smallest.d64");
+    FortyTracks(196608).WriteTo(out / "whole_road/forty-tracks.d64");
+    FortyTracks(206114).WriteTo(out / "whole_road/forty-two-tracks-errors.d64");
 
     Write(out / "basic_listing/hello", kHello);
     Write(out / "basic_listing/code", kCode);
