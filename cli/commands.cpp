@@ -53,6 +53,7 @@ ordered_json DirectoryJson(const Session& session) {
         {"blocksFree", session.BlocksFree()},
         {"status", Utf8(session.Status())},
         {"readError", session.ReadError()},
+        {"format", std::string(session.Format())},
         {"rows", ordered_json::array()},
     };
     for (int position = 0; position < session.RowCount(); ++position) {

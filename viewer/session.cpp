@@ -6,6 +6,7 @@
 
 #include "image/directory.h"
 #include "image/file_chain.h"
+#include "image/geometry.h"
 #include "image/loader.h"
 #include "image/path_names.h"
 #include "text/number_text.h"
@@ -165,6 +166,12 @@ void Session::Close() {
 bool Session::HasImage() const {
     return state_->image.has_value();
 }
+std::string_view Session::Format() const {
+    const State& s = *state_;
+    if (!s.image) return {};
+    return LastTrackOfSize(s.image->size()) == kLastTrackD71 ? "d71" : "d64";
+}
+
 bool Session::ReadError() const {
     return state_->readError;
 }

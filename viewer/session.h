@@ -49,6 +49,9 @@ class Session {
     void Close();
 
     bool HasImage() const;
+    // The image's format: "d64" for a single-sided image (35, 40 or 42 tracks), "d71" for a
+    // double-sided one; empty without an image.
+    std::string_view Format() const;
     bool ReadError() const;                 // the last Open met an impossible track
     const std::string& FileName() const;    // the text after the last "/" of the path opened
     const std::u16string& Caption() const;  // the window's title

@@ -129,6 +129,7 @@ TEST_F(CliTest, DirectoryAsJson) {
     EXPECT_EQ(listing["blocksFree"], 657);
     EXPECT_EQ(listing["status"], "");
     EXPECT_EQ(listing["readError"], false);
+    EXPECT_EQ(listing["format"], "d64");
     ASSERT_EQ(listing["rows"].size(), std::size_t{testing::kFixtureRows});
     EXPECT_EQ(listing["rows"][0], (nlohmann::ordered_json{{"size", "   1"},
                                                           {"name", "hello           "},
@@ -144,8 +145,9 @@ TEST_F(CliTest, DirectoryAsJson) {
     std::vector<std::string> keys;
     for (const auto& item : listing.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "caption", "diskName", "diskId", "dosType",
-                                              "blocksFree", "status", "readError", "rows"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"file", "caption", "diskName", "diskId", "dosType",
+                                        "blocksFree", "status", "readError", "format", "rows"}));
 }
 
 TEST_F(CliTest, ReadableDirectoryListing) {
@@ -323,8 +325,9 @@ TEST_F(CliTest, FilesShownFromTheirFirstByteAndWhole) {
     DiskBuilder large = DiskBuilder::D71();
     large.Chain(Bytes(300 * 254, 0xEA), testing::ConsecutiveBlocks(300));
     large.AddEntry({0x82, 1, 0, "LARGE", 300});
-    const json shown =
-        json::parse(Cli({"show", Write("large.d71", large), "--row", "1", "--json"}).out);
+    const std::string largeImage = Write("large.d71", large);
+    EXPECT_EQ(json::parse(Cli({"dir", largeImage, "--json"}).out)["format"], "d71");
+    const json shown = json::parse(Cli({"show", largeImage, "--row", "1", "--json"}).out);
     EXPECT_EQ(shown["rangeStart"], 0xEAEA);
     EXPECT_EQ(shown["rangeEnd"], 0xEAEA + 300 * 254 - 3);
     const std::string assembly = shown["panes"]["assembly"];
