@@ -643,11 +643,18 @@ void MainWindow::selectAllOfPane() {
 }
 
 void MainWindow::ShowPanes() {
-    if (session_.PanesVersion() == panesShown_) return;
-    panesShown_ = session_.PanesVersion();
-    for (const ViewMode view : {ViewHex, ViewAssembly, ViewScrCode, ViewPetscii})
-        panes_[view]->setText(session_.PaneText(view));
-    ShowPage();
+    // Only the panes that changed take their text again: a typed start address redoes the
+    // Assembly pane alone.
+    for (int view = 0; view < kViewCount; ++view) {
+        const std::uint64_t version = session_.PaneVersion(static_cast<ViewMode>(view));
+        if (version == panesShown_[view]) continue;
+        panesShown_[view] = version;
+        if (panes_[view] != nullptr) {
+            panes_[view]->setText(session_.PaneText(static_cast<ViewMode>(view)));
+        } else {
+            ShowPage();
+        }
+    }
 }
 
 void MainWindow::ShowPage() {

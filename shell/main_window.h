@@ -100,7 +100,7 @@ class MainWindow : public QDialog {
     QButtonGroup* viewButtons_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     QString pageFolder_;  // empty when the platform has no data folder
-    std::uint64_t panesShown_ = 0;
+    std::array<std::uint64_t, kestrune::kViewCount> panesShown_{};  // PaneVersion on show, by view
     kestrune::ViewMode visible_ = kestrune::ViewBasic;
     std::array<QWidget*, 25> templateWidgets_{};  // in template order
     std::array<QRect, 25> startRects_{};

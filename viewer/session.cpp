@@ -1,6 +1,7 @@
 #include "viewer/session.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <vector>
 
@@ -19,6 +20,13 @@
 #include "views/pages.h"
 
 namespace kestrune {
+
+namespace {
+
+constexpr std::u16string_view kSelectAFile = u"Select a file";
+constexpr std::u16string_view kNoDisk = u"No Disk";
+
+}  // namespace
 
 std::u16string_view InstructionsPage() {
     return kInstructionsPage;
@@ -47,7 +55,16 @@ struct Session::State {
     std::optional<MarkedText> listing;
     TextPanes panes;
     std::optional<TextPanes> requested;  // the Assembly pane from a typed start address
-    std::uint64_t panesVersion = 0;
+    std::array<std::uint64_t, kViewCount> paneVersions{};  // the BASIC view's is the page's
+    std::uint64_t changes = 0;
+
+    // Marks every pane changed, or with assemblyOnly the Assembly pane alone.
+    void PanesChanged(bool assemblyOnly = false) {
+        ++changes;
+        for (int pane = 0; pane < kViewCount; ++pane) {
+            if (!assemblyOnly || pane == ViewAssembly) paneVersions[pane] = changes;
+        }
+    }
     std::optional<std::int32_t> sys;
     std::u16string addressText = u"0";
     bool addressEnabled = false;
@@ -74,7 +91,7 @@ struct Session::State {
         listing.reset();
         requested.reset();
         addressText = u"0";
-        ++panesVersion;
+        PanesChanged();
     }
 
     // Shows the selected row: a message, the file with every pane, or only a new disassembly when
@@ -103,7 +120,7 @@ struct Session::State {
                 break;
         }
         if (display.addressBoxText) addressText = std::move(*display.addressBoxText);
-        ++panesVersion;
+        PanesChanged(display.kind == RowDisplay::Kind::AssemblyOnly);
         return true;
     }
 };
@@ -163,9 +180,6 @@ void Session::Close() {
     s.caption = kProductName;
 }
 
-bool Session::HasImage() const {
-    return state_->image.has_value();
-}
 std::string_view Session::Format() const {
     const State& s = *state_;
     if (!s.image) return {};
@@ -289,11 +303,7 @@ void Session::SetAllOpcodes(bool allOpcodes) {
     s.viewer.allOpcodes = allOpcodes;
     s.panes.SetAllOpcodes(allOpcodes);
     if (s.requested) s.requested->SetAllOpcodes(allOpcodes);
-    ++s.panesVersion;
-}
-
-bool Session::AllOpcodes() const {
-    return state_->viewer.allOpcodes;
+    s.PanesChanged(true);
 }
 
 std::u16string Session::AssemblySource() const {
@@ -324,8 +334,8 @@ SearchHits Session::FindBytesInHexPane(const std::vector<int>& pattern) const {
     return hits;
 }
 
-std::uint64_t Session::PanesVersion() const {
-    return state_->panesVersion;
+std::uint64_t Session::PaneVersion(ViewMode view) const {
+    return state_->paneVersions[view];
 }
 
 bool Session::SetBasicDialect(std::string_view key) {
@@ -347,11 +357,6 @@ bool Session::SetBasicDialect(std::string_view key) {
         s.addressEnabled = view == ViewAssembly;
     }
     return true;
-}
-
-std::string_view Session::BasicDialect() const {
-    const auto& dialect = state_->viewer.basicDialect;
-    return dialect ? kBasicDialectKeys[static_cast<int>(*dialect)] : std::string_view("auto");
 }
 
 std::vector<std::pair<std::string_view, std::string_view>> Session::BasicDialects() {

@@ -25,9 +25,6 @@ namespace kestrune {
 // question (MessageKind::Question) it returns the answer, true for Yes.
 using MessageHandler = std::function<bool(const Message&)>;
 
-inline constexpr std::u16string_view kSelectAFile = u"Select a file";
-inline constexpr std::u16string_view kNoDisk = u"No Disk";
-
 // The page the browser pane shows at start-up and after File > Close.
 std::u16string_view InstructionsPage();
 
@@ -48,7 +45,6 @@ class Session {
     // instructions on show in the browser pane.
     void Close();
 
-    bool HasImage() const;
     // The image's format: "d64" for a single-sided image (35, 40 or 42 tracks), "d71" for a
     // double-sided one; empty without an image.
     std::string_view Format() const;
@@ -97,7 +93,6 @@ class Session {
     // The Assembly pane decodes every opcode (the undocumented ones as cc65's "6502X" names them)
     // or only the documented ones, "???" for the rest, as it does at first.
     void SetAllOpcodes(bool allOpcodes);
-    bool AllOpcodes() const;
 
     // The file on show as 64tass source that assembles to exactly its bytes; the message when only
     // a message is on show.
@@ -107,8 +102,9 @@ class Session {
     // BytePattern), a range for each line a hit's hexadecimal pairs take.
     SearchHits FindBytesInHexPane(const std::vector<int>& pattern) const;
 
-    // A number that changes whenever the panes change: a new file, a message, a new disassembly.
-    std::uint64_t PanesVersion() const;
+    // A number that changes whenever the view's pane changes (the page, for the BASIC view): a
+    // new file or message changes every pane, a new disassembly the Assembly pane alone.
+    std::uint64_t PaneVersion(ViewMode view) const;
 
     // The address after SYS in the first line of the BASIC program on show (its machine code's
     // entry), when that address lies inside the file.
@@ -119,7 +115,6 @@ class Session {
     // The dialect of BASIC listings: "auto" (found from each program, the default) or a key of
     // BasicDialects(). Returns false for a key it does not know. The file on show is shown again.
     bool SetBasicDialect(std::string_view key);
-    std::string_view BasicDialect() const;
     // The dialects by key ("v2", "v7.0", ...) and name ("BASIC V2", "BASIC 7.0", ...).
     static std::vector<std::pair<std::string_view, std::string_view>> BasicDialects();
 

@@ -139,6 +139,17 @@ bool IsTokenPrefix(std::uint8_t b) {
     return b == 0x64 || b == 0x65 || b == 0xCE || b == 0xFE;
 }
 
+// The program's address in memory, from its first line's link: the link points just past that
+// line's end marker. Bytes past the program read as 0.
+std::int64_t ProgramBase(std::span<const std::uint8_t> program) {
+    std::size_t firstLineLength = 0;
+    while (4 + firstLineLength < program.size() && program[4 + firstLineLength] != 0)
+        ++firstLineLength;
+    const std::int64_t link =
+        (program.size() > 0 ? program[0] : 0) + 256 * (program.size() > 1 ? program[1] : 0);
+    return link - static_cast<std::int64_t>(firstLineLength) - 5;
+}
+
 // Inside strings, a run of one repeated cursor, delete, space or graphic code is written once with
 // its count.
 bool CanRepeat(std::uint8_t b) {
@@ -179,10 +190,7 @@ class Lister {
 };
 
 BasicListing Lister::List() {
-    std::int64_t firstLineLength = 0;
-    while (4 + firstLineLength < n_ && data_[4 + firstLineLength] != 0)
-        ++firstLineLength;
-    base_ = WordAt(0) - firstLineLength - 5;
+    base_ = ProgramBase(data_);
 
     std::int64_t offset = 0;
     std::int64_t address = base_;
@@ -281,12 +289,8 @@ BasicDialect DetectDialect(std::span<const std::uint8_t> program) {
         return i < program.size() ? program[i] : 0;
     };
     const auto word = [&](std::size_t i) { return at(i) + 256 * at(i + 1); };
-    // The program's address, from its first line's link, as the listing finds it.
-    std::size_t firstLineLength = 0;
-    while (4 + firstLineLength < program.size() && program[4 + firstLineLength] != 0)
-        ++firstLineLength;
-    const std::int64_t base =
-        std::int64_t{word(0)} - static_cast<std::int64_t>(firstLineLength) - 5;
+    // The program's address, as the listing finds it.
+    const std::int64_t base = ProgramBase(program);
 
     bool simons = false;
     int highest = 0;  // the highest single-byte token from 0xCC on
