@@ -43,6 +43,42 @@ class Reporter {
     std::optional<std::u16string> filesFound_;
 };
 
+void WriteNames(std::ostream& err, const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        err << "  " << name << '\n';
+}
+
+// Opens the image options name, telling through reporter; the exit code when it is not opened.
+std::optional<int> OpenImage(Session& session, const ImageOptions& options, Reporter& reporter,
+                             std::ostream& err) {
+    const ImageChooser choose =
+        [&](const std::vector<std::string>& names) -> std::optional<std::size_t> {
+        const std::string file = std::filesystem::path(options.image).filename().string();
+        if (!options.member) {
+            err << "kestrune-cli: " << file
+                << " holds several images; choose one with --member NAME:\n";
+            WriteNames(err, names);
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] == *options.member) return i;
+        }
+        err << "kestrune-cli: " << file << " holds no image named " << *options.member
+            << "; it holds:\n";
+        WriteNames(err, names);
+        return std::nullopt;
+    };
+    if (!session.Open(options.image, std::ref(reporter), choose)) return kNotShown;
+    for (const int row : options.partitions) {
+        if (!session.OpenPartition(row - 1)) {
+            err << "kestrune-cli: row " << row << " of " << session.FileName()
+                << " is no partition that holds a directory\n";
+            return kNotShown;
+        }
+    }
+    return std::nullopt;
+}
+
 ordered_json DirectoryJson(const Session& session) {
     ordered_json json = {
         {"file", Utf8(Utf8ToUtf16(session.FileName()))},
@@ -134,7 +170,8 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
 int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& err) {
     Session session;
     Reporter reporter(err, options.yes);
-    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
+        return *failed;
     const ExportFormat format = options.p00 ? ExportFormat::P00 : ExportFormat::Native;
 
     std::vector<int> positions;
@@ -177,7 +214,8 @@ int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& e
 int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
     Session session;
     Reporter reporter(err, options.yes);
-    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
+        return *failed;
     if (options.sortColumn) session.SortBy(*options.sortColumn);
     if (options.json) {
         out << DirectoryJson(session).dump(2) << '\n';
@@ -191,7 +229,8 @@ int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
 int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
     Session session;
     Reporter reporter(err, options.yes);
-    if (!session.Open(options.image, std::ref(reporter))) return kNotShown;
+    if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
+        return *failed;
     const int position = FindRow(session, options);
     if (position == -1) {
         err << "kestrune-cli: no such row in " << session.FileName() << '\n';

@@ -1,9 +1,11 @@
-// The two commands of kestrune-cli: listing a disk's directory and showing one of its files.
+// The commands of kestrune-cli: listing an image's directory, showing one of its files, and
+// writing files out.
 #pragma once
 
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "viewer/view_mode.h"
 
@@ -11,15 +13,21 @@ namespace kestrune::cli {
 
 enum ExitCode { kOk = 0, kUsage = 1, kNotShown = 2, kReadError = 3 };
 
-struct DirOptions {
+// Which image to open: the file, the image in it when it is an archive, and the partitions to
+// open one inside the other (1-based rows in directory order).
+struct ImageOptions {
     std::string image;
-    std::optional<int> sortColumn;  // the column whose header was clicked
-    bool json = false;
+    std::optional<std::string> member;
+    std::vector<int> partitions;
     bool yes = false;
 };
 
-struct ShowOptions {
-    std::string image;
+struct DirOptions : ImageOptions {
+    std::optional<int> sortColumn;  // the column whose header was clicked
+    bool json = false;
+};
+
+struct ShowOptions : ImageOptions {
     std::optional<int> row;           // 1-based, in directory order
     std::optional<std::string> name;  // the File Name, trailing spaces ignored
     std::optional<ViewMode> view;     // the pane to print; the viewer's choice without it
@@ -28,18 +36,15 @@ struct ShowOptions {
     bool undocumented = false;        // the Assembly view decodes every opcode
     std::string basic = "auto";       // the BASIC dialect, "auto" to find it from the program
     bool json = false;
-    bool yes = false;
 };
 
-struct ExtractOptions {
-    std::string image;
+struct ExtractOptions : ImageOptions {
     std::optional<int> row;             // 1-based, in directory order
     std::optional<std::string> name;    // the File Name, trailing spaces ignored
     bool all = false;                   // every row that names a file
     bool p00 = false;                   // in a PC64 container instead of the native bytes
     std::optional<std::string> output;  // the file to write, "-" for stdout
     std::optional<std::string> folder;  // where the files go, named after their entries
-    bool yes = false;
 };
 
 // All return the exit code.

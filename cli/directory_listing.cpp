@@ -34,7 +34,11 @@ void WriteDirectoryListing(std::ostream& out, const Session& session) {
         line += Padded(u"\"" + std::u16string(Trimmed(row[ColumnFileName])) + u"\"", 19);
         line += Padded(row[ColumnType], 6);
         line += Padded(row[ColumnStart], 14);
-        line += u"  " + row[ColumnTrack].str() + u"/" + row[ColumnSector].str();
+        // A file an archive holds whole lies on no track and sector.
+        if (!row[ColumnTrack].empty())
+            line += u"  " + row[ColumnTrack].str() + u"/" + row[ColumnSector].str();
+        while (!line.empty() && line.back() == u' ')
+            line.pop_back();
         if (!row[ColumnGeos].empty()) line += u"  " + row[ColumnGeos].str();
         out << Utf16ToUtf8(line) << '\n';
     }

@@ -24,10 +24,23 @@ const std::map<std::string, ViewMode> kViews = {
 
 }  // namespace
 
+// The options every command has for choosing the image it opens.
+void AddImageOptions(CLI::App* command, cli::ImageOptions& options) {
+    command->add_option("IMAGE", options.image, "The image, archive or file")->required();
+    command->add_option("--member", options.member,
+                        "The image to open in an archive (.zip) that holds several");
+    command->add_option("--in", options.partitions,
+                        "Open the 1581 partition of this row (1-based, directory order); "
+                        "repeat it for a partition inside it");
+    command->add_flag("--yes", options.yes, "Answer Yes to the loader's questions (default No)");
+}
+
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     CLI::App app{
-        "Kestrune: shows the directory and files of Commodore D64 and D71 disk images.\n"
+        "Kestrune: shows the directory and files of Commodore disk images, tape and file\n"
+        "archives (D64, D71, D81, D80, D82, G64, G71, X64, T64, LNX, P00, PRG, ...), also\n"
+        "inside .zip or .gz.\n"
         "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
         "rejected, 3 the directory named an impossible track (what was read is printed).",
         "kestrune-cli"};
@@ -36,19 +49,18 @@ int main(int argc, char** argv) {
     cli::DirOptions dir;
     std::string sortName;
     CLI::App* dirCommand = app.add_subcommand("dir", "List the directory of an image");
-    dirCommand->add_option("IMAGE", dir.image, "The .d64 or .d71 image")->required();
+    AddImageOptions(dirCommand, dir);
     dirCommand
         ->add_option("--sort", sortName,
                      "List the rows as a click on this column's header sorts them")
         ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
     dirCommand->add_flag("--json", dir.json, "Print JSON");
-    dirCommand->add_flag("--yes", dir.yes, "Answer Yes to the loader's questions (default No)");
 
     cli::ShowOptions show;
     int row = 0;
     std::string name, viewName, at;
     CLI::App* showCommand = app.add_subcommand("show", "Show one file of an image");
-    showCommand->add_option("IMAGE", show.image, "The .d64 or .d71 image")->required();
+    AddImageOptions(showCommand, show);
     CLI::Option* rowOption = showCommand->add_option(
         "--row", row, "The file's row, 1 for the first, in directory order");
     CLI::Option* nameOption =
@@ -72,14 +84,13 @@ int main(int argc, char** argv) {
             "v2, v3.5, v4.0, v7.0, simons or superexpander")
         ->check(CLI::IsMember(dialects));
     showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
-    showCommand->add_flag("--yes", show.yes, "Answer Yes to the loader's questions (default No)");
 
     cli::ExtractOptions extract;
     int extractRow = 0;
     std::string extractName, format = "native", output, folder;
     CLI::App* extractCommand =
         app.add_subcommand("extract", "Write files of an image out as files of their own");
-    extractCommand->add_option("IMAGE", extract.image, "The .d64 or .d71 image")->required();
+    AddImageOptions(extractCommand, extract);
     CLI::Option* extractRowOption = extractCommand->add_option(
         "--row", extractRow, "The file's row, 1 for the first, in directory order");
     CLI::Option* extractNameOption = extractCommand->add_option(
@@ -97,8 +108,6 @@ int main(int argc, char** argv) {
     CLI::Option* folderOption = extractCommand->add_option(
         "-d", folder, "The folder to write into, the files named after their entries");
     outputOption->excludes(folderOption)->excludes(allOption);
-    extractCommand->add_flag("--yes", extract.yes,
-                             "Answer Yes to the loader's questions (default No)");
 
     try {
         app.parse(argc, argv);

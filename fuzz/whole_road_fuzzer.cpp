@@ -45,15 +45,14 @@ std::size_t RenderAll(RowDisplay& display) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The loader refuses files shorter than the header's link bytes.
     if (size < kMinimumImageSize) return 0;
-    const DiskImage image{std::vector<std::uint8_t>(data, data + size)};
-    const Directory directory = ReadDirectory(image);
+    const Volume image = OpenD64(DiskImage{std::vector<std::uint8_t>(data, data + size)});
 
     static const auto state = std::make_unique<ViewerState>();
     *state = ViewerState();
     // Entries that name the same file show the same texts; each such file is rendered once.
     std::set<std::tuple<int, int, bool, int>> rendered;
     volatile std::size_t sink = 0;
-    for (const DirectoryEntry& row : directory.entries) {
+    for (const DirectoryEntry& row : image.entries) {
         state->gotoAddress = 0;
         RowDisplay display = ShowRow(image, row, *state);
         if (display.kind != RowDisplay::Kind::Full) continue;
@@ -89,9 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    std::vector<RowTexts> rows(directory.entries.size());
+    std::vector<RowTexts> rows(image.entries.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
-        FormatRow(directory.entries[i], directory.disk.isGeosDisk, rows[i]);
+        FormatRow(image.entries[i], image.disk.isGeosDisk, rows[i]);
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     for (int column = 0; column < kColumnCount; ++column)

@@ -102,10 +102,6 @@ int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
     return free;
 }
 
-bool IsProgramWithStart(std::uint8_t type) {
-    return type == 0x02 || type == 0x82 || type == 0xC2;
-}
-
 // The load address of a program file: the first two data bytes of its first block.
 std::uint16_t LoadAddress(const DiskImage& image, int track, int sector) {
     const std::uint64_t offset = SectorOffsetIn(image.size(), track, sector) + 2;
@@ -168,6 +164,19 @@ Directory ReadDirectory(const DiskImage& image) {
         sector = linkSector;
     }
     return directory;
+}
+
+Volume OpenD64(DiskImage image, std::vector<bool> unreadable) {
+    Directory directory = ReadDirectory(image);
+    Volume volume;
+    volume.format = LastTrackOfSize(image.size()) == kLastTrackD71 ? "d71" : "d64";
+    volume.disk = std::move(directory.disk);
+    volume.entries = std::move(directory.entries);
+    volume.readError = directory.readError;
+    volume.layout = Layout1541(image.size());
+    volume.image = std::move(image);
+    volume.unreadable = std::move(unreadable);
+    return volume;
 }
 
 }  // namespace kestrune

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/disk_image.h"
+#include "image/disk_layout.h"
 
 namespace kestrune {
 
@@ -33,11 +34,15 @@ struct FileChain {
 };
 
 // Reads the chain that starts at track, sector into chain.bytes and sets chain.length. The chain
-// stops, keeping the bytes read so far (length = 254 x blocks read), before a block whose track
-// lies beyond the image's geometry (above 35 in an image smaller than a double-sided one, above
-// 70 otherwise), a block that does not lie wholly inside the image, and a block already read. The
-// chain is read whole, however many blocks it has. Readers take the bytes through Data() or
-// Content(), never past length.
+// stops, keeping the bytes read so far (length = 254 x blocks read), before a block the layout
+// does not have, a block that does not lie wholly inside the image, a block already read and a
+// block marked unreadable (by its index, offset / 256). The chain is read whole, however many
+// blocks it has. Readers take the bytes through Data() or Content(), never past length.
+void Assemble(FileChain& chain, const DiskImage& image, const DiskLayout& layout, int track,
+              int sector, const std::vector<bool>& unreadable = {});
+
+// Assemble in a D64 or D71 image: tracks above 35 are refused in an image smaller than a
+// double-sided one (unless it is a 40- or 42-track D64), above 70 otherwise.
 void Assemble(FileChain& chain, const DiskImage& image, int track, int sector);
 
 }  // namespace kestrune

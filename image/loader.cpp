@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <new>
 
+#include "image/archive.h"
+#include "image/directory.h"
 #include "image/geometry.h"
 #include "image/path_names.h"
 #include "text/unicode.h"
@@ -64,50 +66,73 @@ LoadOutcome Declined() {
 
 }  // namespace
 
-LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask) {
+LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const ChooseMember& choose) {
     const std::u16string fileName = Utf8ToUtf16(FileNameOf(path));
     const std::string_view extension = ExtensionOf(path);
-    const std::optional<ImageKind> kind = ImageKindFromExtension(extension);
-    if (!kind) return Refused(NotAnImageMessage(fileName));
+    const bool namedD64 = ImageKindFromExtension(extension).has_value();
 
     // Opening without blocking keeps a FIFO from hanging the load; only regular files are read.
     const FileHandle file(path);
     struct stat status {};
     if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return Refused(CannotOpenMessage());
+        return Refused(namedD64 || IsKnownExtension(extension) ? CannotOpenMessage()
+                                                               : NotAnImageMessage(fileName));
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);
 
-    if (size < kMinimumImageSize) return Refused(TooSmallMessage(fileName, size));
-
-    if (!LayoutOfSize(size)) {
-        const std::u16string upperExtension = AsciiUpper(Utf8ToUtf16(extension));
-        if (!ask(WrongSizeMessage(fileName, upperExtension, size, ExpectedSize(*kind)))) {
-            return Declined();
+    // A file named as a D64 or D71 is checked before it is read, as those images always were.
+    if (namedD64) {
+        Opened checked;
+        std::optional<std::array<std::uint8_t, 2>> link;
+        if (size > kMinimumImageSize) {
+            link.emplace();
+            if (!ReadAt(file.fd(), link->data(), 2, kHeaderOffset))
+                return Refused(ReadFailedMessage(fileName));
         }
-    }
-
-    // A file of exactly the minimum size holds just the header's link bytes and is not tested.
-    if (size > kMinimumImageSize) {
-        std::uint8_t link[2] = {};
-        if (!ReadAt(file.fd(), link, sizeof link, kHeaderOffset)) {
-            return Refused(ReadFailedMessage(fileName));
-        }
-        if ((link[0] != kDirectoryTrack || link[1] != 1) && !ask(BadHeaderMessage(fileName))) {
-            return Declined();
+        if (!PassesD64Checks(fileName, extension, size, link, ask, checked)) {
+            return checked.message ? Refused(std::move(*checked.message)) : Declined();
         }
     }
 
     if (size > kMaximumImageSize) return Refused(TooLargeMessage(fileName, size));
-    DiskImage image;
+    std::vector<std::uint8_t> bytes;
     try {
-        image.data.resize(size);
+        bytes.resize(size);
     } catch (const std::bad_alloc&) {
         return Refused(TooLargeMessage(fileName, size));
     }
-    if (!ReadWhole(file.fd(), image.data)) return Refused(ReadFailedMessage(fileName));
+    if (!ReadWhole(file.fd(), bytes)) return Refused(ReadFailedMessage(fileName));
 
-    return {std::move(image), std::nullopt,
+    Opened opened;
+    if (namedD64) {
+        opened.volume = OpenD64(DiskImage{std::move(bytes)});
+    } else if (LooksLikeArchive(bytes)) {
+        ArchiveContents contents = ReadArchive(bytes, FileNameOf(path), IsRecognised);
+        if (contents.members.empty()) {
+            return Refused(contents.fault.empty()
+                               ? NoImageInArchiveMessage(fileName)
+                               : UnreadableImageMessage(fileName, u"archive", contents.fault));
+        }
+        std::size_t chosen = 0;
+        if (contents.members.size() > 1) {
+            std::vector<std::string> names;
+            for (const ArchiveMember& member : contents.members)
+                names.push_back(member.name);
+            const std::optional<std::size_t> choice = choose(names);
+            if (!choice || *choice >= names.size()) return Declined();
+            chosen = *choice;
+        }
+        ArchiveMember& member = contents.members[chosen];
+        opened = OpenContents(FileNameOf(member.name), std::move(member.bytes), ask);
+        if (opened.volume && !contents.fault.empty()) {
+            std::u16string& fault = opened.volume->fault;
+            fault = (fault.empty() ? u"" : fault + u"; ") + u"Archive: " + contents.fault;
+        }
+    } else {
+        opened = OpenContents(FileNameOf(path), std::move(bytes), ask);
+    }
+    if (!opened.volume) return opened.message ? Refused(std::move(*opened.message)) : Declined();
+    return {std::move(opened.volume), std::nullopt,
             std::u16string(kProductName) + u" - " + AsciiUpper(fileName)};
 }
 

@@ -63,6 +63,25 @@ Message ReadErrorMessage(std::u16string_view fileName) {
             std::u16string(fileName) + u"\n\nError reading image."};
 }
 
+Message UnreadableImageMessage(std::u16string_view fileName, std::u16string_view what,
+                               std::u16string_view why) {
+    return {MessageId::UnreadableImage, MessageKind::Error,
+            Quoted(fileName) + u"\n\nThis " + std::u16string(what) + u" cannot be read: " +
+                std::u16string(why) + u".\n\nSelect another image."};
+}
+
+Message NoImageInArchiveMessage(std::u16string_view fileName) {
+    return {MessageId::NoImageInArchive, MessageKind::Error,
+            Quoted(fileName) +
+                u"\n\nThe archive holds no disk image or Commodore file.\n\nSelect another image."};
+}
+
+Message NoSuchMemberMessage(std::u16string_view fileName, std::u16string_view member) {
+    return {MessageId::NoSuchMember, MessageKind::Error,
+            Quoted(fileName) + u"\n\nThe archive holds no image named " + Quoted(member) +
+                u".\n\nSelect another image."};
+}
+
 Message FilesFoundMessage(std::u16string_view fileName, std::u16string_view diskName, int count) {
     return {MessageId::FilesFound, MessageKind::Information,
             u"File: " + std::u16string(fileName) + u"\n\nDisk: " + std::u16string(diskName) +

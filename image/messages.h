@@ -20,6 +20,11 @@ Message BadHeaderMessage(std::u16string_view fileName);
 Message TooLargeMessage(std::u16string_view fileName, std::uint64_t size);
 Message ReadFailedMessage(std::u16string_view fileName);
 Message ReadErrorMessage(std::u16string_view fileName);
+// A file recognised as what (a "T64 archive", a "G64 image", ...) that cannot be read, and why.
+Message UnreadableImageMessage(std::u16string_view fileName, std::u16string_view what,
+                               std::u16string_view why);
+Message NoImageInArchiveMessage(std::u16string_view fileName);
+Message NoSuchMemberMessage(std::u16string_view fileName, std::u16string_view member);
 Message FilesFoundMessage(std::u16string_view fileName, std::u16string_view diskName, int count);
 
 }  // namespace kestrune

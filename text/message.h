@@ -29,6 +29,9 @@ enum class MessageId {
     AddressHint,
     AddressOutOfRange,
     ExportFailed,
+    UnreadableImage,
+    NoImageInArchive,
+    NoSuchMember,
 };
 
 struct Message {

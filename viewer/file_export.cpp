@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "image/directory.h"
+#include "image/volume.h"
 #include "text/unicode.h"
 #include "viewer/row_texts.h"
 

@@ -67,8 +67,14 @@ void FormatRow(const DirectoryEntry& entry, bool geosDisk, RowTexts& row) {
     } else {
         row[ColumnStart].clear();
     }
-    row[ColumnTrack].assign(text, PutHex(text, entry.track, 2, true));
-    row[ColumnSector].assign(text, PutHex(text, entry.sector, 2, true));
+    if (entry.storedFile) {
+        // A file an archive holds whole lies on no track.
+        row[ColumnTrack].clear();
+        row[ColumnSector].clear();
+    } else {
+        row[ColumnTrack].assign(text, PutHex(text, entry.track, 2, true));
+        row[ColumnSector].assign(text, PutHex(text, entry.sector, 2, true));
+    }
     row[ColumnGeos] = GeosTypeName(entry.geosType);
 }
 

@@ -5,11 +5,9 @@
 #include <numeric>
 #include <vector>
 
-#include "image/directory.h"
-#include "image/file_chain.h"
-#include "image/geometry.h"
 #include "image/loader.h"
 #include "image/path_names.h"
+#include "image/volume.h"
 #include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/address_entry.h"
@@ -33,7 +31,8 @@ std::u16string_view InstructionsPage() {
 }
 
 struct Session::State {
-    std::optional<DiskImage> image;
+    std::optional<Volume> image;
+    std::vector<Volume> outer;  // the volumes a partition on show lies in, outermost first
     std::vector<DirectoryEntry> entries;  // in directory order
     std::vector<RowTexts> rows;           // the texts of each entry
     std::vector<std::size_t> order;       // the list's positions: indexes into entries
@@ -94,6 +93,29 @@ struct Session::State {
         PanesChanged();
     }
 
+    // Takes volume's fields and rows, in directory order.
+    void ShowVolume(Volume volume) {
+        const DiskFields& disk = volume.disk;
+        if (disk.isGeosDisk) status = kGeosStatus;
+        if (!volume.fault.empty()) status = volume.fault;
+        diskName = disk.diskName;
+        diskId = disk.diskId;
+        dosType = disk.dosType;
+        // The free blocks show also for a disk without files.
+        blocksFree = disk.blocksFree;
+        geosDisk = disk.isGeosDisk;
+        readError = volume.readError;
+        entries = std::move(volume.entries);
+        volume.entries.clear();
+        rows.resize(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            FormatRow(entries[i], disk.isGeosDisk, rows[i]);
+        order.resize(entries.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        sortOrder = order;
+        image = std::move(volume);
+    }
+
     // Shows the selected row: a message, the file with every pane, or only a new disassembly when
     // a start address was asked for.
     bool ShowSelected() {
@@ -128,37 +150,24 @@ struct Session::State {
 Session::Session() : state_(std::make_unique<State>()) {}
 Session::~Session() = default;
 
-bool Session::Open(const std::string& path, const MessageHandler& tell) {
+bool Session::Open(const std::string& path, const MessageHandler& tell,
+                   const ImageChooser& choose) {
     State& s = *state_;
     s.selected = -1;
     s.ShowMessage(kSelectAFile, true);
     s.image.reset();
+    s.outer.clear();
     s.readError = false;
 
-    LoadOutcome outcome = LoadImage(path, tell);
+    const ChooseMember chooseMember = [&](const std::vector<std::string>& names) {
+        return choose ? choose(names) : std::nullopt;
+    };
+    LoadOutcome outcome = LoadImage(path, tell, chooseMember);
     if (outcome.message) tell(*outcome.message);
     s.caption = std::move(outcome.caption);
-    if (!outcome.image) return false;
-    s.image = std::move(outcome.image);
+    if (!outcome.volume) return false;
     s.fileName = std::string(FileNameOf(path));
-
-    Directory directory = ReadDirectory(*s.image);
-    const DiskFields& disk = directory.disk;
-    if (disk.isGeosDisk) s.status = kGeosStatus;
-    s.diskName = disk.diskName;
-    s.diskId = disk.diskId;
-    s.dosType = disk.dosType;
-    // The free blocks show also for a disk without files.
-    s.blocksFree = disk.blocksFree;
-    s.geosDisk = disk.isGeosDisk;
-    s.readError = directory.readError;
-    s.entries = std::move(directory.entries);
-    s.rows.resize(s.entries.size());
-    for (std::size_t i = 0; i < s.entries.size(); ++i)
-        FormatRow(s.entries[i], disk.isGeosDisk, s.rows[i]);
-    s.order.resize(s.entries.size());
-    std::iota(s.order.begin(), s.order.end(), std::size_t{0});
-    s.sortOrder = s.order;
+    s.ShowVolume(std::move(*outcome.volume));
 
     const std::u16string fileName = Utf8ToUtf16(s.fileName);
     if (!s.rows.empty())
@@ -167,12 +176,49 @@ bool Session::Open(const std::string& path, const MessageHandler& tell) {
     return true;
 }
 
+bool Session::IsPartition(int position) const {
+    const State& s = *state_;
+    return position >= 0 && position < RowCount() &&
+           s.entries[s.order[static_cast<std::size_t>(position)]].partition;
+}
+
+bool Session::OpenPartition(int position) {
+    State& s = *state_;
+    if (!s.image || !IsPartition(position)) return false;
+    std::optional<Volume> partition =
+        kestrune::OpenPartition(*s.image, s.entries[s.order[static_cast<std::size_t>(position)]]);
+    if (!partition) return false;
+    // The directory it lies in keeps its entries, in directory order, for the way back.
+    s.image->entries = std::move(s.entries);
+    s.outer.push_back(std::move(*s.image));
+    s.selected = -1;
+    s.ShowMessage(kSelectAFile, true);
+    s.ShowVolume(std::move(*partition));
+    return true;
+}
+
+bool Session::LeavePartition() {
+    State& s = *state_;
+    if (s.outer.empty()) return false;
+    Volume volume = std::move(s.outer.back());
+    s.outer.pop_back();
+    s.selected = -1;
+    s.ShowMessage(kSelectAFile, true);
+    s.ShowVolume(std::move(volume));
+    return true;
+}
+
+int Session::PartitionDepth() const {
+    return static_cast<int>(state_->outer.size());
+}
+
 void Session::Close() {
     State& s = *state_;
     s.ShowMessage(u"", true);
     s.message.reset();
     s.page.reset();
     s.image.reset();
+    s.outer.clear();
     s.readError = false;
     s.selected = -1;
     s.view = ViewBasic;
@@ -183,7 +229,7 @@ void Session::Close() {
 std::string_view Session::Format() const {
     const State& s = *state_;
     if (!s.image) return {};
-    return LastTrackOfSize(s.image->size()) == kLastTrackD71 ? "d71" : "d64";
+    return s.image->format;
 }
 
 bool Session::ReadError() const {
@@ -239,7 +285,7 @@ std::optional<ExportedFile> Session::ExportFile(int position, ExportFormat forma
     // The rows that show a message name no file.
     if (EntryMessage(entry)) return std::nullopt;
     FileChain chain;
-    Assemble(chain, *s.image, entry.track, entry.sector);
+    ReadFile(chain, *s.image, entry);
     std::vector<std::uint8_t> bytes(chain.Data().begin(), chain.Data().end());
     if (format == ExportFormat::P00) bytes = P00Container(entry, bytes);
     return ExportedFile{ExportFileName(entry, s.geosDisk, format), std::move(bytes)};

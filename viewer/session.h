@@ -25,6 +25,10 @@ namespace kestrune {
 // question (MessageKind::Question) it returns the answer, true for Yes.
 using MessageHandler = std::function<bool(const Message&)>;
 
+// Chooses one of the images an archive holds by its position in names; nothing opens none.
+using ImageChooser =
+    std::function<std::optional<std::size_t>(const std::vector<std::string>& names)>;
+
 // The page the browser pane shows at start-up and after File > Close.
 std::u16string_view InstructionsPage();
 
@@ -38,15 +42,24 @@ class Session {
     // Opening and closing. Open clears the display ("Select a file", no disk fields, no rows),
     // loads the file at path (file system bytes), asking and telling through tell, and reads its
     // directory; it then tells how many files it found and, when the directory named a track
-    // beyond the disk, the ReadError message. Returns true when an image is held afterwards: the
+    // beyond the disk, the ReadError message. An archive holding several images asks choose for
+    // one (without choose, none is opened). Returns true when an image is held afterwards: the
     // rows read before such an entry stay listed.
-    bool Open(const std::string& path, const MessageHandler& tell);
+    bool Open(const std::string& path, const MessageHandler& tell,
+              const ImageChooser& choose = nullptr);
+    // A 1581 partition row lists its own directory once opened; leaving goes back to the
+    // directory it is in. Both clear the display as Open does.
+    bool IsPartition(int position) const;
+    bool OpenPartition(int position);
+    bool LeavePartition();
+    int PartitionDepth() const;  // 0 in the image's own directory
     // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the
     // instructions on show in the browser pane.
     void Close();
 
-    // The image's format: "d64" for a single-sided image (35, 40 or 42 tracks), "d71" for a
-    // double-sided one; empty without an image.
+    // The image's format: "d64" for a single-sided 1541 image (35, 40 or 42 tracks), "d71" for a
+    // double-sided one, "d81", "d80", "d82", "g64", "g71", "x64", "t64", "lnx", "p00", and "prg",
+    // "seq", "usr", "rel" or "del" for a file on its own; empty without an image.
     std::string_view Format() const;
     bool ReadError() const;                 // the last Open met an impossible track
     const std::string& FileName() const;    // the text after the last "/" of the path opened

@@ -1,6 +1,5 @@
 #include "viewer/show_row.h"
 
-#include "image/geometry.h"
 #include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/row_texts.h"
@@ -45,21 +44,24 @@ std::u16string GeosFileMessage(std::u16string_view geosType) {
 }
 
 std::optional<std::u16string> EntryMessage(const DirectoryEntry& entry) {
+    // A file an archive holds whole has no track: it is always there to show.
+    if (entry.storedFile) return std::nullopt;
+    if (entry.partition) return std::u16string(kPartitionMessage);
     if (entry.track == 0) return std::u16string(kNothingToDisplay);
     // A directory label has no blocks; a file with blocks that starts on the directory track is
     // shown like any other.
-    if (entry.track == kDirectoryTrack && entry.blocks == 0)
+    if (entry.track == entry.directoryTrack && entry.blocks == 0)
         return std::u16string(kNothingToDisplayLabel);
     if (!GeosTypeName(entry.geosType).empty()) return GeosFileMessage(GeosTypeName(entry.geosType));
     return std::nullopt;
 }
 
-RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state) {
+RowDisplay ShowRow(const Volume& volume, const DirectoryEntry& entry, ViewerState& state) {
     if (std::optional<std::u16string> message = EntryMessage(entry))
         return Message(std::move(*message));
 
     FileChain& chain = state.fileChain;
-    Assemble(chain, image, entry.track, entry.sector);
+    ReadFile(chain, volume, entry);
     chain.hasLoadAddress = entry.loadAddress.has_value();
     chain.startAddress = entry.loadAddress.value_or(0);
 

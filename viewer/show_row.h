@@ -8,9 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "image/directory.h"
-#include "image/disk_image.h"
 #include "image/file_chain.h"
+#include "image/volume.h"
 #include "text/marked_text.h"
 #include "viewer/text_panes.h"
 #include "viewer/view_mode.h"
@@ -21,6 +20,8 @@ namespace kestrune {
 inline constexpr std::u16string_view kNothingToDisplay = u"Nothing to display";
 inline constexpr std::u16string_view kNothingToDisplayLabel =
     u"Nothing to display (directory label)";
+inline constexpr std::u16string_view kPartitionMessage =
+    u"1581 partition: open it (double-click or Enter) to list its files";
 std::u16string GeosFileMessage(
     std::u16string_view geosType);  // "GEOS File (%s). Unable to display."
 
@@ -54,12 +55,12 @@ struct RowDisplay {
     std::optional<std::u16string> status;          // the status line's new text, if it changes
 };
 
-// The message a row shows in place of a file (first track 0, a directory label, a GEOS file), or
-// nothing for a row that names a file.
+// The message a row shows in place of a file (first track 0, a directory label, a GEOS file, a
+// partition that holds a directory), or nothing for a row that names a file.
 std::optional<std::u16string> EntryMessage(const DirectoryEntry& entry);
 
-// Shows the file of entry from image. A gotoAddress above 0 in state redoes only the disassembly,
+// Shows the file of entry from volume. A gotoAddress above 0 in state redoes only the disassembly,
 // from that address; the disassembly then clears it.
-RowDisplay ShowRow(const DiskImage& image, const DirectoryEntry& entry, ViewerState& state);
+RowDisplay ShowRow(const Volume& volume, const DirectoryEntry& entry, ViewerState& state);
 
 }  // namespace kestrune

@@ -17,7 +17,11 @@ const std::filesystem::path kCorpus = KESTRUNE_CORPUS_DIR;
 
 std::optional<DiskImage> LoadCorpus(const char* name, bool answer = false) {
     if (!std::filesystem::exists(kCorpus / name)) return std::nullopt;
-    return LoadImage((kCorpus / name).string(), [answer](const Message&) { return answer; }).image;
+    std::optional<Volume> volume =
+        LoadImage((kCorpus / name).string(), [answer](const Message&) { return answer; }, {})
+            .volume;
+    if (!volume) return std::nullopt;
+    return std::move(volume->image);
 }
 
 #define LOAD_OR_SKIP(variable, ...)                                            \
@@ -52,12 +56,13 @@ TEST(Corpus, WholeDiskFileIsReadWhole) {
 TEST(Corpus, CpmDiskAsksAboutItsHeader) {
     if (!std::filesystem::exists(kCorpus)) GTEST_SKIP() << "no corpus folder";
     std::vector<MessageId> asked;
-    const LoadOutcome outcome =
-        LoadImage((kCorpus / "xahmol_cpmutools.d64").string(), [&](const Message& question) {
-            asked.push_back(question.id);
-            return false;
-        });
-    EXPECT_FALSE(outcome.image);
+    const LoadOutcome outcome = LoadImage((kCorpus / "xahmol_cpmutools.d64").string(),
+                                          [&](const Message& question) {
+                                              asked.push_back(question.id);
+                                              return false;
+                                          },
+                                          {});
+    EXPECT_FALSE(outcome.volume);
     EXPECT_EQ(asked, std::vector<MessageId>{MessageId::BadHeader});
 }
 

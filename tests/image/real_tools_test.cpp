@@ -98,9 +98,10 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     }
     ASSERT_EQ(placed.size(), files.size()) << report;
 
-    const LoadOutcome loaded = LoadImage(imagePath.string(), [](const Message&) { return false; });
-    ASSERT_TRUE(loaded.image);
-    const Directory directory = ReadDirectory(*loaded.image);
+    const LoadOutcome loaded =
+        LoadImage(imagePath.string(), [](const Message&) { return false; }, {});
+    ASSERT_TRUE(loaded.volume);
+    const Directory directory = ReadDirectory(loaded.volume->image);
     EXPECT_EQ(directory.disk.diskName, u"TOOL DISK       ");
     EXPECT_EQ(directory.disk.diskId, u"AB");
     EXPECT_EQ(directory.disk.dosType, u"2A");
@@ -130,7 +131,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         EXPECT_EQ(entry.sector, where.sector);
 
         FileChain chain;
-        Assemble(chain, *loaded.image, where.track, where.sector);
+        Assemble(chain, loaded.volume->image, where.track, where.sector);
         const Bytes ours(chain.Data().begin(), chain.Data().end());
         EXPECT_EQ(ours, testing::Noise(file.size, static_cast<std::uint32_t>(i)));
         if (extracts && !file.extension.empty()) {

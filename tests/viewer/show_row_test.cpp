@@ -1,5 +1,7 @@
 #include "viewer/show_row.h"
 
+#include "image/directory.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/support/basic_program.h"
@@ -38,7 +40,9 @@ class ShowRowTest : public ::testing::Test {
         return directory.entries.back();
     }
 
-    RowDisplay Show(const DirectoryEntry& row) { return ShowRow(disk_.Image(), row, state_); }
+    RowDisplay Show(const DirectoryEntry& row) {
+        return ShowRow(OpenD64(disk_.Image()), row, state_);
+    }
 
     DiskBuilder disk_;
     ViewerState state_;

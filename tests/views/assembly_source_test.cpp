@@ -64,15 +64,15 @@ TEST(AssemblySource, EveryProgramReassemblesToItsBytes) {
     int programs = 0, identical = 0, beyond = 0;
     for (std::size_t index = 0; index < images.size(); ++index) {
         const auto& path = images[index];
-        LoadOutcome loaded = LoadImage(path.string(), [](const Message&) { return true; });
-        if (!loaded.image) {
+        LoadOutcome loaded = LoadImage(path.string(), [](const Message&) { return true; }, {});
+        if (!loaded.volume) {
             EXPECT_GE(index, 2u) << "our own image does not load: " << path;
             continue;
         }
         FileChain chain;
-        for (const DirectoryEntry& entry : ReadDirectory(*loaded.image).entries) {
+        for (const DirectoryEntry& entry : loaded.volume->entries) {
             if (!entry.loadAddress) continue;
-            Assemble(chain, *loaded.image, entry.track, entry.sector);
+            ReadFile(chain, *loaded.volume, entry);
             const auto data = chain.Data();
             if (data.size() < 2) continue;
             if (data.size() == 2 || (data[0] | (data[1] << 8)) + data.size() - 2 > 0x10000) {

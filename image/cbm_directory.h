@@ -1,0 +1,26 @@
+// The directory of a Commodore DOS disk as the 1581 and the 8050/8250 keep it: a chain of sectors
+// of eight 32-byte entries each, from a fixed first sector on.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "image/volume.h"
+
+namespace kestrune {
+
+// The disk name from 16 bytes of a header sector: up to the first byte 0, in capitals.
+std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos);
+
+// The 256 bytes of a sector of volume, or nothing where the image does not hold it whole.
+const std::uint8_t* SectorOf(const Volume& volume, int track, int sector);
+
+// Reads the entries of the chain from track, sector into volume.entries. The walk stops at a link
+// the layout does not have and at a sector it has read. An entry whose first track the disk does
+// not have ends the walk with readError set, like the 1541's. Entries of type 0 (scratched) and
+// names starting with byte 0 or 1 are passed over. The entries take track as their directory
+// track.
+void ReadDirectoryChain(Volume& volume, int track, int sector);
+
+}  // namespace kestrune

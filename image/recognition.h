@@ -1,0 +1,45 @@
+// Telling what a file holds, from its bytes and its name together, and opening it as a volume.
+// Content comes first where a format has a signature (a D64 named .prg is still a D64); the
+// extension decides where content alone cannot.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "image/messages.h"
+#include "image/volume.h"
+
+namespace kestrune {
+
+// Asks the user a question (a message of kind Question); true means Yes.
+using AskYesNo = std::function<bool(const Message&)>;
+
+struct Opened {
+    std::optional<Volume> volume;    // set when the file is opened
+    std::optional<Message> message;  // a refusal to show; none when the user declined
+};
+
+// Whether an extension (".d81", ".P00", ".zip", ...) names a format the viewer opens.
+bool IsKnownExtension(std::string_view extension);
+
+// Whether a file of this name and these bytes is one the viewer opens (an archive is not: it is
+// looked into instead).
+bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> bytes);
+
+// The questions a D64 or D71 image asks before it opens, from its size and the link bytes of its
+// header sector (nothing for an image too short to have them): TooSmall, WrongSize (not for the
+// known layouts) and BadHeader. True when the image is to be opened; refused or declined sets
+// outcome's message or leaves it empty.
+bool PassesD64Checks(std::u16string_view fileName, std::string_view extension, std::uint64_t size,
+                     std::optional<std::array<std::uint8_t, 2>> headerLink, const AskYesNo& ask,
+                     Opened& outcome);
+
+// Opens the bytes of a file that is not an archive.
+Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
+                    const AskYesNo& ask);
+
+}  // namespace kestrune

@@ -1,0 +1,60 @@
+#include "image/volume.h"
+
+#include <algorithm>
+
+#include "image/d81.h"
+
+namespace kestrune {
+
+void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry) {
+    if (entry.storedFile) {
+        const std::vector<std::uint8_t>& bytes = volume.storedFiles.at(*entry.storedFile);
+        chain.bytes = bytes;
+        chain.length = static_cast<std::int32_t>(bytes.size());
+        return;
+    }
+    Assemble(chain, volume.image, volume.layout, entry.track, entry.sector, volume.unreadable);
+}
+
+std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& entry) {
+    if (!entry.partition) return std::nullopt;
+    return OpenD81Partition(volume, entry);
+}
+
+void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std::uint8_t type,
+                   std::vector<std::uint8_t> bytes, std::uint8_t recordLength) {
+    DirectoryEntry& entry = volume.entries.emplace_back();
+    entry.blocks = static_cast<std::uint16_t>(
+        std::min<std::size_t>((bytes.size() + kBlockDataSize - 1) / kBlockDataSize, 0xFFFF));
+    entry.name = name;
+    entry.type = type;
+    entry.recordLength = recordLength;
+    if (IsProgramWithStart(type)) {
+        entry.loadAddress =
+            bytes.size() >= 2 ? static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)) : 0;
+    }
+    entry.storedFile = static_cast<std::uint32_t>(volume.storedFiles.size());
+    volume.storedFiles.push_back(std::move(bytes));
+}
+
+std::array<std::uint8_t, 16> PetsciiName(std::string_view hostName) {
+    std::array<std::uint8_t, 16> name;
+    name.fill(0xA0);
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < hostName.size() && length < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(hostName[i]);
+        // A character of several UTF-8 bytes becomes one question mark.
+        if ((c & 0xC0) == 0x80) continue;
+        std::uint8_t petscii = '?';
+        if (c >= 'a' && c <= 'z') {
+            petscii = static_cast<std::uint8_t>(c - 'a' + 'A');
+        } else if (c >= 0x20 && c < 0x7F && c != '_' && c != '`' && c != '{' && c != '}' &&
+                   c != '|' && c != '~' && c != '\\') {
+            petscii = c;
+        }
+        name[length++] = petscii;
+    }
+    return name;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,91 @@
+// What an opened image holds for the viewer, whatever its format: the disk's fields, the
+// directory's entries, and where each entry's bytes are (a chain of sectors, or bytes an archive
+// holds whole).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/disk_image.h"
+#include "image/disk_layout.h"
+#include "image/file_chain.h"
+
+namespace kestrune {
+
+// One entry of the directory as it is stored: numbers and the name's own bytes. The list's texts
+// are made from it by the viewer.
+struct DirectoryEntry {
+    std::uint16_t blocks = 0;
+    std::array<std::uint8_t, 16> name{};  // PETSCII (or GEOS) bytes, padded with 0xA0
+    std::uint8_t type = 0;                // file type in bits 0-2, locked 0x40, closed 0x80
+    std::uint8_t track = 0;               // the first block of the file
+    std::uint8_t sector = 0;
+    // A program's load address, the first two data bytes of its first block: only closed or
+    // unclosed PRG files (type 0x82, 0xC2 or 0x02) have one.
+    std::optional<std::uint16_t> loadAddress;
+    std::uint8_t geosType = 0;      // the GEOS file type byte, 0 for a file without one
+    std::uint8_t recordLength = 0;  // a REL file's record length
+    // The track of the directory: an entry of 0 blocks that starts there is a directory label.
+    std::uint8_t directoryTrack = 18;
+    // A file of a tape or file archive is held whole instead of in sectors: the index of its
+    // bytes in Volume::storedFiles. It has no track and sector.
+    std::optional<std::uint32_t> storedFile;
+    // A 1581 partition that holds a directory of its own (see OpenPartition).
+    bool partition = false;
+
+    bool operator==(const DirectoryEntry&) const = default;
+};
+
+inline constexpr std::u16string_view kGeosStatus = u"GEOS formatted disk";
+
+struct DiskFields {
+    std::u16string diskName;  // in capitals
+    std::u16string diskId;    // two characters
+    std::u16string dosType;   // two characters
+    int blocksFree = 0;
+    bool isGeosDisk = false;  // names are then read in the GEOS character set
+};
+
+struct Volume {
+    std::string_view format;  // "d64", "d71", "d81", "g64", "t64", ...: as dir --json names it
+    DiskFields disk;
+    std::vector<DirectoryEntry> entries;  // in directory order
+    bool readError = false;               // an entry named a first track above 70 and was left out
+    // What was wrong with the container and how it was read anyway, for the status line; empty
+    // when nothing was.
+    std::u16string fault;
+
+    // The sectors of a disk; empty for an archive of files.
+    DiskImage image;
+    DiskLayout layout;
+    std::vector<bool> unreadable;  // by block index: sectors that did not decode
+
+    std::vector<std::vector<std::uint8_t>> storedFiles;
+};
+
+// Reads the bytes of entry into chain: its chain of sectors, or the bytes its archive holds.
+void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry);
+
+// The directory that a partition entry holds, as a volume of its own; nothing when the entry is
+// no such partition.
+std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& entry);
+
+// A name of up to 16 PETSCII bytes, padded with 0xA0, from a file name on the host: letters in
+// capitals, other printable ASCII kept, every other character a question mark.
+std::array<std::uint8_t, 16> PetsciiName(std::string_view hostName);
+
+// Adds a file that an archive holds whole as an entry of volume: its blocks counted 254 bytes
+// each, a PRG's load address from its first two bytes (0 for a shorter file).
+void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std::uint8_t type,
+                   std::vector<std::uint8_t> bytes, std::uint8_t recordLength = 0);
+
+// Whether a type byte is a PRG file with a load address (0x02, 0x82 or 0xC2).
+constexpr bool IsProgramWithStart(std::uint8_t type) {
+    return type == 0x02 || type == 0x82 || type == 0xC2;
+}
+
+}  // namespace kestrune
