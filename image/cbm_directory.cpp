@@ -30,6 +30,13 @@ std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos) {
     return AsciiUpper(text);
 }
 
+std::u16string FileNameText(std::span<const std::uint8_t> name) {
+    std::u16string text = DiskNameText(name, false);
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
+}
+
 const std::uint8_t* SectorOf(const Volume& volume, int track, int sector) {
     const std::optional<std::uint32_t> offset = volume.layout.Offset(track, sector);
     if (!offset || !volume.image.Holds(*offset, 256)) return nullptr;

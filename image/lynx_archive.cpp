@@ -147,8 +147,8 @@ std::optional<Volume> OpenLynx(std::span<const std::uint8_t> bytes, std::string_
         const std::size_t begin = std::min(data, bytes.size());
         const std::size_t end = std::min(data + length, bytes.size());
         if (end - begin < length && volume.fault.empty()) {
-            volume.fault = u"Lynx archive: \"" + DiskNameText(*name, false) +
-                           u"\" is cut short by the archive's end";
+            volume.fault =
+                u"Lynx archive: \"" + FileNameText(*name) + u"\" is cut short by the archive's end";
         }
         AddStoredFile(volume, *name, type,
                       {bytes.begin() + static_cast<std::ptrdiff_t>(begin),

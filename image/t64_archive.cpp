@@ -65,26 +65,29 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
         tapeName.pop_back();
     volume.disk.diskName = tapeName.empty() ? AsciiUpper(Utf8ToUtf16(fileName)) : tapeName;
 
-    // The directory is as long as the header says, or as the used entries need, but never
-    // longer than the archive.
-    const std::size_t fitting = (bytes.size() - kHeaderSize) / kEntrySize;
-    const std::size_t said = std::max(Word(bytes, kMaximumEntriesAt), Word(bytes, kUsedEntriesAt));
-    const std::size_t entries = std::min(said, fitting);
-    if (said > fitting) {
-        AddFault(volume.fault, u"the directory has room for " + Number(said) +
-                                   u" entries, the archive holds " + Number(fitting));
-    }
-
+    // The directory is as long as the header says, or as the used entries need, but it never
+    // reaches into the first file's data or past the archive's end.
+    const std::uint16_t slots = Word(bytes, kMaximumEntriesAt);
+    const std::uint16_t used = Word(bytes, kUsedEntriesAt);
+    const std::size_t said = std::max(slots, used);
+    std::size_t directoryEnd = bytes.size();
     std::vector<TapeFile> files;
-    for (std::size_t i = 0; i < entries; ++i) {
-        const std::span<const std::uint8_t> entry = bytes.subspan(kHeaderSize + kEntrySize * i);
+    std::size_t held = 0;
+    for (; held < said && kHeaderSize + kEntrySize * (held + 1) <= directoryEnd; ++held) {
+        const std::span<const std::uint8_t> entry = bytes.subspan(kHeaderSize + kEntrySize * held);
         if (entry[kEntryType] == 0) continue;
         const std::uint32_t offset = static_cast<std::uint32_t>(
             Word(entry, kDataOffset) | (Word(entry, kDataOffset + 2) << 16));
-        files.push_back({i, offset, Word(entry, kStartAddress), Word(entry, kEndAddress)});
+        if (offset >= kHeaderSize + kEntrySize * (held + 1))
+            directoryEnd = std::min<std::size_t>(directoryEnd, offset);
+        files.push_back({held, offset, Word(entry, kStartAddress), Word(entry, kEndAddress)});
     }
-    if (files.size() != Word(bytes, kUsedEntriesAt)) {
-        AddFault(volume.fault, u"the header says " + Number(Word(bytes, kUsedEntriesAt)) +
+    if (slots > held) {
+        AddFault(volume.fault, u"the directory has room for " + Number(slots) +
+                                   u" entries, the archive holds " + Number(held));
+    }
+    if (files.size() != used) {
+        AddFault(volume.fault, u"the header says " + Number(used) +
                                    u" files, the directory lists " + Number(files.size()));
     }
 
@@ -106,9 +109,9 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
         const bool known = (fileType & 0x80) != 0 && (fileType & 7) <= 4;
         const std::uint8_t type = known ? static_cast<std::uint8_t>(fileType & 0x87) : 0x82;
 
-        const std::u16string quoted = u"\"" + DiskNameText(name, false) + u"\"";
+        const std::u16string quoted = u"\"" + FileNameText(name) + u"\"";
         std::vector<std::uint8_t> data;
-        if (file.offset >= bytes.size()) {
+        if (file.offset > bytes.size()) {
             AddFault(volume.fault, u"the data of " + quoted + u" lies past the archive's end");
         } else {
             const auto next = std::upper_bound(offsets.begin(), offsets.end(), file.offset);
@@ -117,18 +120,17 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
             const std::size_t available = limit - file.offset;
             // An end address of 0 is the end of memory, $10000.
             const std::size_t end = file.end == 0 ? 0x10000 : file.end;
-            const std::size_t ending = end > file.start ? end - file.start : 0;
-            std::size_t length = ending;
-            if (ending == 0 || ending > available) {
+            std::size_t length = end - std::min<std::size_t>(end, file.start);
+            if (end < file.start || length > available) {
                 length = available;
                 AddFault(volume.fault, u"the end address of " + quoted +
                                            u" does not match its data: " + Number(length) +
                                            u" bytes read");
             }
-            if (IsProgramWithStart(type)) {
-                data.push_back(static_cast<std::uint8_t>(file.start));
-                data.push_back(static_cast<std::uint8_t>(file.start >> 8));
-            }
+            // Every tape file was saved from memory: its bytes start with the address they came
+            // from, whatever its type says (as cbmconvert writes them out too).
+            data.push_back(static_cast<std::uint8_t>(file.start));
+            data.push_back(static_cast<std::uint8_t>(file.start >> 8));
             data.insert(data.end(), bytes.begin() + file.offset,
                         bytes.begin() + file.offset + static_cast<std::ptrdiff_t>(length));
         }

@@ -1,7 +1,7 @@
 // T64 tape archives: a 64-byte header ("C64" signature, version, directory size, files used,
 // tape name of 24 bytes), a directory of 32-byte entries (entry type, file type, start and end
 // address, offset of the data, name of 16 bytes), then the files' data without their load
-// addresses.
+// addresses. A file's bytes are read with its start address in front, as it was in memory.
 //
 // Many T64 files were written by tools with faults: a directory that says more (or fewer) files
 // than it holds, end addresses that do not match the data (a well-known converter wrote 0xC3C6

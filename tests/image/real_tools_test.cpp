@@ -11,6 +11,7 @@
 #include "image/file_chain.h"
 #include "image/loader.h"
 #include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
 #include "tests/support/printers.h"
 #include "tests/support/row_texts.h"
 #include "text/unicode.h"
@@ -55,6 +56,7 @@ class RealToolsTest : public ::testing::TestWithParam<const char*> {};
 TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     const std::string imageName = GetParam();
     const bool doubleSided = imageName.ends_with(".d71");
+    const bool d81 = imageName.ends_with(".d81");
     // Forty tracks with the BAM of tracks 36 to 40 where SpeedDOS (-4) or DolphinDOS (-5) keep it.
     const std::string fortyTracks = imageName.starts_with("speeddos")     ? " -4"
                                     : imageName.starts_with("dolphindos") ? " -5"
@@ -68,9 +70,12 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         {"locked", "-T SEQ -P", "seq<", 600, "seq"},
         {"deleted", "-T DEL", "del", 300, "del"},
         {"unclosed", "-T PRG -O", "*prg", 500, ""},
-        {"largest", doubleSided ? "-T PRG -r 40" : "-T PRG", "prg", 80000, "prg"},
-        {"placed", fortyTracks.empty() ? "-T PRG -r 20 -b 7" : "-T PRG -r 37 -b 7", "prg", 2000,
-         "prg"},
+        {"largest", doubleSided || d81 ? "-T PRG -r 40" : "-T PRG", "prg", 80000, "prg"},
+        {"placed",
+         d81                   ? "-T PRG -r 60"
+         : fortyTracks.empty() ? "-T PRG -r 20 -b 7"
+                               : "-T PRG -r 37 -b 7",
+         "prg", 2000, "prg"},
     };
 
     TempDir dir;
@@ -81,6 +86,10 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         command += " -f '" + files[i].name + "' " + files[i].options + " -w " + local.string();
     }
     const auto imagePath = dir / imageName;
+    // Single-sided disks are also written as a G64, whose decoding must give the same sectors.
+    const auto gcrPath = dir / "tools.g64";
+    const bool gcr = !doubleSided && !d81 && fortyTracks.empty();  // cc1541 writes 35 tracks
+    if (gcr) command += " -g " + gcrPath.string();
     const std::string report = RunTool(command + " " + imagePath.string());
 
     // cc1541 reports where each file starts and how many blocks it takes, and the blocks free.
@@ -101,12 +110,22 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     const LoadOutcome loaded =
         LoadImage(imagePath.string(), [](const Message&) { return false; }, {});
     ASSERT_TRUE(loaded.volume);
-    const Directory directory = ReadDirectory(loaded.volume->image);
-    EXPECT_EQ(directory.disk.diskName, u"TOOL DISK       ");
-    EXPECT_EQ(directory.disk.diskId, u"AB");
-    EXPECT_EQ(directory.disk.dosType, u"2A");
-    EXPECT_EQ(directory.disk.blocksFree, blocksFree) << report;
-    ASSERT_EQ(directory.entries.size(), files.size());
+    const Volume& volume = *loaded.volume;
+    EXPECT_EQ(volume.format, imageName.substr(imageName.size() - 3));
+    EXPECT_EQ(volume.disk.diskName, u"TOOL DISK       ");
+    EXPECT_EQ(volume.disk.diskId, u"AB");
+    EXPECT_EQ(volume.disk.dosType, u"2A");
+    EXPECT_EQ(volume.disk.blocksFree, blocksFree) << report;
+    ASSERT_EQ(volume.entries.size(), files.size());
+
+    if (gcr) {
+        const LoadOutcome decoded =
+            LoadImage(gcrPath.string(), [](const Message&) { return false; }, {});
+        ASSERT_TRUE(decoded.volume);
+        EXPECT_EQ(decoded.volume->format, "g64");
+        EXPECT_EQ(decoded.volume->image.data, volume.image.data);
+        EXPECT_EQ(decoded.volume->entries, volume.entries);
+    }
 
     const auto extracted = dir / "extracted";
     std::filesystem::create_directory(extracted);
@@ -117,7 +136,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         const ToolFile& file = files[i];
-        const DirectoryEntry& entry = directory.entries[i];
+        const DirectoryEntry& entry = volume.entries[i];
         RowTexts row;
         FormatRow(entry, false, row);
         const Placement& where = placed.at(file.name);
@@ -131,7 +150,7 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
         EXPECT_EQ(entry.sector, where.sector);
 
         FileChain chain;
-        Assemble(chain, loaded.volume->image, where.track, where.sector);
+        ReadFile(chain, volume, entry);
         const Bytes ours(chain.Data().begin(), chain.Data().end());
         EXPECT_EQ(ours, testing::Noise(file.size, static_cast<std::uint32_t>(i)));
         if (extracts && !file.extension.empty()) {
@@ -148,7 +167,98 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
 
 INSTANTIATE_TEST_SUITE_P(Images, RealToolsTest,
                          ::testing::Values("tools.d64", "tools.d71", "speeddos.d64",
-                                           "dolphindos.d64"));
+                                           "dolphindos.d64", "tools.d81"));
+
+// cbmconvert writes the same files into each container it knows and reads them back out of them:
+// both must give the bytes the files were made of.
+TEST(CbmconvertRoundTrip, EveryContainerGivesBackItsFiles) {
+    struct NativeFile {
+        std::string name;  // as cbmconvert names it when it writes the file out
+        std::string extension;
+        std::uint8_t type;
+        Bytes bytes;
+    };
+    const std::vector<NativeFile> files = {
+        {"alpha", "prg", 0x82, testing::Program(0x0801, testing::Noise(1000, 1))},
+        {"beta", "seq", 0x81, testing::Noise(254, 2)},
+        {"gamma", "usr", 0x83, testing::Noise(255, 3)},
+        {"delta", "prg", 0x82, testing::Program(0xC000, testing::Noise(5000, 4))},
+        {"tiny", "prg", 0x82, {0x00, 0x10}},
+    };
+    TempDir dir;
+    std::string names;
+    for (const NativeFile& file : files) {
+        testing::WriteFile(dir / (file.name + "." + file.extension), file.bytes);
+        names += " " + file.name + "." + file.extension;
+    }
+    const auto load = [](const std::filesystem::path& path) {
+        LoadOutcome outcome = LoadImage(path.string(), [](const Message&) { return false; }, {});
+        EXPECT_TRUE(outcome.volume) << path;
+        return outcome.volume.value_or(Volume{});
+    };
+    const auto fileOf = [](const Volume& volume, std::size_t row) {
+        FileChain chain;
+        ReadFile(chain, volume, volume.entries.at(row));
+        return Bytes(chain.Data().begin(), chain.Data().end());
+    };
+
+    // The T64 is ours; every other container is cbmconvert's.
+    std::vector<testing::TapeFile> tape;
+    for (const NativeFile& file : files) {
+        std::string petscii = file.name;  // capitals are PETSCII's unshifted letters
+        for (char& c : petscii)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        // Every tape file begins with its start address; the others' are 0.
+        const bool program = file.type == 0x82;
+        const std::uint16_t start = program ? (file.bytes[0] | (file.bytes[1] << 8)) : 0;
+        tape.push_back({petscii,
+                        file.type,
+                        start,
+                        {},
+                        Bytes(file.bytes.begin() + (program ? 2 : 0), file.bytes.end())});
+    }
+    testing::WriteFile(dir / "out.t64", testing::T64Archive(tape));
+    const std::vector<std::pair<std::string, std::string>> containers = {
+        {"-D4", "out.d64"}, {"-D7", "out.d71"}, {"-D8", "out.d81"}, {"-L", "out.lnx"}};
+    for (const auto& [option, name] : containers)
+        RunTool("cd " + dir.path().string() + " && cbmconvert -n " + option + " " + name + names);
+
+    const std::vector<std::pair<std::string, std::string>> readers = {{"-d", "out.d64"},
+                                                                      {"-d", "out.d71"},
+                                                                      {"-d", "out.d81"},
+                                                                      {"-l", "out.lnx"},
+                                                                      {"-t", "out.t64"}};
+    for (const auto& [option, name] : readers) {
+        SCOPED_TRACE(name);
+        const Volume volume = load(dir / name);
+        ASSERT_EQ(volume.entries.size(), files.size());
+        const auto extracted = dir / ("from-" + name);
+        std::filesystem::create_directory(extracted);
+        RunTool("cd " + extracted.string() + " && cbmconvert -N " + option + " ../" + name);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            SCOPED_TRACE(files[i].name);
+            EXPECT_EQ(volume.entries[i].type, files[i].type);
+            const bool addressed = name == "out.t64" && files[i].type != 0x82;
+            EXPECT_EQ(fileOf(volume, i),
+                      addressed ? testing::Program(0, files[i].bytes) : files[i].bytes);
+            EXPECT_EQ(fileOf(volume, i),
+                      ReadAll(extracted / (files[i].name + "." + files[i].extension)));
+        }
+    }
+
+    // PC64 files, one for each file.
+    const auto pc64 = dir / "pc64";
+    std::filesystem::create_directory(pc64);
+    RunTool("cd " + dir.path().string() + " && cbmconvert -n -P" + names + " && mv *.?00 pc64/");
+    for (const NativeFile& file : files) {
+        SCOPED_TRACE(file.name);
+        const auto path = pc64 / (file.name + "." + file.extension.substr(0, 1) + "00");
+        const Volume volume = load(path);
+        ASSERT_EQ(volume.entries.size(), 1u);
+        EXPECT_EQ(volume.entries[0].type, file.type);
+        EXPECT_EQ(fileOf(volume, 0), file.bytes);
+    }
+}
 
 }  // namespace
 }  // namespace kestrune

@@ -35,7 +35,7 @@ DiskBuilder::DiskBuilder(std::size_t size) : bytes_(size, 0) {
 }
 
 std::span<std::uint8_t> DiskBuilder::Sector(int track, int sector) {
-    const std::size_t offset = SectorOffset(track, sector);
+    const std::size_t offset = SectorOffsetIn(bytes_.size(), track, sector);
     if (offset + kSectorSize > bytes_.size()) throw std::out_of_range("sector outside the image");
     return std::span(bytes_).subspan(offset, kSectorSize);
 }
@@ -214,6 +214,11 @@ std::filesystem::path WriteFile(const std::filesystem::path& path,
               static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
     return path;
+}
+
+Bytes ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace kestrune::testing

@@ -111,6 +111,9 @@ class TempDir {
     std::filesystem::path path_;
 };
 
+// The whole of a file.
+Bytes ReadFileBytes(const std::filesystem::path& path);
+
 // Writes bytes to a file and returns its path.
 std::filesystem::path WriteFile(const std::filesystem::path& path,
                                 std::span<const std::uint8_t> bytes);

@@ -1,0 +1,309 @@
+#include "tests/support/format_builders.h"
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include "image/geometry.h"
+
+namespace kestrune::testing {
+
+namespace {
+
+void PutFilled(std::span<std::uint8_t> field, std::string_view text, std::uint8_t pad = 0xA0) {
+    std::fill(field.begin(), field.end(), pad);
+    std::copy_n(text.begin(), std::min(text.size(), field.size()), field.begin());
+}
+
+constexpr std::array<TrackZone, 1> kD81Zones = {{{80, 40}}};
+constexpr std::array<TrackZone, 4> kD80Zones = {{{39, 29}, {53, 27}, {64, 25}, {77, 23}}};
+
+// The 1581 header and BAM at track/0 to track/2 for the tracks first to last, track/3 an empty
+// directory sector.
+void FormatD81Header(LayoutDiskBuilder& disk, int track, int first, int last,
+                     std::string_view name) {
+    auto header = disk.Sector(track, 0);
+    header[0] = static_cast<std::uint8_t>(track);
+    header[1] = 3;
+    header[2] = 'D';
+    PutFilled(header.subspan(4, 16), name);
+    PutFilled(header.subspan(0x14, 2), "");
+    header[0x16] = 'K';
+    header[0x17] = 'T';
+    header[0x18] = 0xA0;
+    header[0x19] = '3';
+    header[0x1A] = 'D';
+    for (int side = 0; side < 2; ++side) {
+        auto bam = disk.Sector(track, 1 + side);
+        bam[0] = side == 0 ? static_cast<std::uint8_t>(track) : 0;
+        bam[1] = side == 0 ? 2 : 0xFF;
+        bam[2] = 'D';
+        bam[3] = 0xBB;
+        bam[4] = 'K';
+        bam[5] = 'T';
+        for (int slot = 0; slot < 40; ++slot) {
+            const int counted = 40 * side + slot + 1;
+            if (counted < first || counted > last) continue;
+            const int free = counted == track ? 36 : 40;
+            bam[0x10 + 6 * slot] = static_cast<std::uint8_t>(free);
+            std::fill_n(bam.begin() + 0x11 + 6 * slot, 5, 0xFF);
+        }
+    }
+    auto directory = disk.Sector(track, 3);
+    directory[0] = 0;
+    directory[1] = 0xFF;
+}
+
+// Group code recording: four bytes as five.
+constexpr std::array<std::uint8_t, 16> kGcr = {0x0A, 0x0B, 0x12, 0x13, 0x0E, 0x0F, 0x16, 0x17,
+                                               0x09, 0x19, 0x1A, 0x1B, 0x0D, 0x1D, 0x1E, 0x15};
+
+void AppendGcr(Bytes& out, std::span<const std::uint8_t> bytes) {
+    for (std::size_t group = 0; group < bytes.size(); group += 4) {
+        std::uint64_t bits = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::uint8_t byte = bytes[group + i];
+            bits = (bits << 10) | (kGcr[byte >> 4] << 5) | kGcr[byte & 0x0F];
+        }
+        for (int k = 4; k >= 0; --k)
+            out.push_back(static_cast<std::uint8_t>(bits >> (8 * k)));
+    }
+}
+
+Bytes RotatedBits(const Bytes& track, int shift) {
+    if (shift == 0) return track;
+    Bytes rotated(track.size());
+    for (std::size_t i = 0; i < track.size(); ++i) {
+        const std::uint8_t previous = track[(i + track.size() - 1) % track.size()];
+        rotated[i] = static_cast<std::uint8_t>((track[i] >> shift) | (previous << (8 - shift)));
+    }
+    return rotated;
+}
+
+void Put32(Bytes& out, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+LayoutDiskBuilder::LayoutDiskBuilder(DiskLayout layout)
+    : layout_(layout), bytes_(256u * layout.SectorCount(), 0) {}
+
+std::span<std::uint8_t> LayoutDiskBuilder::Sector(int track, int sector) {
+    const auto offset = layout_.Offset(track, sector);
+    if (!offset || *offset + 256 > bytes_.size()) throw std::out_of_range("no such sector");
+    return std::span(bytes_).subspan(*offset, 256);
+}
+
+LayoutDiskBuilder LayoutDiskBuilder::D81(std::string_view name) {
+    LayoutDiskBuilder disk(ZonedLayout(kD81Zones, 80, 80));
+    FormatD81Header(disk, 40, 1, 80, name);
+    return disk;
+}
+
+LayoutDiskBuilder LayoutDiskBuilder::D80(bool d82, std::string_view name) {
+    const int lastTrack = d82 ? 154 : 77;
+    LayoutDiskBuilder disk(ZonedLayout(kD80Zones, 77, lastTrack));
+    auto header = disk.Sector(39, 0);
+    header[0] = 38;
+    header[1] = 0;
+    header[2] = 'C';
+    PutFilled(header.subspan(6, 16), name);
+    header[0x18] = 'K';
+    header[0x19] = 'T';
+    header[0x1B] = '2';
+    header[0x1C] = 'C';
+    // One BAM sector for every 50 tracks: 38/0, 38/3, 38/6, 38/9, the last linking to 39/1.
+    const int bamSectors = (lastTrack + 49) / 50;
+    for (int b = 0; b < bamSectors; ++b) {
+        auto bam = disk.Sector(38, 3 * b);
+        const bool last = b == bamSectors - 1;
+        bam[0] = last ? 39 : 38;
+        bam[1] = static_cast<std::uint8_t>(last ? 1 : 3 * (b + 1));
+        bam[2] = 'C';
+        const int low = 50 * b + 1;
+        const int high = std::min(low + 50, lastTrack + 1);
+        bam[4] = static_cast<std::uint8_t>(low);
+        bam[5] = static_cast<std::uint8_t>(high);
+        for (int track = low; track < high; ++track) {
+            int free = disk.layout().sectors[track];
+            if (track == 38) free -= bamSectors;
+            bam[6 + 5 * (track - low)] = static_cast<std::uint8_t>(free);
+        }
+    }
+    auto directory = disk.Sector(39, 1);
+    directory[0] = 0;
+    directory[1] = 0xFF;
+    return disk;
+}
+
+LayoutDiskBuilder& LayoutDiskBuilder::Entry(Block directorySector, int slot,
+                                            const EntrySpec& entry) {
+    auto bytes = Sector(directorySector.track, directorySector.sector).subspan(32 * slot, 32);
+    bytes[2] = entry.type;
+    bytes[3] = entry.track;
+    bytes[4] = entry.sector;
+    PutFilled(bytes.subspan(5, 16), entry.name);
+    bytes[0x18] = entry.geosType;
+    bytes[0x1E] = static_cast<std::uint8_t>(entry.blocks);
+    bytes[0x1F] = static_cast<std::uint8_t>(entry.blocks >> 8);
+    return *this;
+}
+
+LayoutDiskBuilder& LayoutDiskBuilder::Chain(std::span<const std::uint8_t> data,
+                                            std::span<const Block> blocks) {
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        auto block = Sector(blocks[i].track, blocks[i].sector);
+        const std::size_t begin = std::min(data.size(), 254 * i);
+        const std::size_t count = std::min<std::size_t>(254, data.size() - begin);
+        std::fill(block.begin(), block.end(), 0);
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(begin), count, block.begin() + 2);
+        const bool last = i + 1 == blocks.size();
+        block[0] = last ? 0 : static_cast<std::uint8_t>(blocks[i + 1].track);
+        block[1] = last ? static_cast<std::uint8_t>(count + 1)
+                        : static_cast<std::uint8_t>(blocks[i + 1].sector);
+    }
+    return *this;
+}
+
+LayoutDiskBuilder& LayoutDiskBuilder::PartitionDirectory(int first, int tracks,
+                                                         std::string_view name) {
+    FormatD81Header(*this, first, first, first + tracks - 1, name);
+    return *this;
+}
+
+Bytes EncodeGcrImage(std::span<const std::uint8_t> image, const std::vector<GcrFault>& faults,
+                     int shiftBits) {
+    const bool doubleSided = image.size() >= kD71Size;
+    const int lastTrack = LastTrackOfSize(image.size());
+    const int entries = doubleSided ? 168 : 84;
+    constexpr std::size_t kTrackLength = 7928;
+    Bytes out(12 + 8 * static_cast<std::size_t>(entries), 0);
+    const std::string_view signature = doubleSided ? "GCR-1571" : "GCR-1541";
+    std::copy(signature.begin(), signature.end(), out.begin());
+    out[9] = static_cast<std::uint8_t>(entries);
+    out[10] = kTrackLength & 0xFF;
+    out[11] = kTrackLength >> 8;
+    const auto faultOf = [&](int track, int sector) -> std::optional<GcrFault::Kind> {
+        for (const GcrFault& fault : faults) {
+            if (fault.track == track && fault.sector == sector) return fault.kind;
+        }
+        return std::nullopt;
+    };
+    for (int track = 1; track <= lastTrack; ++track) {
+        const int sideTrack = doubleSided && track > 35 ? track - 35 : track;
+        const int sectors = !doubleSided && track > 35 ? 17 : SectorsOnTrack(track);
+        Bytes bits;
+        for (int sector = 0; sector < sectors; ++sector) {
+            const auto fault = faultOf(track, sector);
+            const std::uint8_t id1 = fault == GcrFault::OtherId ? 'X' : 'K', id2 = 'T';
+            std::array<std::uint8_t, 8> header = {0x08,
+                                                  0,
+                                                  static_cast<std::uint8_t>(sector),
+                                                  static_cast<std::uint8_t>(track),
+                                                  id2,
+                                                  id1,
+                                                  0x0F,
+                                                  0x0F};
+            header[1] = header[2] ^ header[3] ^ header[4] ^ header[5];
+            if (fault == GcrFault::HeaderChecksum) header[1] ^= 0xFF;
+            if (fault != GcrFault::NoHeader) {
+                bits.insert(bits.end(), 5, 0xFF);
+                AppendGcr(bits, header);
+                bits.insert(bits.end(), 9, 0x55);
+            }
+            std::array<std::uint8_t, 260> data{};
+            data[0] = fault == GcrFault::NoDataBlock ? 0x05 : 0x07;
+            const std::size_t offset = SectorOffsetIn(image.size(), track, sector);
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), 256, data.begin() + 1);
+            for (int i = 1; i <= 256; ++i)
+                data[257] ^= data[i];
+            if (fault == GcrFault::DataChecksum) data[257] ^= 0x01;
+            bits.insert(bits.end(), 5, 0xFF);
+            AppendGcr(bits, data);
+            if (fault == GcrFault::NotGcr) bits[bits.size() - 100] = 0x00;
+            bits.insert(bits.end(), 8, 0x55);
+        }
+        bits.resize(kTrackLength, 0x55);
+        bits = RotatedBits(bits, shiftBits);
+        const int index = (doubleSided && track > 35 ? 84 : 0) + 2 * (sideTrack - 1);
+        Put32(out, 12 + 4 * static_cast<std::size_t>(index),
+              static_cast<std::uint32_t>(out.size()));
+        const int zone = sideTrack <= 17 ? 3 : sideTrack <= 24 ? 2 : sideTrack <= 30 ? 1 : 0;
+        Put32(out, 12 + 4 * static_cast<std::size_t>(entries + index),
+              static_cast<std::uint32_t>(zone));
+        out.push_back(kTrackLength & 0xFF);
+        out.push_back(kTrackLength >> 8);
+        out.insert(out.end(), bits.begin(), bits.end());
+    }
+    return out;
+}
+
+Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t> used,
+                 std::optional<std::uint16_t> slots, std::string_view tapeName) {
+    const std::uint16_t slotCount = slots.value_or(static_cast<std::uint16_t>(files.size()));
+    Bytes out(64 + 32 * files.size(), 0);
+    const std::string_view signature = "C64 tape image file";
+    std::copy(signature.begin(), signature.end(), out.begin());
+    out[32] = 0x01;
+    out[33] = 0x01;
+    out[34] = static_cast<std::uint8_t>(slotCount);
+    out[35] = static_cast<std::uint8_t>(slotCount >> 8);
+    const std::uint16_t usedCount = used.value_or(static_cast<std::uint16_t>(files.size()));
+    out[36] = static_cast<std::uint8_t>(usedCount);
+    out[37] = static_cast<std::uint8_t>(usedCount >> 8);
+    PutFilled(std::span(out).subspan(40, 24), tapeName, 0x20);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const TapeFile& file = files[i];
+        const auto entry = std::span(out).subspan(64 + 32 * i, 32);
+        const std::uint16_t end =
+            file.end.value_or(static_cast<std::uint16_t>(file.start + file.data.size()));
+        entry[0] = file.entryType;
+        entry[1] = file.fileType;
+        entry[2] = static_cast<std::uint8_t>(file.start);
+        entry[3] = static_cast<std::uint8_t>(file.start >> 8);
+        entry[4] = static_cast<std::uint8_t>(end);
+        entry[5] = static_cast<std::uint8_t>(end >> 8);
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        for (int b = 0; b < 4; ++b)
+            entry[8 + b] = static_cast<std::uint8_t>(offset >> (8 * b));
+        PutFilled(entry.subspan(16, 16), file.name, 0x20);
+        out.insert(out.end(), file.data.begin(), file.data.end());
+    }
+    return out;
+}
+
+Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members) {
+    TempDir dir;
+    const std::string path = (dir / "archive.zip").string();
+    zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+    if (!zip) throw std::runtime_error("zipOpen failed");
+    for (const auto& [name, bytes] : members) {
+        zipOpenNewFileInZip(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                            Z_BEST_SPEED);
+        zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    return ReadFileBytes(path);
+}
+
+Bytes Gzip(std::span<const std::uint8_t> bytes) {
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    Bytes out(deflateBound(&stream, bytes.size()) + 32);
+    stream.next_in = const_cast<Bytef*>(bytes.data());
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+}  // namespace kestrune::testing

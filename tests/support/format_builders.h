@@ -1,0 +1,82 @@
+// Builds images of the formats beyond D64 and D71 for tests, each freshly formatted or well formed
+// by default with the few bytes a fault needs open to change: D81 and D80/D82 disks, G64 and G71
+// images encoded from a D64 or D71 with chosen sector faults, T64 archives, zip files.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/disk_layout.h"
+#include "tests/support/disk_builder.h"
+
+namespace kestrune::testing {
+
+// A disk of a zoned layout with the directory entries and chains of a 1541 (D81, D80, D82).
+class LayoutDiskBuilder {
+  public:
+    // A formatted D81: header 40/0 (name, ID "KT", "3D"), BAM 40/1-2 with every track but 40
+    // free, an empty directory sector 40/3. 3160 blocks free.
+    static LayoutDiskBuilder D81(std::string_view name = "KESTRUNE D81");
+    // A formatted D80 (77 tracks) or D82 (154): header 39/0, BAM chain from 38/0 (50 tracks a
+    // sector), an empty directory sector 39/1. 2052 or 4133 blocks free.
+    static LayoutDiskBuilder D80(bool d82, std::string_view name = "KESTRUNE D80");
+
+    Bytes& bytes() { return bytes_; }
+    const DiskLayout& layout() const { return layout_; }
+    std::span<std::uint8_t> Sector(int track, int sector);
+
+    // Writes an entry into slot 0 to 7 of a directory sector.
+    LayoutDiskBuilder& Entry(Block directorySector, int slot, const EntrySpec& entry);
+    // Spreads data over the blocks as DiskBuilder::Chain does.
+    LayoutDiskBuilder& Chain(std::span<const std::uint8_t> data, std::span<const Block> blocks);
+    // Writes a header, BAM and empty directory for a 1581 partition from track first, of tracks
+    // tracks, at first/0 to first/3.
+    LayoutDiskBuilder& PartitionDirectory(int first, int tracks, std::string_view name);
+
+  private:
+    LayoutDiskBuilder(DiskLayout layout);
+    DiskLayout layout_;
+    Bytes bytes_;
+};
+
+// What is wrong with one sector of an encoded GCR image.
+struct GcrFault {
+    enum Kind { NoHeader, HeaderChecksum, NoDataBlock, DataChecksum, NotGcr, OtherId };
+    int track;
+    int sector;
+    Kind kind;
+};
+
+// A G64 (or, for a D71, a G71) of the image's sectors as a 1541 writes them: for each sector a
+// sync, the header block, a gap, a sync, the data block and a gap, every track 7,928 bytes with
+// its speed zone; with shiftBits each track's bits are rotated by that many bits, so that no
+// block starts on a byte boundary. The disk ID of every header is "KT".
+Bytes EncodeGcrImage(std::span<const std::uint8_t> image, const std::vector<GcrFault>& faults = {},
+                     int shiftBits = 0);
+
+struct TapeFile {
+    std::string name;  // PETSCII, padded with spaces to 16
+    std::uint8_t fileType = 0x82;
+    std::uint16_t start = 0x0801;
+    std::optional<std::uint16_t> end;  // start + the data's size without one
+    Bytes data;
+    std::uint8_t entryType = 1;
+};
+
+// A T64 archive of the files, their data in order right after a directory of one entry for each.
+// The header's used entries and directory size (slots) default to the number of files.
+Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t> used = {},
+                 std::optional<std::uint16_t> slots = {},
+                 std::string_view tapeName = "KESTRUNE TAPE");
+
+// A zip archive of the named members, deflated.
+Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
+
+// A gzip file of bytes.
+Bytes Gzip(std::span<const std::uint8_t> bytes);
+
+}  // namespace kestrune::testing
