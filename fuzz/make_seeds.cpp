@@ -1,6 +1,6 @@
 // Writes the seed inputs of the fuzz targets: images built by the test support, BASIC programs
 // and typed start addresses. The real images of ../shared/corpus/ are added by scripts/fuzz.
-//   make_seeds OUTPUT_FOLDER   (writes whole_road/, basic_listing/ and start_address/ in it)
+//   make_seeds OUTPUT_FOLDER   (writes a folder for each target in it)
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
 
 namespace {
 
@@ -93,6 +94,65 @@ void Write(const std::filesystem::path& path, const Bytes& bytes) {
     kestrune::testing::WriteFile(path, bytes);
 }
 
+// The bytes of an image from offset on, then those before it: the container targets lay their
+// input over an image from its header's sector on.
+Bytes FromOffset(const Bytes& image, std::size_t offset) {
+    Bytes rotated(image.begin() + static_cast<std::ptrdiff_t>(offset), image.end());
+    rotated.insert(rotated.end(), image.begin(),
+                   image.begin() + static_cast<std::ptrdiff_t>(offset));
+    // Sectors of zeros at the end add nothing.
+    while (!rotated.empty() && rotated.back() == 0)
+        rotated.pop_back();
+    return rotated;
+}
+
+void WriteContainerSeeds(const std::filesystem::path& out) {
+    namespace t = kestrune::testing;
+    t::LayoutDiskBuilder d81 = t::LayoutDiskBuilder::D81();
+    d81.Chain(kestrune::testing::Program(0x0801, kHello), std::vector<Block>{{1, 0}})
+        .Entry({40, 3}, 0, {0x82, 1, 0, "HELLO", 1});
+    d81.Entry({40, 3}, 1, {0x85, 50, 0, "PART", 120}).PartitionDirectory(50, 3, "INNER");
+    d81.Chain(kCode, std::vector<Block>{{51, 0}}).Entry({50, 3}, 0, {0x82, 51, 0, "CODE", 1});
+    Write(out / "d81/partition", FromOffset(d81.bytes(), 39 * 40 * 256));
+    for (const bool d82 : {false, true}) {
+        t::LayoutDiskBuilder d80 = t::LayoutDiskBuilder::D80(d82);
+        d80.Chain(Bytes(600, 0x41), std::vector<Block>{{1, 0}, {78 - (d82 ? 0 : 1), 0}, {2, 0}})
+            .Entry({39, 1}, 0, {0x81, 1, 0, "TEXT", 3});
+        Bytes seed = FromOffset(d80.bytes(), 38 * 29 * 256);
+        // The header's link to the BAM (not read) is the byte whose low bit chooses the 8250.
+        seed[0] = d82 ? 39 : 38;
+        Write(out / (d82 ? "d80/d82" : "d80/d80"), seed);
+    }
+    Write(out / "gcr/every-kind.g64", t::EncodeGcrImage(EveryKindOfRow().bytes()));
+    Write(
+        out / "gcr/shifted-faults.g64",
+        t::EncodeGcrImage(EveryKindOfRow().bytes(),
+                          {{1, 0, t::GcrFault::DataChecksum}, {18, 1, t::GcrFault::NoHeader}}, 5));
+    Write(out / "gcr/double-sided.g71", t::EncodeGcrImage(DoubleSided().bytes()));
+    Write(out / "t64/files.t64",
+          t::T64Archive(
+              {{"HELLO", 0x82, 0x0801, {}, kHello}, {"CODE", 0x01, 0xC000, 0xC3C6, kCode}}, 5, 8));
+    Write(out / "lynx/files.lnx",
+          t::LynxArchive({{"HELLO", 'P', kestrune::testing::Program(0x0801, kHello)},
+                          {"TEXT", 'S', Bytes(300, 0x41)},
+                          {"RECORDS", 'R', Bytes(100, 0x20)}}));
+    Write(out / "archive/two.zip",
+          t::ZipArchive({{"a.d64", EveryKindOfRow().bytes()},
+                         {"b.prg", kestrune::testing::Program(0x0801, kHello)}}));
+    Write(out / "archive/one.gz", t::Gzip(EveryKindOfRow().bytes()));
+    Bytes p00 = {'C', '6', '4', 'F', 'i', 'l', 'e', 0, 'H', 'E', 'L', 'L', 'O'};
+    p00.resize(26, 0);
+    const Bytes hello = kestrune::testing::Program(0x0801, kHello);
+    p00.insert(p00.end(), hello.begin(), hello.end());
+    Write(out / "contents/hello.p00", p00);
+    Bytes x64(64, 0);
+    x64[0] = 0x43, x64[1] = 0x15, x64[2] = 0x41, x64[3] = 0x64;
+    const Bytes d64 = EveryKindOfRow().bytes();
+    x64.resize(64 + d64.size());
+    std::copy(d64.begin(), d64.end(), x64.begin() + 64);
+    Write(out / "contents/every-kind.x64", x64);
+}
+
 void WriteAddress(const std::filesystem::path& path, std::int32_t first, std::int32_t last,
                   const std::string& text) {
     Bytes bytes(8 + text.size());
@@ -110,7 +170,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path out = argv[1];
-    for (const char* target : {"whole_road", "basic_listing", "start_address"}) {
+    for (const char* target : {"whole_road", "basic_listing", "start_address", "d81", "d80", "gcr",
+                               "t64", "lynx", "archive", "contents"}) {
         std::filesystem::create_directories(out / target);
     }
     EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");
@@ -127,6 +188,8 @@ int main(int argc, char** argv) {
     Write(out / "basic_listing/super-expander",
           kestrune::testing::BasicProgram(0x1201,
                                           {{1, {0xCC, 0x22, 0xCC, 0x22, 0xCE, 0x02, 0x64, 0x01}}}));
+
+    WriteContainerSeeds(out);
 
     WriteAddress(out / "start_address/decimal", 0xC000, 0xC063, "49152");
     WriteAddress(out / "start_address/hex", 0xC000, 0xC063, "$c010");

@@ -3,6 +3,7 @@
 // extension decides where content alone cannot.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,6 +23,13 @@ struct Opened {
     std::optional<Volume> volume;    // set when the file is opened
     std::optional<Message> message;  // a refusal to show; none when the user declined
 };
+
+// The extensions of every format the viewer opens, as glob patterns without the dot, in small
+// letters (a file dialog's filter is made from them).
+inline constexpr std::array<std::string_view, 20> kOpenPatterns = {
+    "d64", "d71", "d81", "d80",         "d82",         "g64",         "g71",
+    "x64", "t64", "lnx", "p[0-9][0-9]", "s[0-9][0-9]", "u[0-9][0-9]", "r[0-9][0-9]",
+    "prg", "seq", "usr", "rel",         "zip",         "gz"};
 
 // Whether an extension (".d81", ".P00", ".zip", ...) names a format the viewer opens.
 bool IsKnownExtension(std::string_view extension);

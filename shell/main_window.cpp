@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +119,10 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&Open"));  // enabled, and does nothing
     file->addAction(tr("&Close"), this, &MainWindow::closeImage);
     file->addAction(tr("&Save File As..."), this, &MainWindow::saveFileAs);
+    // Backspace leaves a 1581 partition; the line edits keep the key for their text.
+    leavePartition_ = file->addAction(tr("&Leave Partition"), this, &MainWindow::leavePartition);
+    leavePartition_->setShortcut(QKeySequence(Qt::Key_Backspace));
+    leavePartition_->setEnabled(false);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
     file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
     QMenu* edit = menuBar_->addMenu(tr("&Edit"));
@@ -313,6 +318,7 @@ void MainWindow::SetUpList() {
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
 
     connect(list_, &QAbstractItemView::clicked, this, &MainWindow::selectRow);
+    connect(list_, &QAbstractItemView::doubleClicked, this, &MainWindow::openPartition);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::selectRow);
     connect(header, &QHeaderView::sectionClicked, this, &MainWindow::sortByColumn);
@@ -386,8 +392,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    // Enter anywhere else in the window presses the hidden default button: the start-address
-    // entry.
+    // Enter on a partition row of the list opens it; anywhere else in the window it presses the
+    // hidden default button: the start-address entry.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && list_->hasFocus() &&
+        session_.IsPartition(list_->currentIndex().row())) {
+        openPartition(list_->currentIndex());
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         defaultButton_->click();
         event->accept();
@@ -428,9 +440,23 @@ void MainWindow::chooseImage() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    // The names show as "Commodore files (*.d64;*.d71)" and "All files, (*.*)"; the patterns after
-    // them match the extensions in any letter case.
-    dialog.setNameFilters({QStringLiteral("Commodore files (*.d64;*.d71) (*.[dD]64 *.[dD]71)"),
+    // The names show as "Commodore images and archives (*.d64;...)", "Commodore files
+    // (*.d64;*.d71)" and "All files, (*.*)"; the patterns after them match the extensions in any
+    // letter case.
+    QStringList shown, patterns;
+    for (const std::string_view pattern : Session::OpenPatterns()) {
+        shown << QStringLiteral("*.") + QString::fromLatin1(pattern.data(), pattern.size());
+        QString anyCase = QStringLiteral("*.");
+        for (const char c : pattern) {
+            const QChar letter = QLatin1Char(c);
+            anyCase += letter.isLetter() ? QStringLiteral("[%1%2]").arg(letter, letter.toUpper())
+                                         : QString(letter);
+        }
+        patterns << anyCase;
+    }
+    dialog.setNameFilters({tr("Commodore images and archives (%1) (%2)")
+                               .arg(shown.join(QLatin1Char(';')), patterns.join(QLatin1Char(' '))),
+                           QStringLiteral("Commodore files (*.d64;*.d71) (*.[dD]64 *.[dD]71)"),
                            QStringLiteral("All files, (*.*) (*)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     openImage(dialog.selectedFiles().first());
@@ -438,10 +464,40 @@ void MainWindow::chooseImage() {
 
 void MainWindow::openImage(const QString& path) {
     model_->Clear();
-    session_.Open(QFile::encodeName(path).toStdString(),
-                  [this](const Message& message) { return Tell(message); });
+    session_.Open(
+        QFile::encodeName(path).toStdString(),
+        [this](const Message& message) { return Tell(message); },
+        [this](const std::vector<std::string>& names) { return ChooseMember(names); });
     ShowSession(true);
     // The list takes the focus, so the arrow keys move through the new files.
+    list_->setFocus();
+}
+
+std::optional<std::size_t> MainWindow::ChooseMember(const std::vector<std::string>& names) {
+    QStringList items;
+    for (const std::string& name : names)
+        items << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(Text(kProductName));
+    dialog.setLabelText(tr("This archive holds several images. Open:"));
+    dialog.setComboBoxItems(items);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const qsizetype chosen = items.indexOf(dialog.textValue());
+    return chosen < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(chosen));
+}
+
+void MainWindow::openPartition(const QModelIndex& index) {
+    if (!index.isValid() || !session_.OpenPartition(index.row())) return;
+    model_->Reload();
+    ShowSession(true);
+    list_->setFocus();
+}
+
+void MainWindow::leavePartition() {
+    if (!session_.LeavePartition()) return;
+    model_->Reload();
+    ShowSession(true);
     list_->setFocus();
 }
 
@@ -551,6 +607,7 @@ void MainWindow::ShowSession(bool withAddress) {
     fields_[3]->setText(QString::number(session_.BlocksFree()));
     fields_[4]->setText(Text(session_.Status()));
     setWindowTitle(Text(session_.Caption()));
+    leavePartition_->setEnabled(session_.PartitionDepth() > 0);
     if (model_->rowCount() != session_.RowCount()) model_->Reload();
 
     ShowPanes();

@@ -60,6 +60,8 @@ class MainWindow : public QDialog {
     void copyFromPane();
     void selectAllOfPane();
     void disassembleFromSys();
+    void openPartition(const QModelIndex& index);
+    void leavePartition();
 
   private:
     void CreateMenu();
@@ -75,6 +77,8 @@ class MainWindow : public QDialog {
     // visible pane and its button, the address box's state (and with withAddress its text, which
     // otherwise keeps what the user typed); the panes when they changed.
     void ShowSession(bool withAddress);
+    // Asks which of an archive's images to open.
+    std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
     void ShowPanes();
     void ShowPage();
     // The text pane on view, the listing of the browser pane among them; none for other pages.
@@ -94,6 +98,7 @@ class MainWindow : public QDialog {
     QLineEdit* search_ = nullptr;
     QLabel* sysLink_ = nullptr;     // "Disassemble from SYS n" in the status line
     QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
+    QAction* leavePartition_ = nullptr;
     TextPane* searched_ = nullptr;  // the pane whose matches are marked
     kestrune::SearchHits hits_;
     std::size_t currentHit_ = 0;

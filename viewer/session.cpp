@@ -7,6 +7,7 @@
 
 #include "image/loader.h"
 #include "image/path_names.h"
+#include "image/recognition.h"
 #include "image/volume.h"
 #include "text/number_text.h"
 #include "text/unicode.h"
@@ -224,6 +225,10 @@ void Session::Close() {
     s.view = ViewBasic;
     s.status = kNoDisk;
     s.caption = kProductName;
+}
+
+std::span<const std::string_view> Session::OpenPatterns() {
+    return kOpenPatterns;
 }
 
 std::string_view Session::Format() const {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,6 +57,10 @@ class Session {
     // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the
     // instructions on show in the browser pane.
     void Close();
+
+    // The extensions of the files Open takes, as glob patterns in small letters without the dot
+    // ("d64", "p[0-9][0-9]", "zip", ...).
+    static std::span<const std::string_view> OpenPatterns();
 
     // The image's format: "d64" for a single-sided 1541 image (35, 40 or 42 tracks), "d71" for a
     // double-sided one, "d81", "d80", "d82", "g64", "g71", "x64", "t64", "lnx", "p00", and "prg",

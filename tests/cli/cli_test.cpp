@@ -11,6 +11,7 @@
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/fixture_disk.h"
+#include "tests/support/format_builders.h"
 #include "tests/support/run_program.h"
 #include "views/basic_listing.h"
 #include "views/pages.h"
@@ -429,6 +430,93 @@ TEST_F(CliTest, ExtractNeverOverwrites) {
     EXPECT_EQ(Cli({"extract", fixture_, "--row", "5", "-o", "-"}).exitCode, 2);
     EXPECT_EQ(Cli({"extract", fixture_, "--all", "-o", "x"}).exitCode, 1);
     EXPECT_EQ(Cli({"extract", fixture_}).exitCode, 1);
+}
+
+TEST_F(CliTest, ArchivesChooseTheirImageByMember) {
+    const Bytes program = testing::Program(0x0801, Bytes{0, 0});
+    const std::string zip =
+        testing::WriteFile(dir_ / "set.zip",
+                           testing::ZipArchive({{"disks/one.d64", testing::FixtureDisk().bytes()},
+                                                {"two.prg", program}}))
+            .string();
+    const ProgramRun several = Cli({"dir", zip});
+    EXPECT_EQ(several.exitCode, 2);
+    EXPECT_EQ(several.out, "");
+    EXPECT_EQ(several.err,
+              "kestrune-cli: set.zip holds several images; choose one with --member NAME:\n"
+              "  disks/one.d64\n  two.prg\n");
+    const ProgramRun wrong = Cli({"dir", zip, "--member", "three.prg"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err,
+              "kestrune-cli: set.zip holds no image named three.prg; it holds:\n"
+              "  disks/one.d64\n  two.prg\n");
+
+    const ProgramRun two = Cli({"dir", zip, "--member", "two.prg"});
+    EXPECT_EQ(two.exitCode, 0) << two.err;
+    EXPECT_EQ(two.out,
+              "0 \"TWO.PRG         \"  \n"
+              "1    \"two\"              prg     2049 ($0801)\n"
+              "0 blocks free.\n\nFile: set.zip\n\nDisk: TWO.PRG\n\n1 files found\n");
+    const json listed = json::parse(Cli({"dir", zip, "--member", "disks/one.d64", "--json"}).out);
+    EXPECT_EQ(listed["format"], "d64");
+    EXPECT_EQ(listed["rows"].size(), 10u);
+    const ProgramRun extracted =
+        Cli({"extract", zip, "--member", "two.prg", "--row", "1", "-o", "-"});
+    EXPECT_EQ(extracted.out, std::string(program.begin(), program.end()));
+}
+
+TEST_F(CliTest, PartitionsAreListedShownAndExtractedWithIn) {
+    auto disk = testing::LayoutDiskBuilder::D81("OUTER");
+    disk.Entry({40, 3}, 0, {0x85, 50, 0, "PART", 120}).PartitionDirectory(50, 3, "INNER");
+    const Bytes code = testing::Program(0xC000, Bytes{0xEA, 0x60});
+    disk.Chain(code, std::vector<testing::Block>{{51, 0}})
+        .Entry({50, 3}, 0, {0x82, 51, 0, "CODE", 1});
+    const std::string image = testing::WriteFile(dir_ / "parts.d81", disk.bytes()).string();
+
+    const json outer = json::parse(Cli({"dir", image, "--json"}).out);
+    EXPECT_EQ(outer["format"], "d81");
+    EXPECT_EQ(outer["rows"][0]["type"], "?");
+    const json shown = json::parse(Cli({"show", image, "--row", "1", "--json"}).out);
+    EXPECT_EQ(shown["message"],
+              "1581 partition: open it (double-click or Enter) to list its files");
+
+    const json inner = json::parse(Cli({"dir", image, "--in", "1", "--json"}).out);
+    EXPECT_EQ(inner["diskName"], "INNER           ");
+    EXPECT_EQ(inner["blocksFree"], 80);
+    ASSERT_EQ(inner["rows"].size(), 1u);
+    EXPECT_EQ(inner["rows"][0]["track"], "33");
+    EXPECT_EQ(Cli({"show", image, "--in", "1", "--row", "1", "--as", "assembly"}).out.substr(0, 5),
+              "c000:");
+    const ProgramRun extracted = Cli({"extract", image, "--in", "1", "--name", "code", "-o", "-"});
+    EXPECT_EQ(extracted.out, std::string(code.begin(), code.end()));
+
+    const ProgramRun notOne = Cli({"dir", image, "--in", "2"});
+    EXPECT_EQ(notOne.exitCode, 2);
+    EXPECT_EQ(notOne.err,
+              "kestrune-cli: row 2 of parts.d81 is no partition that holds a directory\n");
+}
+
+TEST_F(CliTest, EveryFormatNamesItselfAndStatesItsFaults) {
+    const Bytes tape =
+        testing::T64Archive({testing::TapeFile{"GAME", 0x01, 0x0801, 0xC3C6, Bytes(10, 1)}});
+    const std::vector<std::tuple<std::string, Bytes, std::string>> images = {
+        {"disk.d81", testing::LayoutDiskBuilder::D81().bytes(), "d81"},
+        {"disk.d82", testing::LayoutDiskBuilder::D80(true).bytes(), "d82"},
+        {"disk.g64", testing::EncodeGcrImage(testing::FixtureDisk().bytes()), "g64"},
+        {"tape.t64", tape, "t64"},
+        {"notes.seq", Bytes{'A'}, "seq"},
+        {"fixture.d64.gz", testing::Gzip(testing::FixtureDisk().bytes()), "d64"},
+    };
+    for (const auto& [name, bytes, format] : images) {
+        const std::string path = testing::WriteFile(dir_ / name, bytes).string();
+        const ProgramRun run = Cli({"dir", path, "--json"});
+        EXPECT_EQ(run.exitCode, 0) << name << run.err;
+        EXPECT_EQ(json::parse(run.out)["format"], format) << name;
+    }
+    const json t64 = json::parse(Cli({"dir", (dir_ / "tape.t64").string(), "--json"}).out);
+    EXPECT_EQ(t64["status"],
+              "T64 archive: the end address of \"GAME\" does not match its data: 10 bytes read");
+    EXPECT_EQ(t64["rows"][0]["track"], "");
 }
 
 TEST_F(CliTest, SortedListingsForEachColumn) {

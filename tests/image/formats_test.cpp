@@ -264,6 +264,26 @@ TEST(T64, CommonFaultsAreReadFromTheDataAndNamed) {
     }
 }
 
+TEST(Lynx, FilesInWholeBlocksAndAnArchiveCutShort) {
+    const Bytes code = testing::Program(0x0801, testing::Noise(600));
+    const Bytes text = testing::Noise(254, 2);
+    Bytes archive = testing::LynxArchive({{"CODE", 'P', code}, {"TEXT", 'S', text}});
+    Volume volume = OpenOrFail("set.lnx", archive);
+    EXPECT_EQ(volume.format, "lnx");
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(volume.entries[0].blocks, 3);
+    EXPECT_EQ(FileOf(volume, 0), code);
+    EXPECT_EQ(volume.entries[1].type, 0x81);
+    EXPECT_EQ(FileOf(volume, 1), text);
+    EXPECT_TRUE(volume.fault.empty());
+
+    archive.resize(archive.size() - 54);
+    volume = OpenOrFail("cut.lnx", archive);
+    EXPECT_EQ(FileOf(volume, 1).size(), 200u);
+    EXPECT_EQ(Utf16ToUtf8(volume.fault),
+              "Lynx archive: \"TEXT\" is cut short by the archive's end");
+}
+
 TEST(Pc64AndPlainFiles, OneRowNamedAsTheFileSays) {
     Bytes p00 = {'C', '6', '4', 'F', 'i', 'l', 'e', 0, 'R', 'E', 'C', 'O', 'R', 'D', 'S'};
     p00.resize(25, 0);

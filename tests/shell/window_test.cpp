@@ -3,9 +3,12 @@
 #include <QButtonGroup>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRadioButton>
@@ -30,6 +33,7 @@
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/basic_program.h"
+#include "tests/support/format_builders.h"
 #include "views/basic_listing.h"
 #include "views/pages.h"
 
@@ -78,6 +82,9 @@ class WindowTest : public QObject {
     void readErrorKeepsTheRowsAndTheImage();
     void dropOpensTheFirstFile();
     void dropIsAlwaysACopy();
+    void openDialogListsEveryFormat();
+    void archiveWithSeveralImagesAsksWhichToOpen();
+    void partitionsOpenAndLeaveAsAUserWould();
     void geosColumnOpensWithAMouseDrag();
     void iconsAreCompiledIn();
     void windowFitsTheScreen();
@@ -463,6 +470,99 @@ void WindowTest::escapeAndExitEndTheWindow() {
         dialog.close();
         QCOMPARE(dialog.result(), 2);
     }
+}
+
+void WindowTest::openDialogListsEveryFormat() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    dialog.show();
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (files == nullptr) return;
+        filters = files->nameFilters();
+        files->reject();
+    });
+    Ui(dialog).chooseMenuItem("&New");
+    QCOMPARE(filters.size(), 3);
+    for (const char* extension : {"*.[dD]81", "*.[gG]64", "*.[tT]64", "*.[lL][nN][xX]",
+                                  "*.[pP][0-9][0-9]", "*.[pP][rR][gG]", "*.[zZ][iI][pP]"})
+        QVERIFY2(filters[0].contains(QLatin1String(extension)), extension);
+    QCOMPARE(filters[1], QStringLiteral("Commodore files (*.d64;*.d71) (*.[dD]64 *.[dD]71)"));
+}
+
+void WindowTest::archiveWithSeveralImagesAsksWhichToOpen() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    dialog.show();
+    MessageRecorder recorder;
+    const QString path = fixture.Path("set.zip");
+    kestrune::testing::WriteFile(
+        path.toStdString(),
+        kestrune::testing::ZipArchive(
+            {{"one.d64", TwoFileDisk().bytes()},
+             {"two.prg", kestrune::testing::Program(0x0801, kestrune::testing::Bytes{0, 0})}}));
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* chooser = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (chooser == nullptr) return;
+        auto* names = chooser->findChild<QListView*>();
+        for (int row = 0; row < names->model()->rowCount(); ++row)
+            offered << names->model()->index(row, 0).data().toString();
+        names->setFocus();
+        QTest::keyClick(names, Qt::Key_Down);
+        QTest::keyClick(chooser, Qt::Key_Return);
+    });
+    dialog.openImage(path);
+    QCOMPARE(offered, (QStringList{"one.d64", "two.prg"}));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - SET.ZIP"));
+    QCOMPARE(LabelText(dialog, IDC_DISK_NAME), QStringLiteral("TWO.PRG"));
+    QCOMPARE(Ui(dialog).rows(), 1);
+    QCOMPARE(Ui(dialog).cell(0, ColumnTrack), QString());
+}
+
+void WindowTest::partitionsOpenAndLeaveAsAUserWould() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    dialog.show();
+    MessageRecorder recorder;
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto disk = kestrune::testing::LayoutDiskBuilder::D81("OUTER");
+    disk.Entry({40, 3}, 0, {0x82, 1, 0, "FIRST", 1});
+    disk.Entry({40, 3}, 1, {0x85, 50, 0, "PART", 120}).PartitionDirectory(50, 3, "INNER");
+    disk.Chain(kestrune::testing::Program(0xC000, kestrune::testing::Bytes{0xEA, 0x60}),
+               std::vector<kestrune::testing::Block>{{51, 0}});
+    disk.Entry({50, 3}, 0, {0x82, 51, 0, "CODE", 1});
+    disk.Entry({50, 3}, 1, {0x81, 51, 0, "MORE", 1});
+    const QString path = fixture.Path("parts.d81");
+    kestrune::testing::WriteFile(path.toStdString(), disk.bytes());
+    dialog.openImage(path);
+    QCOMPARE(Ui(dialog).rows(), 2);
+
+    // A double-click on the partition lists its files.
+    QTableView* list = Ui(dialog).list;
+    const QPoint partitionCell = Ui(dialog).cellRect(1, 1).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, partitionCell);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, partitionCell);
+    QCOMPARE(Ui(dialog).rows(), 2);
+    QVERIFY(LabelText(dialog, IDC_DISK_NAME).startsWith(QStringLiteral("INNER")));
+    QVERIFY(Ui(dialog).cell(0, 1).startsWith(QStringLiteral("code")));
+    QVERIFY(list->hasFocus());
+
+    // Backspace goes back; Enter on the partition row opens it again; File > Leave Partition.
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QVERIFY(LabelText(dialog, IDC_DISK_NAME).startsWith(QStringLiteral("OUTER")));
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(LabelText(dialog, IDC_DISK_NAME).startsWith(QStringLiteral("INNER")));
+    Ui(dialog).chooseMenuItem("&Leave Partition");
+    QVERIFY(LabelText(dialog, IDC_DISK_NAME).startsWith(QStringLiteral("OUTER")));
+
+    // Selecting the partition row shows what to do with it.
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(Ui(dialog).petscii->text(),
+             std::u16string(u"1581 partition: open it (double-click or Enter) to list its files"));
 }
 
 void WindowTest::dropIsAlwaysACopy() {

@@ -73,6 +73,15 @@ Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t
                  std::optional<std::uint16_t> slots = {},
                  std::string_view tapeName = "KESTRUNE TAPE");
 
+struct LynxFile {
+    std::string name;  // PETSCII, padded with 0xA0 to 16
+    char type = 'P';   // P, S, U, R or D
+    Bytes bytes;
+};
+
+// A Lynx archive as cbmconvert writes one: a BASIC line, the directory lines, the files.
+Bytes LynxArchive(const std::vector<LynxFile>& files);
+
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
