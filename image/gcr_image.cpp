@@ -54,9 +54,13 @@ constexpr int kSyncBits = 10;
 class TrackBits {
   public:
     explicit TrackBits(std::span<const std::uint8_t> track) : length_(track.size()) {
-        bytes_.resize(2 * length_ + kDataGcrBytes + 2);
-        for (std::size_t i = 0; i < bytes_.size(); ++i)
-            bytes_[i] = track[i % length_];
+        bytes_.reserve(2 * length_ + kDataGcrBytes + 2);
+        while (bytes_.size() < 2 * length_ + kDataGcrBytes + 2) {
+            const std::size_t piece =
+                std::min(length_, 2 * length_ + kDataGcrBytes + 2 - bytes_.size());
+            bytes_.insert(bytes_.end(), track.begin(),
+                          track.begin() + static_cast<std::ptrdiff_t>(piece));
+        }
     }
 
     std::size_t bitLength() const { return 8 * length_; }

@@ -47,9 +47,9 @@ bool ReadAt(int fd, std::uint8_t* out, std::size_t length, std::uint64_t offset)
     return true;
 }
 
-bool ReadWhole(int fd, std::vector<std::uint8_t>& data) {
+bool ReadWhole(int fd, std::vector<std::uint8_t>& data, std::size_t pieceSize) {
     for (std::size_t done = 0; done < data.size();) {
-        const std::size_t piece = std::min(kReadPieceSize, data.size() - done);
+        const std::size_t piece = std::min(pieceSize, data.size() - done);
         if (!ReadAt(fd, data.data() + done, piece, done)) return false;
         done += piece;
     }
@@ -101,7 +101,9 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
     } catch (const std::bad_alloc&) {
         return Refused(TooLargeMessage(fileName, size));
     }
-    if (!ReadWhole(file.fd(), bytes)) return Refused(ReadFailedMessage(fileName));
+    // A D64 or D71 is read as it always was; other files in larger pieces.
+    if (!ReadWhole(file.fd(), bytes, namedD64 ? kReadPieceSize : kLargeReadPieceSize))
+        return Refused(ReadFailedMessage(fileName));
 
     Opened opened;
     if (namedD64) {

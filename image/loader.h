@@ -17,8 +17,10 @@ namespace kestrune {
 // Larger files are not read: no disk image comes near this size.
 inline constexpr std::uint64_t kMaximumImageSize = 64ull * 1024 * 1024;
 
-// The image file is read in pieces of this size; it divides both standard image sizes.
+// A file named as a D64 or D71 is read in pieces of this size; it divides both standard image
+// sizes. Every other file is read in pieces of the larger size.
 inline constexpr std::size_t kReadPieceSize = 1366;
+inline constexpr std::size_t kLargeReadPieceSize = 1 << 20;
 
 // Chooses one of several images an archive holds, by its position in names; nothing to open none.
 using ChooseMember =

@@ -11,8 +11,9 @@ for file in bin/kestrune bin/kestrune-cli share/applications/kestrune.desktop sh
             share/icons/hicolor/256x256/apps/kestrune.png share/icons/hicolor/scalable/apps/kestrune.svg; do
     [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
 done
-grep -q '^MimeType=application/x-d64;application/x-d71;$' "$prefix/share/applications/kestrune.desktop"
+grep -q '^MimeType=application/x-d64;application/x-d71;.*application/x-t64;' "$prefix/share/applications/kestrune.desktop"
 update-mime-database "$prefix/share/mime" 2>/dev/null
 grep -q '^application/x-d64:\*\.d64$' "$prefix/share/mime/globs" || { echo "no .d64 glob"; exit 1; }
 grep -q '^application/x-d71:\*\.d71$' "$prefix/share/mime/globs" || { echo "no .d71 glob"; exit 1; }
+grep -q '^application/x-d81:\*\.d81$' "$prefix/share/mime/globs" || { echo "no .d81 glob"; exit 1; }
 echo "install layout ok"

@@ -1,0 +1,97 @@
+// Opening the formats that need work beyond reading sectors: a 42-track G64 decoded from its GCR
+// bits, a D81 directory of 296 entries, a zipped D64. Each is opened as the window and
+// kestrune-cli open it, from a file, through to the list's texts.
+#include <benchmark/benchmark.h>
+
+#include "image/cbm_directory.h"
+#include "image/d81.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
+#include "viewer/row_texts.h"
+#include "viewer/session.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Block;
+using testing::Bytes;
+
+const auto kQuiet = [](const Message&) { return false; };
+
+// Opens path in a session and reads every row's texts.
+void OpenAndList(benchmark::State& state, const std::string& path) {
+    Session session;
+    for (auto _ : state) {
+        session.Open(path, kQuiet);
+        std::size_t characters = 0;
+        for (int row = 0; row < session.RowCount(); ++row)
+            characters += session.Row(row)[ColumnFileName].size();
+        benchmark::DoNotOptimize(characters);
+    }
+    state.counters["rows"] = session.RowCount();
+}
+
+// A 42-track disk with a full directory and files on every side of the tracks, as a G64.
+void BM_OpenFortyTwoTrackG64(benchmark::State& state) {
+    testing::DiskBuilder disk(205312);
+    disk.Chain(testing::Program(0x0801, testing::Noise(5000)), testing::ConsecutiveBlocks(20));
+    for (int i = 0; i < 144; ++i)
+        disk.AddEntry({0x82, 1, 0, "FILE " + std::to_string(i), 20});
+    const testing::TempDir dir;
+    const auto path = testing::WriteFile(dir / "disk.g64", testing::EncodeGcrImage(disk.bytes()));
+    OpenAndList(state, path.string());
+}
+BENCHMARK(BM_OpenFortyTwoTrackG64)->Unit(benchmark::kMillisecond);
+
+testing::LayoutDiskBuilder D81With296Entries() {
+    testing::LayoutDiskBuilder disk = testing::LayoutDiskBuilder::D81();
+    disk.Chain(testing::Program(0x0801, Bytes{0, 0}), std::vector<Block>{{1, 0}});
+    // 37 directory sectors, 40/3 to 40/39, of 8 entries each.
+    for (int sector = 3; sector <= 39; ++sector) {
+        disk.Sector(40, sector)[0] = sector < 39 ? 40 : 0;
+        disk.Sector(40, sector)[1] = static_cast<std::uint8_t>(sector < 39 ? sector + 1 : 0xFF);
+        for (int slot = 0; slot < 8; ++slot)
+            disk.Entry({40, sector}, slot,
+                       {0x82, 1, 0, "FILE " + std::to_string(8 * sector + slot), 1});
+    }
+    return disk;
+}
+
+// The directory alone: the walk, the entries and their texts, from an image in memory.
+void BM_ListD81With296Entries(benchmark::State& state) {
+    Volume volume = OpenD81(DiskImage{D81With296Entries().bytes()});
+    std::vector<RowTexts> rows;
+    for (auto _ : state) {
+        volume.entries.clear();
+        ReadDirectoryChain(volume, 40, 3);
+        rows.resize(volume.entries.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            FormatRow(volume.entries[i], false, rows[i]);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_ListD81With296Entries)->Unit(benchmark::kMicrosecond);
+
+// The whole open of that D81 from its file, reading 800 KB included.
+void BM_OpenD81With296Entries(benchmark::State& state) {
+    const testing::TempDir dir;
+    const auto path = testing::WriteFile(dir / "full.d81", D81With296Entries().bytes());
+    OpenAndList(state, path.string());
+}
+BENCHMARK(BM_OpenD81With296Entries)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenZippedD64(benchmark::State& state) {
+    testing::DiskBuilder disk;
+    for (int i = 0; i < 30; ++i)
+        disk.AddFile("FILE " + std::to_string(i), 0x82,
+                     testing::Program(0x0801, testing::Noise(4000, static_cast<std::uint32_t>(i))));
+    const testing::TempDir dir;
+    const auto path =
+        testing::WriteFile(dir / "disk.zip", testing::ZipArchive({{"disk.d64", disk.bytes()}}));
+    OpenAndList(state, path.string());
+}
+BENCHMARK(BM_OpenZippedD64)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kestrune
