@@ -221,7 +221,10 @@ int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
         out << DirectoryJson(session).dump(2) << '\n';
     } else {
         WriteDirectoryListing(out, session);
-        if (reporter.filesFound()) out << '\n' << Utf8(*reporter.filesFound()) << '\n';
+        // Inside a partition the count is the partition's own.
+        const std::optional<std::u16string> found =
+            options.partitions.empty() ? reporter.filesFound() : session.FilesFoundText();
+        if (found) out << '\n' << Utf8(*found) << '\n';
     }
     return Finish(session);
 }

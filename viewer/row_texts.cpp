@@ -9,6 +9,7 @@ namespace kestrune {
 namespace {
 
 constexpr std::array<std::u16string_view, 5> kTypeNames = {u"del", u"seq", u"prg", u"usr", u"rel"};
+constexpr std::u16string_view kPartitionTypeName = u"cbm";
 
 constexpr std::array<std::u16string_view, 15> kGeosTypeNames = {
     u"",                       // 0: no GEOS file
@@ -61,7 +62,12 @@ void FormatRow(const DirectoryEntry& entry, bool geosDisk, RowTexts& row) {
     for (std::size_t i = 0; i < entry.name.size(); ++i)
         text[i] = table[entry.name[i]];
     row[ColumnFileName].assign(text, entry.name.size());
-    row[ColumnType].assign(text, PutTypeText(text, entry.type));
+    // A 1581 partition that holds a directory is named by its type; other type 5 entries read "?".
+    if (entry.partition) {
+        row[ColumnType] = kPartitionTypeName;
+    } else {
+        row[ColumnType].assign(text, PutTypeText(text, entry.type));
+    }
     if (entry.loadAddress) {
         row[ColumnStart].assign(text, PutStartText(text, *entry.loadAddress));
     } else {

@@ -209,6 +209,13 @@ bool Session::LeavePartition() {
     return true;
 }
 
+std::optional<std::u16string> Session::FilesFoundText() const {
+    const State& s = *state_;
+    if (s.rows.empty()) return std::nullopt;
+    return FilesFoundMessage(Utf8ToUtf16(s.fileName), s.diskName, static_cast<int>(s.rows.size()))
+        .text;
+}
+
 int Session::PartitionDepth() const {
     return static_cast<int>(state_->outer.size());
 }

@@ -54,6 +54,8 @@ class Session {
     bool OpenPartition(int position);
     bool LeavePartition();
     int PartitionDepth() const;  // 0 in the image's own directory
+    // The "files found" text for the directory on show; nothing when it lists no files.
+    std::optional<std::u16string> FilesFoundText() const;
     // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the
     // instructions on show in the browser pane.
     void Close();

@@ -475,7 +475,7 @@ TEST_F(CliTest, PartitionsAreListedShownAndExtractedWithIn) {
 
     const json outer = json::parse(Cli({"dir", image, "--json"}).out);
     EXPECT_EQ(outer["format"], "d81");
-    EXPECT_EQ(outer["rows"][0]["type"], "?");
+    EXPECT_EQ(outer["rows"][0]["type"], "cbm");
     const json shown = json::parse(Cli({"show", image, "--row", "1", "--json"}).out);
     EXPECT_EQ(shown["message"],
               "1581 partition: open it (double-click or Enter) to list its files");
@@ -490,6 +490,10 @@ TEST_F(CliTest, PartitionsAreListedShownAndExtractedWithIn) {
     const ProgramRun extracted = Cli({"extract", image, "--in", "1", "--name", "code", "-o", "-"});
     EXPECT_EQ(extracted.out, std::string(code.begin(), code.end()));
 
+    EXPECT_EQ(Cli({"dir", image, "--in", "1"}).out,
+              "0 \"INNER           \" KT 3D\n"
+              "1    \"code\"             prg    49152 ($C000)  33/00\n"
+              "80 blocks free.\n\nFile: parts.d81\n\nDisk: INNER           \n\n1 files found\n");
     const ProgramRun notOne = Cli({"dir", image, "--in", "2"});
     EXPECT_EQ(notOne.exitCode, 2);
     EXPECT_EQ(notOne.err,

@@ -151,6 +151,17 @@ TEST_F(GcrTest, CleanImageDecodesToTheD64ByteForByte) {
     }
 }
 
+TEST_F(GcrTest, TrackStoredOnlyAsAHalfTrackIsRead) {
+    Bytes g64 = testing::EncodeGcrImage(disk_.bytes());
+    // Track 18's entry (index 34) moves to track 18.5 (index 35); the full track is left empty.
+    const std::size_t full = 12 + 4 * 34, half = 12 + 4 * 35;
+    std::copy_n(g64.begin() + full, 4, g64.begin() + half);
+    std::fill_n(g64.begin() + full, 4, 0);
+    const GcrOutcome decoded = DecodeGcrImage(g64);
+    ASSERT_TRUE(decoded.disk);
+    EXPECT_EQ(decoded.disk->image.data, disk_.bytes());
+}
+
 TEST_F(GcrTest, EachFaultGivesTheDosErrorAndTheSectorReadsAsMissing) {
     struct Case {
         GcrFault::Kind kind;
