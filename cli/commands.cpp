@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cli/directory_listing.h"
+#include "cli/disk_report.h"
 #include "cli/utf8_output.h"
 #include "text/unicode.h"
 #include "viewer/session.h"
@@ -254,6 +255,25 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         session.WritePane(session.ShowsFile() ? session.View() : ViewBasic,
                           [&](std::u16string_view piece) { WriteUtf8(out, piece); });
     }
+    return Finish(session);
+}
+
+int RunMap(const DiskOptions& options, std::ostream& out, std::ostream& err) {
+    Session session;
+    Reporter reporter(err, options.yes);
+    if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
+        return *failed;
+    WriteMap(out, session, options.json);
+    return Finish(session);
+}
+
+int RunCheck(const DiskOptions& options, std::ostream& out, std::ostream& err) {
+    Session session;
+    Reporter reporter(err, options.yes);
+    if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
+        return *failed;
+    WriteFindings(out, session, options.json);
+    if (!session.Findings().empty()) return kFindings;
     return Finish(session);
 }
 

@@ -11,7 +11,7 @@
 
 namespace kestrune::cli {
 
-enum ExitCode { kOk = 0, kUsage = 1, kNotShown = 2, kReadError = 3 };
+enum ExitCode { kOk = 0, kUsage = 1, kNotShown = 2, kReadError = 3, kFindings = 4 };
 
 // Which image to open: the file, the image in it when it is an archive, and the partitions to
 // open one inside the other (1-based rows in directory order).
@@ -47,9 +47,16 @@ struct ExtractOptions : ImageOptions {
     std::optional<std::string> folder;  // where the files go, named after their entries
 };
 
+// map and check: the sectors of the directory on show, or what is wrong with them.
+struct DiskOptions : ImageOptions {
+    bool json = false;
+};
+
 // All return the exit code.
 int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err);
 int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err);
 int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& err);
+int RunMap(const DiskOptions& options, std::ostream& out, std::ostream& err);
+int RunCheck(const DiskOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrune::cli

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
         "archives (D64, D71, D81, D80, D82, G64, G71, X64, T64, LNX, P00, PRG, ...), also\n"
         "inside .zip or .gz.\n"
         "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
-        "rejected, 3 the directory named an impossible track (what was read is printed).",
+        "rejected, 3 the directory named an impossible track (what was read is printed),\n"
+        "4 check found something wrong.",
         "kestrune-cli"};
     app.require_subcommand(1);
 
@@ -109,6 +110,17 @@ int main(int argc, char** argv) {
         "-d", folder, "The folder to write into, the files named after their entries");
     outputOption->excludes(folderOption)->excludes(allOption);
 
+    cli::DiskOptions map;
+    CLI::App* mapCommand =
+        app.add_subcommand("map", "Show which file, if any, holds each sector of an image");
+    AddImageOptions(mapCommand, map);
+    mapCommand->add_flag("--json", map.json, "Print JSON");
+    cli::DiskOptions check;
+    CLI::App* checkCommand = app.add_subcommand(
+        "check", "Check an image's chains, block counts, BAM and error bytes (it only reads)");
+    AddImageOptions(checkCommand, check);
+    checkCommand->add_flag("--json", check.json, "Print JSON");
+
     try {
         app.parse(argc, argv);
         if (extractCommand->parsed() && !*extractRowOption && !*extractNameOption && !extract.all) {
@@ -130,6 +142,8 @@ int main(int argc, char** argv) {
         if (*folderOption) extract.folder = folder;
         return cli::RunExtract(extract, std::cout, std::cerr);
     }
+    if (mapCommand->parsed()) return cli::RunMap(map, std::cout, std::cerr);
+    if (checkCommand->parsed()) return cli::RunCheck(check, std::cout, std::cerr);
     if (dirCommand->parsed()) {
         if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
         return cli::RunDir(dir, std::cout, std::cerr);

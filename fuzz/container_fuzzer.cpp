@@ -14,6 +14,7 @@
 #include "image/lynx_archive.h"
 #include "image/recognition.h"
 #include "image/t64_archive.h"
+#include "viewer/disk_analysis.h"
 #include "viewer/show_row.h"
 
 using namespace kestrune;
@@ -29,6 +30,8 @@ constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz
 volatile std::size_t sink = 0;
 
 void ShowEveryRow(const Volume& volume, int depth) {
+    const DiskAnalysis analysis = AnalyseDisk(volume, volume.entries);
+    sink = sink + analysis.map.tracks.size() + analysis.findings.size();
     ViewerState state;
     for (const DirectoryEntry& entry : volume.entries) {
         RowDisplay display = ShowRow(volume, entry, state);

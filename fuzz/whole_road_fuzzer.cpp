@@ -1,5 +1,6 @@
-// The whole road on arbitrary bytes taken as an image of that size: the directory, every row
-// shown with all five panes, a few start addresses typed for each row, every sort column.
+// The whole road on arbitrary bytes taken as an image of that size: the directory, the sector map
+// and the check, every row shown with all five panes, a few start addresses typed for each row,
+// every sort column.
 #include <cstdint>
 #include <memory>
 #include <numeric>
@@ -11,6 +12,7 @@
 #include "image/geometry.h"
 #include "text/number_text.h"
 #include "viewer/address_entry.h"
+#include "viewer/disk_analysis.h"
 #include "viewer/row_texts.h"
 #include "viewer/show_row.h"
 #include "viewer/sorting.h"
@@ -47,11 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < kMinimumImageSize) return 0;
     const Volume image = OpenD64(DiskImage{std::vector<std::uint8_t>(data, data + size)});
 
+    // The sector map and the check follow every chain and read every sector's bookkeeping.
+    const DiskAnalysis analysis = AnalyseDisk(image, image.entries);
+    volatile std::size_t sink = analysis.map.tracks.size() + analysis.findings.size();
+
     static const auto state = std::make_unique<ViewerState>();
     *state = ViewerState();
     // Entries that name the same file show the same texts; each such file is rendered once.
     std::set<std::tuple<int, int, bool, int>> rendered;
-    volatile std::size_t sink = 0;
     for (const DirectoryEntry& row : image.entries) {
         state->gotoAddress = 0;
         RowDisplay display = ShowRow(image, row, *state);

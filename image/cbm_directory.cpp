@@ -14,6 +14,8 @@ constexpr std::uint32_t kEntryType = 0x02;
 constexpr std::uint32_t kEntryTrack = 0x03;
 constexpr std::uint32_t kEntrySector = 0x04;
 constexpr std::uint32_t kEntryName = 0x05;
+constexpr std::uint32_t kEntryAuxTrack = 0x15;
+constexpr std::uint32_t kEntryAuxSector = 0x16;
 constexpr std::uint32_t kEntryRecordLength = 0x17;
 constexpr std::uint32_t kEntryGeosType = 0x18;
 constexpr std::uint32_t kEntryBlocks = 0x1E;
@@ -50,6 +52,7 @@ void ReadDirectoryChain(Volume& volume, int track, int sector) {
         const std::uint32_t index = *volume.layout.Offset(track, sector) / 256;
         if (index >= read.size() || read[index]) break;
         read[index] = true;
+        MarkSystem(volume, track, sector);
         for (std::uint32_t at = 0; at < 256; at += kEntrySize) {
             const std::uint8_t* entry = block + at;
             if (entry[kEntryType] == 0 || entry[kEntryName] < 2) continue;
@@ -67,6 +70,8 @@ void ReadDirectoryChain(Volume& volume, int track, int sector) {
             row.sector = entry[kEntrySector];
             row.geosType = entry[kEntryGeosType];
             row.recordLength = entry[kEntryRecordLength];
+            row.auxTrack = entry[kEntryAuxTrack];
+            row.auxSector = entry[kEntryAuxSector];
             if (IsProgramWithStart(row.type)) {
                 // Read as 0 where the first block is not in the image.
                 const std::uint8_t* first = SectorOf(volume, row.track, row.sector);

@@ -19,7 +19,8 @@ std::u16string FileNameText(std::span<const std::uint8_t> name);
 // The 256 bytes of a sector of volume, or nothing where the image does not hold it whole.
 const std::uint8_t* SectorOf(const Volume& volume, int track, int sector);
 
-// Reads the entries of the chain from track, sector into volume.entries. The walk stops at a link
+// Reads the entries of the chain from track, sector into volume.entries, marking its sectors as
+// the file system's (once StartBookkeeping has sized the marks). The walk stops at a link
 // the layout does not have and at a sector it has read. An entry whose first track the disk does
 // not have ends the walk with readError set, like the 1541's. Entries of type 0 (scratched) and
 // names starting with byte 0 or 1 are passed over. The entries take track as their directory

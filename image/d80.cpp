@@ -39,8 +39,8 @@ DiskLayout Layout(std::uint64_t size) {
 }
 
 // The free blocks of every BAM sector in the chain from 38/0 (which leaves track 38 for the
-// directory after the last), the header's track left out.
-int CountFreeBlocks(const Volume& volume) {
+// directory after the last), the header's track left out; each BAM sector is the file system's.
+int ReadBam(Volume& volume) {
     int free = 0;
     std::vector<bool> read(volume.layout.SectorCount());
     int track = kBamTrack;
@@ -51,8 +51,10 @@ int CountFreeBlocks(const Volume& volume) {
         const std::uint32_t index = *volume.layout.Offset(track, sector) / 256;
         if (read[index]) break;
         read[index] = true;
+        MarkSystem(volume, track, sector);
         for (int counted = bam[kBamLowTrack], slot = 0;
-             counted < bam[kBamHighTrack] && kBamEntries + 5 * slot < 256; ++counted, ++slot) {
+             counted < bam[kBamHighTrack] && kBamEntries + 5 * slot + 5 <= 256; ++counted, ++slot) {
+            SetBam(volume, counted, std::span(bam + kBamEntries + 5 * slot + 1, 4));
             if (counted != kHeaderTrack) free += bam[kBamEntries + 5 * slot];
         }
         track = bam[0];
@@ -80,12 +82,15 @@ Volume OpenD80(DiskImage image) {
     volume.layout = Layout(image.size());
     volume.format = volume.layout.lastTrack == kSideTracks ? "d80" : "d82";
     volume.image = std::move(image);
+    StartBookkeeping(volume);
+    TakeErrorBytes(volume, 256ull * volume.layout.SectorCount());
+    MarkSystem(volume, kHeaderTrack, 0);
     if (const std::uint8_t* header = SectorOf(volume, kHeaderTrack, 0)) {
         DiskFields& disk = volume.disk;
         disk.diskName = DiskNameText(std::span(header + kDiskName, 16), false);
         disk.diskId = {header[kDiskId], header[kDiskId + 1]};
         disk.dosType = {header[kDosType], header[kDosType + 1]};
-        disk.blocksFree = CountFreeBlocks(volume);
+        disk.blocksFree = ReadBam(volume);
     }
     ReadDirectoryChain(volume, kHeaderTrack, 1);
     return volume;

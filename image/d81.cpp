@@ -43,10 +43,13 @@ void ReadHeader(Volume& volume, int track, int firstTrack, int lastTrack) {
     for (int counted = firstTrack; counted <= lastTrack; ++counted) {
         const int bamSector = counted <= kTracksPerBamSector ? 1 : 2;
         const std::uint8_t* bam = SectorOf(volume, track, bamSector);
-        if (!bam || counted == track) continue;
+        if (!bam) continue;
         const int slot = (counted - 1) % kTracksPerBamSector;
-        disk.blocksFree += bam[kBamEntries + 6 * slot];
+        SetBam(volume, counted, std::span(bam + kBamEntries + 6 * slot + 1, 5));
+        if (counted != track) disk.blocksFree += bam[kBamEntries + 6 * slot];
     }
+    for (int system = 0; system < 3; ++system)
+        MarkSystem(volume, track, system);
 }
 
 // Marks the partitions that can hold a directory: whole tracks from sector 0, at least three,
@@ -76,6 +79,8 @@ Volume OpenD81(DiskImage image) {
     volume.format = "d81";
     volume.layout = Layout();
     volume.image = std::move(image);
+    StartBookkeeping(volume);
+    TakeErrorBytes(volume, kD81Size);
     ReadHeader(volume, kHeaderTrack, 1, kTracks);
     ReadDirectoryChain(volume, kHeaderTrack, 3);
     MarkPartitions(volume, 1, kTracks);
@@ -91,6 +96,8 @@ std::optional<Volume> OpenD81Partition(const Volume& volume, const DirectoryEntr
     partition.layout = volume.layout;
     partition.image = volume.image;
     partition.unreadable = volume.unreadable;
+    StartBookkeeping(partition);
+    partition.errorBytes = volume.errorBytes;
     ReadHeader(partition, first, first, last);
     ReadDirectoryChain(partition, first, 3);
     MarkPartitions(partition, first + 1, last);

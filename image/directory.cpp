@@ -26,6 +26,8 @@ constexpr std::uint32_t kEntryType = 0x02;
 constexpr std::uint32_t kEntryTrack = 0x03;
 constexpr std::uint32_t kEntrySector = 0x04;
 constexpr std::uint32_t kEntryName = 0x05;
+constexpr std::uint32_t kEntryAuxTrack = 0x15;
+constexpr std::uint32_t kEntryAuxSector = 0x16;
 constexpr std::uint32_t kEntryRecordLength = 0x17;
 constexpr std::uint32_t kEntryGeosType = 0x18;
 constexpr std::uint32_t kEntryBlocks = 0x1E;
@@ -108,6 +110,51 @@ std::uint16_t LoadAddress(const DiskImage& image, int track, int sector) {
     return static_cast<std::uint16_t>(image.ByteAt(offset) | (image.ByteAt(offset + 1) << 8));
 }
 
+// The BAM of tracks 1 to 35 in the header sector, 36 to 70 of a D71 at 53/0, 36 to 40 of a 40-
+// or 42-track D64 where a SpeedDOS or DolphinDOS extension holds them (as the free blocks count
+// them); the header, the directory sectors read and a D71's track 53 kept by the DOS; error bytes.
+void ReadBookkeeping(Volume& volume, const std::vector<Block>& directorySectors) {
+    StartBookkeeping(volume);
+    const Area<kSectorSize> header(volume.image, kHeaderOffset);
+    const auto bitmapAt = [&](std::uint32_t offset) {
+        return std::array<std::uint8_t, 3>{header[offset], header[offset + 1], header[offset + 2]};
+    };
+    for (int track = 1; track <= kLastTrackD64; ++track)
+        SetBam(volume, track, bitmapAt(kBamEntries + 4 * (track - 1) + 1));
+    const int lastTrack = volume.layout.lastTrack;
+    if (lastTrack == kLastTrackD71 &&
+        volume.image.Holds(kSecondSideBamOffset, kSecondSideBamLength)) {
+        const std::uint8_t* side = volume.image.data.data() + kSecondSideBamOffset;
+        for (int track = kLastTrackD64 + 1; track <= kLastTrackD71; ++track)
+            SetBam(volume, track, std::span(side + 3 * (track - kLastTrackD64 - 1), 3));
+        // The 1571 formats track 53 all in use: its sectors are the DOS's where the BAM says so.
+        MarkSystem(volume, kSecondSideBamTrack, 0);
+        const std::uint32_t first = volume.layout.trackOffset[kSecondSideBamTrack] / kSectorSize;
+        for (int sector = 1; sector < SectorsOnTrack(kSecondSideBamTrack); ++sector) {
+            const std::uint32_t block = first + static_cast<std::uint32_t>(sector);
+            if (block < volume.bam.size() && volume.bam[block] == kBamUsed)
+                MarkSystem(volume, kSecondSideBamTrack, sector);
+        }
+    } else if (lastTrack > kLastTrackD64 && LayoutOfSize(volume.image.size())) {
+        std::optional<std::uint32_t> extension;
+        if (ExtensionFreeBlocks(header, kSpeedDosBam) && !AllZero(header, kSpeedDosBam)) {
+            extension = kSpeedDosBam;
+        } else if (ExtensionFreeBlocks(header, kDolphinDosBam)) {
+            extension = kDolphinDosBam;
+        }
+        for (int track = kLastTrackD64 + 1; extension && track <= kLastTrackD64 + kExtraTracks;
+             ++track)
+            SetBam(volume, track, bitmapAt(*extension + 4 * (track - kLastTrackD64 - 1) + 1));
+    }
+    MarkSystem(volume, kDirectoryTrack, 0);
+    for (const Block& block : directorySectors)
+        MarkSystem(volume, block.track, block.sector);
+    if (const std::optional<KnownLayout> layout = LayoutOfSize(volume.image.size());
+        layout && layout->errorBytes) {
+        TakeErrorBytes(volume, 256ull * volume.layout.SectorCount());
+    }
+}
+
 }  // namespace
 
 Directory ReadDirectory(const DiskImage& image) {
@@ -134,6 +181,9 @@ Directory ReadDirectory(const DiskImage& image) {
     std::array<bool, kWindowSectors + 1> read{};
     for (int sector = 1;;) {
         read[sector] = true;
+        // The window's last sector is 19/0.
+        directory.sectors.push_back(sector < kWindowSectors ? Block{kDirectoryTrack, sector}
+                                                            : Block{kDirectoryTrack + 1, 0});
         const std::size_t base = kSectorSize * (sector - 1);
         for (std::size_t entry = base; entry < base + kSectorSize; entry += kEntrySize) {
             const std::uint8_t type = window[entry + kEntryType];
@@ -154,6 +204,8 @@ Directory ReadDirectory(const DiskImage& image) {
             if (IsProgramWithStart(type)) row.loadAddress = LoadAddress(image, track, firstSector);
             row.geosType = window[entry + kEntryGeosType];
             row.recordLength = window[entry + kEntryRecordLength];
+            row.auxTrack = window[entry + kEntryAuxTrack];
+            row.auxSector = window[entry + kEntryAuxSector];
         }
         const std::uint8_t linkTrack = window[base];
         const std::uint8_t linkSector = window[base + 1];
@@ -176,6 +228,7 @@ Volume OpenD64(DiskImage image, std::vector<bool> unreadable) {
     volume.layout = Layout1541(image.size());
     volume.image = std::move(image);
     volume.unreadable = std::move(unreadable);
+    ReadBookkeeping(volume, directory.sectors);
     return volume;
 }
 

@@ -14,8 +14,14 @@
 
 namespace kestrune {
 
+struct Block {
+    int track;
+    int sector;
+};
+
 struct Directory {
     DiskFields disk;
+    std::vector<Block> sectors;           // the directory sectors read, in order
     std::vector<DirectoryEntry> entries;  // in directory order
     bool readError = false;               // an entry named a first track above 70 and was left out
 };

@@ -16,6 +16,7 @@ inline constexpr std::uint64_t kD64Size = 174848;              // 35 tracks, 683
 inline constexpr std::uint64_t kD71Size = 349696;              // 70 tracks, 1366 sectors
 inline constexpr std::uint32_t kSecondSideBamOffset = 266240;  // track 53, sector 0
 inline constexpr std::uint32_t kSecondSideBamLength = 105;     // 3 bitmap bytes for tracks 36 to 70
+inline constexpr int kSecondSideBamTrack = 53;                 // kept whole by the 1571's DOS
 inline constexpr std::uint32_t kDirectoryWindowOffset = 91648;  // track 18, sector 1
 inline constexpr std::uint32_t kDirectoryWindowLength =
     4864;  // 19 sectors: 18/1 to 18/18, then 19/0

@@ -6,6 +6,43 @@
 
 namespace kestrune {
 
+std::uint32_t MappedSectors(const Volume& volume) {
+    return std::min<std::uint32_t>(volume.layout.SectorCount(),
+                                   static_cast<std::uint32_t>(volume.image.size() / 256));
+}
+
+void StartBookkeeping(Volume& volume) {
+    const std::uint32_t sectors = MappedSectors(volume);
+    volume.bam.assign(sectors, kNoBam);
+    volume.systemSectors.assign(sectors, false);
+    volume.errorBytes.clear();
+}
+
+void MarkSystem(Volume& volume, int track, int sector) {
+    const std::optional<std::uint32_t> offset = volume.layout.Offset(track, sector);
+    if (offset && sector < volume.layout.sectors[track] &&
+        *offset / 256 < volume.systemSectors.size())
+        volume.systemSectors[*offset / 256] = true;
+}
+
+void SetBam(Volume& volume, int track, std::span<const std::uint8_t> bitmap) {
+    if (track < 1 || track > volume.layout.lastTrack) return;
+    for (int sector = 0; sector < volume.layout.sectors[track]; ++sector) {
+        const std::uint32_t index =
+            volume.layout.trackOffset[track] / 256 + static_cast<std::uint32_t>(sector);
+        const std::size_t byte = static_cast<std::size_t>(sector) / 8;
+        if (index >= volume.bam.size() || byte >= bitmap.size()) continue;
+        volume.bam[index] = (bitmap[byte] >> (sector % 8)) & 1 ? kBamFree : kBamUsed;
+    }
+}
+
+void TakeErrorBytes(Volume& volume, std::uint64_t sectorsSize) {
+    const std::uint32_t sectors = MappedSectors(volume);
+    if (volume.image.size() != sectorsSize + sectors) return;
+    volume.errorBytes.assign(volume.image.data.begin() + static_cast<std::ptrdiff_t>(sectorsSize),
+                             volume.image.data.end());
+}
+
 void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry) {
     if (entry.storedFile) {
         const std::vector<std::uint8_t>& bytes = volume.storedFiles.at(*entry.storedFile);

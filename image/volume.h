@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,11 @@ struct DirectoryEntry {
     std::optional<std::uint32_t> storedFile;
     // A 1581 partition that holds a directory of its own (see OpenPartition).
     bool partition = false;
+    // Entry bytes 0x15 and 0x16: the first side sector of a REL file, the info block of a GEOS
+    // file. A GEOS file whose recordLength byte (its structure) is 1 is a VLIR file: its first
+    // block is an index of up to 127 chains.
+    std::uint8_t auxTrack = 0;
+    std::uint8_t auxSector = 0;
 
     bool operator==(const DirectoryEntry&) const = default;
 };
@@ -64,8 +70,36 @@ struct Volume {
     DiskLayout layout;
     std::vector<bool> unreadable;  // by block index: sectors that did not decode
 
+    // The disk's own bookkeeping by block index, for the sector map and the check (all empty for
+    // an archive of files): what the BAM says (kBamFree, kBamUsed, or kNoBam for a sector it does
+    // not cover), the sectors the file system keeps for itself (header, BAM, directory), and the
+    // error byte of each sector (1 for none) where the image carries them.
+    std::vector<std::int8_t> bam;
+    std::vector<bool> systemSectors;
+    std::vector<std::uint8_t> errorBytes;
+
     std::vector<std::vector<std::uint8_t>> storedFiles;
 };
+
+inline constexpr std::int8_t kBamUsed = 0;
+inline constexpr std::int8_t kBamFree = 1;
+inline constexpr std::int8_t kNoBam = -1;
+
+// The number of sectors of a volume that lie wholly in its image: what the map shows.
+std::uint32_t MappedSectors(const Volume& volume);
+
+// Sizes the bookkeeping of a sector volume: no BAM, no system sectors, no error bytes.
+void StartBookkeeping(Volume& volume);
+
+// Marks a sector as kept by the file system; sectors the layout or image lacks are passed over.
+void MarkSystem(Volume& volume, int track, int sector);
+
+// Sets what the BAM says of the sectors of track from its bitmap (bit s % 8 of byte s / 8 set
+// for a free sector s).
+void SetBam(Volume& volume, int track, std::span<const std::uint8_t> bitmap);
+
+// Takes the error bytes after the image's sectors, one for each sector, when they are there.
+void TakeErrorBytes(Volume& volume, std::uint64_t sectorsSize);
 
 // Reads the bytes of entry into chain: its chain of sectors, or the bytes its archive holds.
 void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry);

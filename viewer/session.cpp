@@ -12,6 +12,7 @@
 #include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/address_entry.h"
+#include "viewer/disk_analysis.h"
 #include "viewer/show_row.h"
 #include "viewer/sorting.h"
 #include "views/assembly_source.h"
@@ -39,6 +40,12 @@ struct Session::State {
     std::vector<std::size_t> order;       // the list's positions: indexes into entries
     std::vector<std::size_t> sortOrder;   // the order of the last sort, where the next one starts
     bool readError = false;
+    mutable std::optional<DiskAnalysis> analysis;  // of image, once asked for
+
+    const DiskAnalysis& Analysis() const {
+        if (!analysis) analysis = image ? AnalyseDisk(*image, entries) : DiskAnalysis{};
+        return *analysis;
+    }
 
     std::string fileName;
     std::u16string caption{kProductName};
@@ -99,6 +106,15 @@ struct Session::State {
         const DiskFields& disk = volume.disk;
         if (disk.isGeosDisk) status = kGeosStatus;
         if (!volume.fault.empty()) status = volume.fault;
+        if (!volume.errorBytes.empty()) {
+            // An image with an error table says how many of its sectors carry an error.
+            const auto errors = std::count_if(volume.errorBytes.begin(), volume.errorBytes.end(),
+                                              [](std::uint8_t code) { return code > 1; });
+            if (!status.empty()) status += u"; ";
+            status += Widen(std::to_string(errors)) +
+                      (errors == 1 ? u" sector carries an error" : u" sectors carry errors");
+        }
+        analysis.reset();
         diskName = disk.diskName;
         diskId = disk.diskId;
         dosType = disk.dosType;
@@ -209,6 +225,29 @@ bool Session::LeavePartition() {
     return true;
 }
 
+const DiskMap& Session::Map() const {
+    return state_->Analysis().map;
+}
+
+const std::vector<Finding>& Session::Findings() const {
+    return state_->Analysis().findings;
+}
+
+std::u16string Session::RowErrors(int position) const {
+    const State& s = *state_;
+    if (position < 0 || position >= RowCount()) return {};
+    const DiskAnalysis& analysis = s.Analysis();
+    const std::size_t entry = s.order[static_cast<std::size_t>(position)];
+    if (entry >= analysis.entryErrors.size() || analysis.entryErrors[entry].empty()) return {};
+    std::u16string text = u"Crosses sectors with errors:";
+    for (const Finding& error : analysis.entryErrors[entry]) {
+        text += u"\ntrack " + Widen(std::to_string(error.track)) + u", sector " +
+                Widen(std::to_string(error.sector)) +
+                error.text.substr(error.text.rfind(u", which carries"));
+    }
+    return text;
+}
+
 std::optional<std::u16string> Session::FilesFoundText() const {
     const State& s = *state_;
     if (s.rows.empty()) return std::nullopt;
@@ -222,6 +261,7 @@ int Session::PartitionDepth() const {
 
 void Session::Close() {
     State& s = *state_;
+    s.analysis.reset();
     s.ShowMessage(u"", true);
     s.message.reset();
     s.page.reset();

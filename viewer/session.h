@@ -15,6 +15,7 @@
 
 #include "text/marked_text.h"
 #include "text/message.h"
+#include "viewer/disk_map.h"
 #include "viewer/file_export.h"
 #include "viewer/row_texts.h"
 #include "viewer/search.h"
@@ -54,6 +55,14 @@ class Session {
     bool OpenPartition(int position);
     bool LeavePartition();
     int PartitionDepth() const;  // 0 in the image's own directory
+    // The sectors of the directory on show (its partition's, inside one) and what the check finds
+    // wrong with them; empty for an archive of files. Worked out when first asked for.
+    const DiskMap& Map() const;
+    const std::vector<Finding>& Findings() const;
+    // The error sectors the chain of the row at position crosses, as a tooltip names them; empty
+    // for none.
+    std::u16string RowErrors(int position) const;
+
     // The "files found" text for the directory on show; nothing when it lists no files.
     std::optional<std::u16string> FilesFoundText() const;
     // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the

@@ -523,6 +523,47 @@ TEST_F(CliTest, EveryFormatNamesItselfAndStatesItsFaults) {
     EXPECT_EQ(t64["rows"][0]["track"], "");
 }
 
+TEST_F(CliTest, MapAndCheckOnlyRead) {
+    DiskBuilder disk = DiskBuilder::D64();
+    disk.AddFile("ONE", 0x82, testing::Program(0x0801, Bytes(300, 1)));
+    const std::string clean = Write("clean.d64", disk);
+    const Bytes before = testing::ReadFileBytes(clean);
+
+    const json map = json::parse(Cli({"map", clean, "--json"}).out);
+    EXPECT_EQ(map["format"], "d64");
+    ASSERT_EQ(map["tracks"].size(), 35u);
+    EXPECT_EQ(map["tracks"][0]["track"], 1);
+    EXPECT_EQ(map["tracks"][0]["sectors"].size(), 21u);
+    EXPECT_EQ(
+        map["tracks"][0]["sectors"][0],
+        json::parse(R"({"sector": 0, "row": 1, "system": false, "free": false, "error": null})"));
+    EXPECT_EQ(map["tracks"][0]["sectors"][2]["row"], nullptr);
+    EXPECT_EQ(map["tracks"][0]["sectors"][2]["free"], true);
+    EXPECT_EQ(map["tracks"][17]["sectors"][0]["system"], true);
+    const ProgramRun plain = Cli({"map", clean});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.out.substr(0, 78),
+              "    000000000011111111112\n    012345678901234567890\n  1 11...................\n");
+
+    const ProgramRun none = Cli({"check", clean});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "0 findings.\n");
+    EXPECT_EQ(Cli({"check", clean, "--json"}).out, "{\n  \"findings\": []\n}\n");
+
+    disk.Sector(18, 1)[0x1E] = 9;  // the entry says 9 blocks
+    const std::string wrong = Write("wrong.d64", disk);
+    const ProgramRun found = Cli({"check", wrong});
+    EXPECT_EQ(found.exitCode, 4);
+    EXPECT_EQ(found.out, "Row 1 says 9 blocks, its chain holds 2\n1 finding.\n");
+    const json findings = json::parse(Cli({"check", wrong, "--json"}).out);
+    EXPECT_EQ(findings, json::parse(R"({"findings": [{"kind": "size-mismatch", "track": 1,
+        "sector": 0, "rows": [1], "text": "Row 1 says 9 blocks, its chain holds 2"}]})"));
+    EXPECT_EQ(testing::ReadFileBytes(clean), before);
+
+    const ProgramRun archive = Cli({"check", (dir_ / "none.prg").string()});
+    EXPECT_EQ(archive.exitCode, 2);
+}
+
 TEST_F(CliTest, SortedListingsForEachColumn) {
     DiskBuilder disk;
     disk.RawBlock({17, 0}, 0, 255, Bytes{0x01, 0x08});

@@ -15,6 +15,7 @@
 #include "tests/support/printers.h"
 #include "tests/support/row_texts.h"
 #include "text/unicode.h"
+#include "viewer/disk_analysis.h"
 
 namespace kestrune {
 namespace {
@@ -117,6 +118,24 @@ TEST_P(RealToolsTest, DirectoryAndChainsMatchWhatTheToolsWroteAndRead) {
     EXPECT_EQ(volume.disk.dosType, u"2A");
     EXPECT_EQ(volume.disk.blocksFree, blocksFree) << report;
     ASSERT_EQ(volume.entries.size(), files.size());
+
+    // The map gives each file's blocks to its row, and the check finds nothing on cc1541's disks.
+    const DiskAnalysis analysis = AnalyseDisk(volume, volume.entries);
+    EXPECT_EQ(analysis.findings, std::vector<Finding>{});
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        int track = volume.entries[i].track, sector = volume.entries[i].sector, blocks = 0;
+        while (track != 0) {
+            const MapTrack& mapped = analysis.map.tracks.at(static_cast<std::size_t>(track - 1));
+            EXPECT_EQ(mapped.sectors.at(static_cast<std::size_t>(sector)).row,
+                      static_cast<int>(i) + 1)
+                << files[i].name << " " << track << "/" << sector;
+            const auto offset = *volume.layout.Offset(track, sector);
+            track = volume.image.data[offset];
+            sector = volume.image.data[offset + 1];
+            ++blocks;
+        }
+        EXPECT_EQ(blocks, volume.entries[i].blocks) << files[i].name;
+    }
 
     if (gcr) {
         const LoadOutcome decoded =

@@ -26,7 +26,13 @@ DiskBuilder::DiskBuilder(std::size_t size) : bytes_(size, 0) {
     for (int track = 1; track <= kLastTrackD64; ++track) {
         if (track != kDirectoryTrack)
             FreeSectors(track, static_cast<std::uint8_t>(SectorsOnTrack(track)));
+        // Every sector free in the bitmap but the header and the first directory sector.
+        for (int sector = 0; sector < SectorsOnTrack(track); ++sector)
+            Header()[4 * track + 1 + sector / 8] |= static_cast<std::uint8_t>(1 << (sector % 8));
     }
+    UseInBam({kDirectoryTrack, 0});
+    UseInBam({kDirectoryTrack, 1});
+    Header()[4 * kDirectoryTrack] = static_cast<std::uint8_t>(SectorsOnTrack(kDirectoryTrack) - 2);
     PutFilled(Header().subspan(kDiskNameOffset, 0x1B), "");
     DiskName("KESTRUNE TEST");
     DiskId("KT");
@@ -106,6 +112,7 @@ DiskBuilder& DiskBuilder::AddEntry(const EntrySpec& entry) {
         if (block[0] != 18) {
             DirectoryLink(sector, 18, static_cast<std::uint8_t>(sector + 1));
             DirectoryLink(sector + 1, 0, 0xFF);
+            UseInBam({kDirectoryTrack, sector + 1});
         }
         sector = block[1];
     }
@@ -144,9 +151,18 @@ Block DiskBuilder::NextFreeBlock() {
     if (nextFree_.track == kDirectoryTrack) nextFree_ = {kDirectoryTrack + 1, 0};
     if (nextFree_.track > lastTrack) throw std::length_error("disk full");
     const Block block = nextFree_;
-    if (block.track <= kLastTrackD64) --Header()[4 * block.track];  // one sector less free
+    if (block.track <= kLastTrackD64) {
+        --Header()[4 * block.track];  // one sector less free
+        UseInBam(block);
+    }
     if (++nextFree_.sector == SectorsOnTrack(nextFree_.track)) nextFree_ = {nextFree_.track + 1, 0};
     return block;
+}
+
+void DiskBuilder::UseInBam(Block block) {
+    if (block.track > kLastTrackD64 || bytes_.size() < kHeaderOffset + kSectorSize) return;
+    Header()[4 * block.track + 1 + block.sector / 8] &=
+        static_cast<std::uint8_t>(~(1 << (block.sector % 8)));
 }
 
 Block DiskBuilder::AddFile(std::string_view name, std::uint8_t type,

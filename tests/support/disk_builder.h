@@ -35,7 +35,8 @@ struct EntrySpec {
 class DiskBuilder {
   public:
     // A formatted, empty disk of the given size: header link 18/1, DOS version "A", every track
-    // but 18 free in the BAM (as many sectors as the track has), disk name "KESTRUNE TEST",
+    // but 18 free in the BAM (as many sectors as the track has, every sector's bit set; on track
+    // 18 all but the header and the directory sectors), disk name "KESTRUNE TEST",
     // ID "KT", DOS type "2A", and one directory sector 18/1 whose link is 0/0xFF.
     explicit DiskBuilder(std::size_t size = kD64Size);
     static DiskBuilder D64() { return DiskBuilder(kD64Size); }
@@ -79,6 +80,9 @@ class DiskBuilder {
     DiskImage Image() const { return DiskImage{bytes_}; }
     // Writes the image and returns the path.
     std::filesystem::path WriteTo(const std::filesystem::path& path) const;
+
+    // Clears a sector's bit in the first side's BAM bitmap (its free count stays).
+    void UseInBam(Block block);
 
   private:
     Block NextFreeBlock();

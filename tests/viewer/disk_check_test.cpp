@@ -1,0 +1,162 @@
+// The sector map and the check on crafted disks: each fault, made in a few bytes of an otherwise
+// clean disk, gives exactly its finding.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "image/directory.h"
+#include "image/recognition.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
+#include "tests/support/printers.h"
+#include "viewer/disk_analysis.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Block;
+using testing::Bytes;
+using testing::DiskBuilder;
+
+// A clean disk of three files: ONE of 1 block at 1/0, TWO of 2 blocks at 1/1 and 1/2, THREE of 3
+// blocks at 1/3 to 1/5.
+DiskBuilder CleanDisk(std::size_t size = kD64Size) {
+    DiskBuilder disk(size);
+    disk.AddFile("ONE", 0x82, testing::Program(0x0801, testing::Noise(100, 1)));
+    disk.AddFile("TWO", 0x82, testing::Program(0x0801, testing::Noise(400, 2)));
+    disk.AddFile("THREE", 0x81, testing::Noise(600, 3));
+    return disk;
+}
+
+DiskAnalysis Analyse(const DiskBuilder& disk) {
+    const Volume volume = OpenD64(disk.Image());
+    return AnalyseDisk(volume, volume.entries);
+}
+
+TEST(DiskCheck, CleanDiskHasNoFindingsAndEveryBlockItsOwner) {
+    const DiskAnalysis analysis = Analyse(CleanDisk());
+    EXPECT_EQ(analysis.findings, std::vector<Finding>{});
+    const std::vector<SectorCell>& track1 = analysis.map.tracks.at(0).sectors;
+    const int owners[] = {1, 2, 2, 3, 3, 3, 0};
+    for (std::size_t sector = 0; sector < std::size(owners); ++sector)
+        EXPECT_EQ(track1[sector].row, owners[sector]) << sector;
+    EXPECT_EQ(track1[6].free, true);
+    EXPECT_EQ(track1[0].free, false);
+    EXPECT_EQ(track1[1].linkTrack, 1);
+    EXPECT_EQ(track1[1].linkSector, 2);
+    const std::vector<SectorCell>& track18 = analysis.map.tracks.at(17).sectors;
+    EXPECT_TRUE(track18[0].system);
+    EXPECT_TRUE(track18[1].system);
+    EXPECT_FALSE(track18[2].system);
+    EXPECT_EQ(analysis.map.tracks.size(), 35u);
+}
+
+TEST(DiskCheck, EachFaultGivesExactlyItsFinding) {
+    struct Case {
+        const char* what;
+        std::function<void(DiskBuilder&)> fault;
+        Finding finding;
+    };
+    const auto header = [](DiskBuilder& disk) { return disk.Header(); };
+    const Case cases[] = {
+        {"a fourth entry on ONE's block",
+         [](DiskBuilder& disk) {
+             disk.AddEntry({0x82, 1, 0, "AGAIN", 1});
+         },
+         {kCrossLinked, 1, 0, {1, 4}, u"Track 1, sector 0 is in the chains of rows 1 and 4"}},
+        {"TWO's last block links back to its first",
+         [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 1, disk.Sector(1, 2)[1] = 1; },
+         {kLoop, 1, 1, {2}, u"Row 2's chain loops back to track 1, sector 1"}},
+        {"TWO's last block links to track 36",
+         [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 36, disk.Sector(1, 2)[1] = 0; },
+         {kBadLink,
+          1,
+          2,
+          {2},
+          u"Row 2's chain links from track 1, sector 2 to track 36, sector 0, which the disk does "
+          u"not have"}},
+        {"TWO's last block links to sector 21 of track 1",
+         [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 1, disk.Sector(1, 2)[1] = 21; },
+         {kBadLink,
+          1,
+          2,
+          {2},
+          u"Row 2's chain links from track 1, sector 2 to track 1, sector 21, which the disk does "
+          u"not have"}},
+        {"THREE says 5 blocks",
+         [](DiskBuilder& disk) { disk.Sector(18, 1)[64 + 0x1E] = 5; },
+         {kSizeMismatch, 1, 3, {3}, u"Row 3 says 5 blocks, its chain holds 3"}},
+        {"the BAM calls ONE's block free",
+         [header](DiskBuilder& disk) { header(disk)[5] |= 0x01; },
+         {kUsedButFree,
+          1,
+          0,
+          {1},
+          u"Track 1, sector 0 is in use (row 1) but the BAM calls it free"}},
+        {"the BAM calls the directory free",
+         [header](DiskBuilder& disk) { header(disk)[4 * 18 + 1] |= 0x02; },
+         {kUsedButFree,
+          18,
+          1,
+          {},
+          u"Track 18, sector 1 is in use (the file system) but the BAM calls it free"}},
+        {"the BAM calls an empty sector in use",
+         [header](DiskBuilder& disk) { header(disk)[4 * 20 + 1] &= 0xFE; },
+         {kOrphan, 20, 0, {}, u"Track 20, sector 0 is allocated but belongs to no file"}},
+    };
+    for (const Case& c : cases) {
+        DiskBuilder disk = CleanDisk();
+        c.fault(disk);
+        EXPECT_EQ(Analyse(disk).findings, std::vector<Finding>{c.finding}) << c.what;
+    }
+}
+
+TEST(DiskCheck, ErrorBytesAreMappedAndAChainCrossingOneIsFound) {
+    DiskBuilder disk = CleanDisk(kD64Size + 683);
+    disk.bytes()[kD64Size + 4] = 5;   // 1/4, THREE's second block: error 23
+    disk.bytes()[kD64Size + 30] = 1;  // no error
+    const Volume volume = OpenD64(disk.Image());
+    const DiskAnalysis analysis = AnalyseDisk(volume, volume.entries);
+    const Finding crossing{kErrorSector,
+                           1,
+                           4,
+                           {3},
+                           u"Row 3's chain crosses track 1, sector 4, which carries error 23"};
+    EXPECT_EQ(analysis.findings, std::vector<Finding>{crossing});
+    EXPECT_EQ(analysis.entryErrors.at(2), std::vector<Finding>{crossing});
+    EXPECT_TRUE(analysis.entryErrors.at(0).empty());
+    EXPECT_EQ(analysis.map.tracks[0].sectors[4].error, 5);
+    EXPECT_EQ(analysis.map.tracks[1].sectors[9].error, std::nullopt);
+}
+
+TEST(DiskCheck, GcrSectorThatDidNotDecodeStopsTheChainThere) {
+    DiskBuilder disk = CleanDisk();
+    const Bytes g64 =
+        testing::EncodeGcrImage(disk.bytes(), {{1, 4, testing::GcrFault::DataChecksum}});
+    const Opened opened = OpenContents("disk.g64", g64, [](const Message&) { return false; });
+    ASSERT_TRUE(opened.volume);
+    const DiskAnalysis analysis = AnalyseDisk(*opened.volume, opened.volume->entries);
+    // The chain stops at the sector it cannot read: 1/5 is then allocated but no file's. The
+    // findings come by track and sector.
+    EXPECT_EQ(analysis.findings,
+              (std::vector<Finding>{
+                  {kSizeMismatch, 1, 3, {3}, u"Row 3 says 3 blocks, its chain holds 2"},
+                  {kErrorSector,
+                   1,
+                   4,
+                   {3},
+                   u"Row 3's chain crosses track 1, sector 4, which carries error 23"},
+                  {kOrphan, 1, 5, {}, u"Track 1, sector 5 is allocated but belongs to no file"}}));
+}
+
+TEST(DiskCheck, ArchivesOfFilesHaveNoSectors) {
+    const Opened opened =
+        OpenContents("one.prg", Bytes{1, 8, 0}, [](const Message&) { return false; });
+    ASSERT_TRUE(opened.volume);
+    const DiskAnalysis analysis = AnalyseDisk(*opened.volume, opened.volume->entries);
+    EXPECT_TRUE(analysis.map.tracks.empty());
+    EXPECT_TRUE(analysis.findings.empty());
+}
+
+}  // namespace
+}  // namespace kestrune
