@@ -1,5 +1,7 @@
 #include "shell/directory_model.h"
 
+#include <QColor>
+
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
@@ -27,6 +29,13 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>(kListColumns[index.column()].alignment | Qt::AlignVCenter);
+    }
+    // A file whose chain crosses sectors with errors shows in red; its tooltip names them.
+    if (role == Qt::ToolTipRole || role == Qt::ForegroundRole) {
+        const std::u16string errors = session_.RowErrors(index.row());
+        if (errors.empty()) return {};
+        if (role == Qt::ForegroundRole) return QColor(200, 0, 0);
+        return QString::fromUtf16(errors.data(), static_cast<qsizetype>(errors.size()));
     }
     return {};
 }

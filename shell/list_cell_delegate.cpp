@@ -17,8 +17,12 @@ void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->save();
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
+    // A row's own colour (a file that crosses error sectors) shows unless the row is selected.
+    const QVariant foreground = index.data(Qt::ForegroundRole);
     painter->setPen(
-        option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        selected || !foreground.isValid()
+            ? option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text)
+            : foreground.value<QColor>());
     const auto alignment = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
     painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0),
                       static_cast<int>(alignment), index.data(Qt::DisplayRole).toString());

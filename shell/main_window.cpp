@@ -29,6 +29,7 @@
 #include "shell/dialog_units.h"
 #include "shell/directory_header.h"
 #include "shell/directory_model.h"
+#include "shell/disk_pane.h"
 #include "shell/file_list.h"
 #include "shell/list_cell_delegate.h"
 #include "shell/message_box.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(QWidget* parent)
         if (pane != nullptr) pane->setFont(paneFont);
     }
     browser_->setListingFont(paneFont);
+    diskPane_->sectorPane()->setFont(paneFont);
     ShowSession(true);
     WriteInstructions();
     list_->setFocus();
@@ -140,6 +142,11 @@ void MainWindow::CreateMenu() {
     });
     find->setShortcut(QKeySequence::Find);
     QMenu* view = menuBar_->addMenu(tr("&View"));
+    // The disk's sectors, as the sixth view button shows them.
+    view->addAction(tr("&Disk"), this, [this] {
+        diskButton_->setChecked(true);
+        chooseView(kDiskView);
+    });
     QAction* allOpcodes = view->addAction(tr("&Undocumented opcodes"));
     allOpcodes->setCheckable(true);
     connect(allOpcodes, &QAction::toggled, this, [this](bool on) {
@@ -269,6 +276,14 @@ void MainWindow::CreateControls() {
             if (control.id == kFieldIds[field]) fields_[field] = static_cast<QLabel*>(widget);
         }
     }
+    diskButton_ = new QRadioButton(tr("Disk"), client_);
+    diskButton_->setObjectName(QStringLiteral("diskButton"));
+    diskButton_->setFocusPolicy(Qt::NoFocus);
+    viewButtons_->addButton(diskButton_, kDiskView);
+    diskPane_ = new DiskPane(session_, client_);
+    diskPane_->setObjectName(QStringLiteral("diskPane"));
+    diskPane_->hide();
+    shownPane_ = browser_;
     connect(viewButtons_, &QButtonGroup::idClicked, this, &MainWindow::chooseView);
     sysLink_ = new QLabel(client_);
     sysLink_->setObjectName(QStringLiteral("sysLink"));
@@ -366,6 +381,13 @@ void MainWindow::PlaceControls() {
                                          std::max(0, start.height() + anchoring.growTaller * dH));
     }
     if (sysLink_ != nullptr) PlaceSysLink();
+    if (diskPane_ != nullptr) {
+        // The Disk view takes the panes' place; its button follows the last view button.
+        diskPane_->setGeometry(browser_->geometry());
+        const QWidget* last = viewButtons_->button(ViewScrCode);
+        diskButton_->setGeometry(last->geometry().right() + 12, last->geometry().y(),
+                                 diskButton_->sizeHint().width(), last->geometry().height());
+    }
 }
 
 void MainWindow::PlaceSysLink() {
@@ -464,6 +486,7 @@ void MainWindow::chooseImage() {
 
 void MainWindow::openImage(const QString& path) {
     model_->Clear();
+    diskStale_ = true;
     session_.Open(
         QFile::encodeName(path).toStdString(),
         [this](const Message& message) { return Tell(message); },
@@ -489,6 +512,7 @@ std::optional<std::size_t> MainWindow::ChooseMember(const std::vector<std::strin
 
 void MainWindow::openPartition(const QModelIndex& index) {
     if (!index.isValid() || !session_.OpenPartition(index.row())) return;
+    diskStale_ = true;
     model_->Reload();
     ShowSession(true);
     list_->setFocus();
@@ -496,6 +520,7 @@ void MainWindow::openPartition(const QModelIndex& index) {
 
 void MainWindow::leavePartition() {
     if (!session_.LeavePartition()) return;
+    diskStale_ = true;
     model_->Reload();
     ShowSession(true);
     list_->setFocus();
@@ -503,6 +528,7 @@ void MainWindow::leavePartition() {
 
 void MainWindow::closeImage() {
     session_.Close();
+    diskStale_ = true;
     model_->Reload();
     ShowSession(true);
 }
@@ -577,7 +603,8 @@ void MainWindow::selectRow() {
 }
 
 void MainWindow::chooseView(int view) {
-    session_.ChooseView(static_cast<ViewMode>(view));
+    diskShown_ = view == kDiskView;
+    if (!diskShown_) session_.ChooseView(static_cast<ViewMode>(view));
     ShowSession(false);
 }
 
@@ -612,18 +639,25 @@ void MainWindow::ShowSession(bool withAddress) {
 
     ShowPanes();
     const ViewMode view = session_.View();
-    if (QAbstractButton* button = viewButtons_->button(view)) button->setChecked(true);
-    if (view != visible_) {
-        QWidget* hidden =
-            panes_[visible_] != nullptr ? static_cast<QWidget*>(panes_[visible_]) : browser_;
-        QWidget* shown = panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view]) : browser_;
-        hidden->hide();
-        shown->show();
-        visible_ = view;
+    QWidget* const filePane =
+        panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view]) : browser_;
+    QWidget* const wanted = diskShown_ ? static_cast<QWidget*>(diskPane_) : filePane;
+    if (QAbstractButton* button = viewButtons_->button(diskShown_ ? kDiskView : view))
+        button->setChecked(true);
+    if (wanted != shownPane_) {
+        shownPane_->hide();
+        wanted->show();
+        shownPane_ = wanted;
+    }
+    visible_ = view;
+    if (diskShown_) {
+        if (diskStale_) diskPane_->Reload();
+        diskStale_ = false;
+        diskPane_->setHighlightRow(session_.DirectoryRow(session_.SelectedRow()));
     }
     address_->setEnabled(session_.AddressEnabled());
     if (withAddress) address_->setText(Text(session_.AddressText()));
-    search_->setEnabled(session_.ShowsFile());
+    search_->setEnabled(session_.ShowsFile() && !diskShown_);
     const std::optional<std::int32_t> sys = session_.SysEntry();
     const QString sysText = sys ? tr("Disassemble from SYS %1").arg(*sys) : QString();
     sysLink_->setText(QStringLiteral("<a href=\"sys\">%1</a>").arg(sysText));

@@ -14,6 +14,8 @@
 #include "viewer/session.h"
 
 class BrowserPane;
+class DiskPane;
+class QRadioButton;
 class DirectoryModel;
 class FileList;
 class QButtonGroup;
@@ -22,6 +24,9 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class TextPane;
+
+// The id of the Disk view's button, after the five views of a file.
+inline constexpr int kDiskView = kestrune::kViewCount;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -99,6 +104,13 @@ class MainWindow : public QDialog {
     QLabel* sysLink_ = nullptr;     // "Disassemble from SYS n" in the status line
     QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
     QAction* leavePartition_ = nullptr;
+    // The sixth view, beside the five of a file: the disk's sectors. It stays on show while
+    // files are chosen in the list, marking the chosen file's chain, until a file view is chosen.
+    QRadioButton* diskButton_ = nullptr;
+    DiskPane* diskPane_ = nullptr;
+    bool diskShown_ = false;
+    bool diskStale_ = true;  // the disk changed since the Disk view last read it
+    QWidget* shownPane_ = nullptr;
     TextPane* searched_ = nullptr;  // the pane whose matches are marked
     kestrune::SearchHits hits_;
     std::size_t currentHit_ = 0;

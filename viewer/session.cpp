@@ -9,6 +9,7 @@
 #include "image/path_names.h"
 #include "image/recognition.h"
 #include "image/volume.h"
+#include "text/charsets.h"
 #include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/address_entry.h"
@@ -246,6 +247,61 @@ std::u16string Session::RowErrors(int position) const {
                 error.text.substr(error.text.rfind(u", which carries"));
     }
     return text;
+}
+
+int Session::DirectoryRow(int position) const {
+    if (position < 0 || position >= RowCount()) return 0;
+    return static_cast<int>(state_->order[static_cast<std::size_t>(position)]) + 1;
+}
+
+namespace {
+
+const SectorCell* CellOf(const DiskMap& map, int track, int sector) {
+    for (const MapTrack& mapped : map.tracks) {
+        if (mapped.track != track) continue;
+        if (sector < 0 || sector >= static_cast<int>(mapped.sectors.size())) return nullptr;
+        return &mapped.sectors[static_cast<std::size_t>(sector)];
+    }
+    return nullptr;
+}
+
+std::u16string Decimal(long value) {
+    return Widen(std::to_string(value));
+}
+
+}  // namespace
+
+std::u16string Session::SectorDescription(int track, int sector) const {
+    const State& s = *state_;
+    const SectorCell* cell = CellOf(Map(), track, sector);
+    if (cell == nullptr) return {};
+    std::u16string text = u"Track " + Decimal(track) + u", sector " + Decimal(sector) + u": ";
+    if (cell->row != 0) {
+        std::u16string_view name = s.rows[static_cast<std::size_t>(cell->row - 1)][ColumnFileName];
+        while (!name.empty() && name.back() == u' ')
+            name.remove_suffix(1);
+        text += u"\"" + std::u16string(name) + u"\" (row " + Decimal(cell->row) + u")";
+    } else if (cell->system) {
+        text += u"header, BAM or directory";
+    } else {
+        text += u"no file";
+    }
+    if (cell->free) text += *cell->free ? u"; free in the BAM" : u"; in use in the BAM";
+    if (cell->BamDisagrees()) text += u" (which is wrong)";
+    if (cell->error) text += u"; error " + Decimal(DosErrorOf(*cell->error));
+    if (cell->linkTrack != 0) {
+        text += u"; links to " + Decimal(cell->linkTrack) + u"/" + Decimal(cell->linkSector);
+    } else {
+        text += u"; last block, " + Decimal(std::max(0, cell->linkSector - 1)) + u" bytes used";
+    }
+    return text;
+}
+
+std::u16string Session::SectorHex(int track, int sector) const {
+    const State& s = *state_;
+    if (!s.image || CellOf(Map(), track, sector) == nullptr) return {};
+    const std::uint32_t offset = *s.image->layout.Offset(track, sector);
+    return HexDump(std::span(s.image->image.data).subspan(offset, 256), 0);
 }
 
 std::optional<std::u16string> Session::FilesFoundText() const {

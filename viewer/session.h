@@ -63,6 +63,13 @@ class Session {
     // for none.
     std::u16string RowErrors(int position) const;
 
+    // The 1-based directory row of the row at position, 0 for none: how the map names owners.
+    int DirectoryRow(int position) const;
+    // A sector of the map: what it is (its owner, the BAM, its error, its link) in a line, and
+    // its 256 bytes in the HEX/ASCII layout. Empty for a sector the disk does not have.
+    std::u16string SectorDescription(int track, int sector) const;
+    std::u16string SectorHex(int track, int sector) const;
+
     // The "files found" text for the directory on show; nothing when it lists no files.
     std::optional<std::u16string> FilesFoundText() const;
     // Empties the session as File > Close does: no rows, no fields, the status "No Disk", the
