@@ -5,8 +5,10 @@
 
 #include "image/cbm_directory.h"
 #include "image/d81.h"
+#include "image/directory.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "viewer/disk_analysis.h"
 #include "viewer/row_texts.h"
 #include "viewer/session.h"
 
@@ -92,6 +94,24 @@ void BM_OpenZippedD64(benchmark::State& state) {
     OpenAndList(state, path.string());
 }
 BENCHMARK(BM_OpenZippedD64)->Unit(benchmark::kMillisecond);
+
+// The sector map and the check of a full D71: 130 files of 10 blocks over both sides.
+void BM_MapAndCheckFullD71(benchmark::State& state) {
+    testing::DiskBuilder disk = testing::DiskBuilder::D71();
+    for (int i = 0; i < 130; ++i)
+        disk.AddFile("FILE " + std::to_string(i), 0x82,
+                     testing::Program(0x0801, testing::Noise(2530, static_cast<std::uint32_t>(i))));
+    const Volume volume = OpenD64(disk.Image());
+    std::size_t findings = 0;
+    for (auto _ : state) {
+        const DiskAnalysis analysis = AnalyseDisk(volume, volume.entries);
+        findings = analysis.findings.size();
+        benchmark::DoNotOptimize(analysis.map.tracks.data());
+    }
+    state.counters["rows"] = static_cast<double>(volume.entries.size());
+    state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(BM_MapAndCheckFullD71)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrune

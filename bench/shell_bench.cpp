@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QTableView>
 
 #include <benchmark/benchmark.h>
@@ -10,10 +11,13 @@
 #include <cstdlib>
 
 #include "shell/control_ids.h"
+#include "shell/disk_map_view.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
+#include "viewer/session.h"
 
 namespace {
 
@@ -122,6 +126,38 @@ void BM_Sort144Rows(benchmark::State& state) {
     state.counters["rows"] = window.List()->model()->rowCount();
 }
 BENCHMARK(BM_Sort144Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The Disk view's map of a D81 (80 tracks of 40 sectors) painted whole: 60 files of 50 blocks,
+// one file's chain marked.
+void BM_PaintD81DiskView(benchmark::State& state) {
+    kestrune::testing::TempDir dir;
+    auto disk = kestrune::testing::LayoutDiskBuilder::D81();
+    for (int file = 0; file < 60; ++file) {
+        std::vector<Block> blocks;
+        for (int i = 0; i < 50; ++i) {
+            const int at = file * 50 + i;
+            blocks.push_back({1 + at / 40 + (at / 40 >= 39 ? 1 : 0), at % 40});
+        }
+        disk.Chain(Bytes(50 * 254, static_cast<std::uint8_t>(file)), blocks);
+        disk.Entry({40, 3 + file / 8}, file % 8,
+                   {0x82, static_cast<std::uint8_t>(blocks[0].track), 0,
+                    "FILE " + std::to_string(file), 50});
+        if (file % 8 == 7) disk.Sector(40, 3 + file / 8)[0] = 40, disk.Sector(40, 3 + file / 8)[1] = static_cast<std::uint8_t>(4 + file / 8);
+    }
+    const auto path = kestrune::testing::WriteFile(dir / "full.d81", disk.bytes());
+    kestrune::Session session;
+    session.Open(path.string(), [](const kestrune::Message&) { return false; });
+    DiskMapView view;
+    view.setMap(&session.Map(), [](int, int) { return QString(); });
+    view.setHighlightRow(7);
+    QImage image(view.sizeHint(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        view.render(&image);
+        benchmark::DoNotOptimize(image.bits());
+    }
+    state.counters["sectors"] = 3200;
+}
+BENCHMARK(BM_PaintD81DiskView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
@@ -29,6 +30,8 @@
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
 #include "shell/directory_model.h"
+#include "shell/disk_map_view.h"
+#include "shell/disk_pane.h"
 #include "shell/main_window.h"
 #include "shell/text_pane.h"
 #include "tests/shell/shell_fixture.h"
@@ -85,6 +88,7 @@ class WindowTest : public QObject {
     void openDialogListsEveryFormat();
     void archiveWithSeveralImagesAsksWhichToOpen();
     void partitionsOpenAndLeaveAsAUserWould();
+    void diskViewMapsSectorsAndFollowsLinks();
     void geosColumnOpensWithAMouseDrag();
     void iconsAreCompiledIn();
     void windowFitsTheScreen();
@@ -563,6 +567,58 @@ void WindowTest::partitionsOpenAndLeaveAsAUserWould() {
     QTest::keyClick(list, Qt::Key_End);
     QCOMPARE(Ui(dialog).petscii->text(),
              std::u16string(u"1581 partition: open it (double-click or Enter) to list its files"));
+}
+
+void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    dialog.show();
+    MessageRecorder recorder;
+    // TWO holds 1/1 and 1/2; an error byte (23) on 1/2.
+    auto disk = kestrune::testing::DiskBuilder(kestrune::kD64Size + 683);
+    std::fill(disk.bytes().begin() + kestrune::kD64Size, disk.bytes().end(), 1);
+    disk.AddFile("ONE", 0x82, kestrune::testing::Program(0x0801, kestrune::testing::Bytes(10, 1)));
+    disk.AddFile("TWO", 0x81, kestrune::testing::Bytes(400, 2));
+    disk.bytes()[kestrune::kD64Size + 2] = 5;
+    dialog.openImage(fixture.Write("errors.d64", disk));
+    QCOMPARE(LabelText(dialog, IDC_STATUS), QStringLiteral("1 sector carries an error"));
+
+    // The list marks TWO and names the sector in its tooltip.
+    const QModelIndex two = Ui(dialog).list->model()->index(1, 1);
+    QCOMPARE(two.data(Qt::ToolTipRole).toString(),
+             QStringLiteral("Crosses sectors with errors:\ntrack 1, sector 2, which carries error 23"));
+    QVERIFY(!Ui(dialog).list->model()->index(0, 1).data(Qt::ToolTipRole).isValid());
+
+    auto* diskButton = dialog.findChild<QRadioButton*>(QStringLiteral("diskButton"));
+    auto* pane = dialog.findChild<DiskPane*>(QStringLiteral("diskPane"));
+    QTest::mouseClick(diskButton, Qt::LeftButton);
+    QVERIFY(pane->isVisible());
+    QVERIFY(!Ui(dialog).browser->isVisible());
+    QVERIFY(diskButton->isChecked());
+
+    // A click on 1/1 shows its bytes and its link; following it goes to 1/2.
+    DiskMapView* map = pane->mapView();
+    QTest::mouseClick(map, Qt::LeftButton, {}, map->cellRect(1, 1).center());
+    QCOMPARE(pane->sectorTitle()->text(),
+             QStringLiteral("Track 1, sector 1: \"two\" (row 2); in use in the BAM; links to 1/2"));
+    QVERIFY(pane->sectorPane()->text().find(u"0000: 01 02 02 02") != std::u16string::npos);
+    QTest::mouseClick(pane->followButton(), Qt::LeftButton);
+    QCOMPARE(pane->sectorTitle()->text(),
+             QStringLiteral("Track 1, sector 2: \"two\" (row 2); in use in the BAM; error 23; "
+                            "last block, 146 bytes used"));
+    QVERIFY(!pane->followButton()->isEnabled());
+    QCOMPARE(pane->reportPane()->text(),
+             std::u16string(u"Row 2's chain crosses track 1, sector 2, which carries error "
+                            u"23\r\n1 finding."));
+
+    // Choosing a file keeps the Disk view; a file view button leaves it.
+    QTest::keyClick(Ui(dialog).list, Qt::Key_Down);
+    QVERIFY(pane->isVisible());
+    QTest::mouseClick(Ui(dialog).viewButton(ViewHex), Qt::LeftButton);
+    QVERIFY(!pane->isVisible());
+    QVERIFY(Ui(dialog).hex->isVisible());
+    Ui(dialog).chooseMenuItem("&Disk");
+    QVERIFY(pane->isVisible());
 }
 
 void WindowTest::dropIsAlwaysACopy() {
