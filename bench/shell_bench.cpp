@@ -142,7 +142,9 @@ void BM_PaintD81DiskView(benchmark::State& state) {
         disk.Entry({40, 3 + file / 8}, file % 8,
                    {0x82, static_cast<std::uint8_t>(blocks[0].track), 0,
                     "FILE " + std::to_string(file), 50});
-        if (file % 8 == 7) disk.Sector(40, 3 + file / 8)[0] = 40, disk.Sector(40, 3 + file / 8)[1] = static_cast<std::uint8_t>(4 + file / 8);
+        if (file % 8 == 7)
+            disk.Sector(40, 3 + file / 8)[0] = 40, disk.Sector(40, 3 + file / 8)[1] =
+                                                       static_cast<std::uint8_t>(4 + file / 8);
     }
     const auto path = kestrune::testing::WriteFile(dir / "full.d81", disk.bytes());
     kestrune::Session session;

@@ -80,7 +80,7 @@ std::optional<int> OpenImage(Session& session, const ImageOptions& options, Repo
     return std::nullopt;
 }
 
-ordered_json DirectoryJson(const Session& session) {
+ordered_json DirectoryJson(const Session& session, std::optional<Charset> charset) {
     ordered_json json = {
         {"file", Utf8(Utf8ToUtf16(session.FileName()))},
         {"caption", Utf8(session.Caption())},
@@ -93,15 +93,19 @@ ordered_json DirectoryJson(const Session& session) {
         {"format", std::string(session.Format())},
         {"rows", ordered_json::array()},
     };
+    if (charset && !session.DiskNameBytes().empty())
+        json["diskName"] = C64NameText(session.DiskNameBytes(), *charset).utf8;
     for (int position = 0; position < session.RowCount(); ++position) {
         const RowTexts& row = session.Row(position);
-        json["rows"].push_back({{"size", Utf8(row[ColumnSize])},
-                                {"name", Utf8(row[ColumnFileName])},
-                                {"type", Utf8(row[ColumnType])},
-                                {"start", Utf8(row[ColumnStart])},
-                                {"track", Utf8(row[ColumnTrack])},
-                                {"sector", Utf8(row[ColumnSector])},
-                                {"geos", Utf8(row[ColumnGeos])}});
+        json["rows"].push_back(
+            {{"size", Utf8(row[ColumnSize])},
+             {"name", charset ? C64NameText(session.RowNameBytes(position), *charset).utf8
+                              : Utf8(row[ColumnFileName])},
+             {"type", Utf8(row[ColumnType])},
+             {"start", Utf8(row[ColumnStart])},
+             {"track", Utf8(row[ColumnTrack])},
+             {"sector", Utf8(row[ColumnSector])},
+             {"geos", Utf8(row[ColumnGeos])}});
     }
     return json;
 }
@@ -219,9 +223,9 @@ int RunDir(const DirOptions& options, std::ostream& out, std::ostream& err) {
         return *failed;
     if (options.sortColumn) session.SortBy(*options.sortColumn);
     if (options.json) {
-        out << DirectoryJson(session).dump(2) << '\n';
+        out << DirectoryJson(session, options.charset).dump(2) << '\n';
     } else {
-        WriteDirectoryListing(out, session);
+        WriteDirectoryListing(out, session, options.charset);
         // Inside a partition the count is the partition's own.
         const std::optional<std::u16string> found =
             options.partitions.empty() ? reporter.filesFound() : session.FilesFoundText();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/c64_names.h"
 #include "viewer/view_mode.h"
 
 namespace kestrune::cli {
@@ -23,7 +24,8 @@ struct ImageOptions {
 };
 
 struct DirOptions : ImageOptions {
-    std::optional<int> sortColumn;  // the column whose header was clicked
+    std::optional<int> sortColumn;   // the column whose header was clicked
+    std::optional<Charset> charset;  // names in a C64 character set instead of the list's text
     bool json = false;
 };
 

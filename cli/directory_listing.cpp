@@ -1,5 +1,7 @@
 #include "cli/directory_listing.h"
 
+#include <array>
+
 #include "text/message.h"
 #include "text/unicode.h"
 #include "viewer/session.h"
@@ -25,13 +27,29 @@ std::u16string Padded(std::u16string_view text, std::size_t width) {
 
 }  // namespace
 
-void WriteDirectoryListing(std::ostream& out, const Session& session) {
-    out << "0 \"" << Utf16ToUtf8(Padded(session.DiskName(), 16)) << "\" "
-        << Utf16ToUtf8(session.DiskId()) << ' ' << Utf16ToUtf8(session.DosType()) << '\n';
+void WriteDirectoryListing(std::ostream& out, const Session& session,
+                           std::optional<Charset> charset) {
+    const std::vector<std::uint8_t>& diskName = session.DiskNameBytes();
+    if (charset && !diskName.empty()) {
+        const C64Name name = C64NameText(diskName, *charset);
+        out << "0 \"" << name.utf8 << std::string(name.width < 16 ? 16 - name.width : 0, ' ');
+    } else {
+        out << "0 \"" << Utf16ToUtf8(Padded(session.DiskName(), 16));
+    }
+    out << "\" " << Utf16ToUtf8(session.DiskId()) << ' ' << Utf16ToUtf8(session.DosType()) << '\n';
     for (int position = 0; position < session.RowCount(); ++position) {
         const RowTexts& row = session.Row(position);
         std::u16string line = Padded(Trimmed(row[ColumnSize]), 5);
-        line += Padded(u"\"" + std::u16string(Trimmed(row[ColumnFileName])) + u"\"", 19);
+        if (charset) {
+            // The name's escapes pass through as they are; the padding counts what shows.
+            const std::array<std::uint8_t, 16> bytes = session.RowNameBytes(position);
+            const C64Name name = C64NameText(bytes, *charset);
+            out << Utf16ToUtf8(line) << '"' << name.utf8 << '"'
+                << std::string(name.width + 2 < 19 ? 19 - name.width - 2 : 0, ' ');
+            line.clear();
+        } else {
+            line += Padded(u"\"" + std::u16string(Trimmed(row[ColumnFileName])) + u"\"", 19);
+        }
         line += Padded(row[ColumnType], 6);
         line += Padded(row[ColumnStart], 14);
         // A file an archive holds whole lies on no track and sector.

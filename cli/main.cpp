@@ -56,6 +56,12 @@ int main(int argc, char** argv) {
                      "List the rows as a click on this column's header sorts them")
         ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
     dirCommand->add_flag("--json", dir.json, "Print JSON");
+    std::string charsetName;
+    dirCommand
+        ->add_option("--charset", charsetName,
+                     "Print names in a C64 character set as Unicode (Symbols for Legacy "
+                     "Computing): upper (upper case and graphics) or lower (lower and upper case)")
+        ->check(CLI::IsMember({"upper", "lower"}));
 
     cli::ShowOptions show;
     int row = 0;
@@ -146,6 +152,9 @@ int main(int argc, char** argv) {
     if (checkCommand->parsed()) return cli::RunCheck(check, std::cout, std::cerr);
     if (dirCommand->parsed()) {
         if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
+        if (!charsetName.empty())
+            dir.charset = charsetName == "upper" ? cli::Charset::UpperCaseGraphics
+                                                 : cli::Charset::LowerUpperCase;
         return cli::RunDir(dir, std::cout, std::cerr);
     }
     if (*rowOption) show.row = row;

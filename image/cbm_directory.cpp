@@ -32,6 +32,10 @@ std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos) {
     return AsciiUpper(text);
 }
 
+std::vector<std::uint8_t> NameBytes(std::span<const std::uint8_t> name) {
+    return {name.begin(), std::find(name.begin(), name.end(), std::uint8_t{0})};
+}
+
 std::u16string FileNameText(std::span<const std::uint8_t> name) {
     std::u16string text = DiskNameText(name, false);
     while (!text.empty() && text.back() == u' ')

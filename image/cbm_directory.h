@@ -13,6 +13,9 @@ namespace kestrune {
 // The disk name from 16 bytes of a header sector: up to the first byte 0, in capitals.
 std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos);
 
+// The bytes of a disk name up to the first byte 0.
+std::vector<std::uint8_t> NameBytes(std::span<const std::uint8_t> name);
+
 // A file's name for a message: its bytes as DiskNameText reads them, without trailing spaces.
 std::u16string FileNameText(std::span<const std::uint8_t> name);
 

@@ -88,6 +88,7 @@ Volume OpenD80(DiskImage image) {
     if (const std::uint8_t* header = SectorOf(volume, kHeaderTrack, 0)) {
         DiskFields& disk = volume.disk;
         disk.diskName = DiskNameText(std::span(header + kDiskName, 16), false);
+        disk.nameBytes = NameBytes(std::span(header + kDiskName, 16));
         disk.diskId = {header[kDiskId], header[kDiskId + 1]};
         disk.dosType = {header[kDosType], header[kDosType + 1]};
         disk.blocksFree = ReadBam(volume);

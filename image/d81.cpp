@@ -37,6 +37,7 @@ void ReadHeader(Volume& volume, int track, int firstTrack, int lastTrack) {
     disk.isGeosDisk = header[kGeosSignature] == 'G' && header[kGeosSignature + 1] == 'E' &&
                       header[kGeosSignature + 2] == 'O' && header[kGeosSignature + 3] == 'S';
     disk.diskName = DiskNameText(std::span(header + kDiskName, 16), disk.isGeosDisk);
+    disk.nameBytes = NameBytes(std::span(header + kDiskName, 16));
     disk.diskId = {header[kDiskId], header[kDiskId + 1]};
     disk.dosType = {header[kDosType], header[kDosType + 1]};
     disk.blocksFree = 0;

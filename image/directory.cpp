@@ -169,6 +169,7 @@ Directory ReadDirectory(const DiskImage& image) {
 
     for (std::uint32_t i = 0; i < kNameLength && header[kDiskName + i] != 0; ++i) {
         disk.diskName.push_back(table[header[kDiskName + i]]);
+        disk.nameBytes.push_back(header[kDiskName + i]);
     }
     disk.diskName = AsciiUpper(disk.diskName);
     disk.diskId = {header[kDiskId], header[kDiskId + 1]};

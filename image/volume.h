@@ -49,9 +49,10 @@ struct DirectoryEntry {
 inline constexpr std::u16string_view kGeosStatus = u"GEOS formatted disk";
 
 struct DiskFields {
-    std::u16string diskName;  // in capitals
-    std::u16string diskId;    // two characters
-    std::u16string dosType;   // two characters
+    std::u16string diskName;              // in capitals
+    std::vector<std::uint8_t> nameBytes;  // the disk name's own bytes; none for a file's name
+    std::u16string diskId;                // two characters
+    std::u16string dosType;               // two characters
     int blocksFree = 0;
     bool isGeosDisk = false;  // names are then read in the GEOS character set
 };

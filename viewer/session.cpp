@@ -249,6 +249,16 @@ std::u16string Session::RowErrors(int position) const {
     return text;
 }
 
+const std::vector<std::uint8_t>& Session::DiskNameBytes() const {
+    static const std::vector<std::uint8_t> none;
+    return state_->image ? state_->image->disk.nameBytes : none;
+}
+
+std::array<std::uint8_t, 16> Session::RowNameBytes(int position) const {
+    if (position < 0 || position >= RowCount()) return {};
+    return state_->entries[state_->order[static_cast<std::size_t>(position)]].name;
+}
+
 int Session::DirectoryRow(int position) const {
     if (position < 0 || position >= RowCount()) return 0;
     return static_cast<int>(state_->order[static_cast<std::size_t>(position)]) + 1;

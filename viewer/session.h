@@ -3,6 +3,7 @@
 // and kestrune-cli both drive a Session, so the two always show the same thing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,11 @@ class Session {
     // The error sectors the chain of the row at position crosses, as a tooltip names them; empty
     // for none.
     std::u16string RowErrors(int position) const;
+
+    // The own bytes of the disk name (none for a format whose name is the file's) and of the
+    // name of the row at position, for printing them in a C64 character set.
+    const std::vector<std::uint8_t>& DiskNameBytes() const;
+    std::array<std::uint8_t, 16> RowNameBytes(int position) const;
 
     // The 1-based directory row of the row at position, 0 for none: how the map names owners.
     int DirectoryRow(int position) const;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <tuple>
 
 #include <nlohmann/json.hpp>
@@ -562,6 +563,47 @@ TEST_F(CliTest, MapAndCheckOnlyRead) {
 
     const ProgramRun archive = Cli({"check", (dir_ / "none.prg").string()});
     EXPECT_EQ(archive.exitCode, 2);
+}
+
+// Every PETSCII code in a name, printed in both C64 character sets as cc1541 -U prints them.
+TEST_F(CliTest, NamesInTheC64CharacterSetsAsCc1541PrintsThem) {
+    std::vector<int> codes;
+    for (int code = 0; code < 256; ++code) {
+        if (code != 0x22 && code != 0xA0) codes.push_back(code);  // a quote, the padding
+    }
+    const std::string image = (dir_ / "charset.d64").string();
+    const std::string payload = (dir_ / "payload").string();
+    testing::WriteFile(payload, Bytes{1, 8, 0});
+    std::vector<std::string> arguments = {"-q", "-n", "CHARSET"};
+    // Each name starts with "A": a name starting with byte 0 or 1 is not listed.
+    for (std::size_t first = 0; first < codes.size(); first += 15) {
+        std::string name = "#41";
+        for (std::size_t i = first; i < std::min(first + 15, codes.size()); ++i) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "#%02x", codes[i]);
+            name += hex;
+        }
+        arguments.insert(arguments.end(), {"-f", name, "-w", payload});
+    }
+    arguments.push_back(image);
+    ASSERT_EQ(testing::RunProgram("cc1541", arguments).exitCode, 0);
+
+    for (const auto& [mapping, charset] : {std::pair{"1", "upper"}, {"2", "lower"}}) {
+        const ProgramRun tool = testing::RunProgram("cc1541", {"-U", mapping, image});
+        ASSERT_EQ(tool.exitCode, 0) << tool.err;
+        // Their names: between the quotes of each file's line.
+        std::vector<std::string> theirs;
+        std::istringstream lines(tool.out);
+        for (std::string line; std::getline(lines, line);) {
+            const auto open = line.find('"');
+            if (line.rfind("1    ", 0) != 0 || open == std::string::npos) continue;
+            theirs.push_back(line.substr(open + 1, line.rfind('"') - open - 1));
+        }
+        const json ours = json::parse(Cli({"dir", image, "--json", "--charset", charset}).out);
+        ASSERT_EQ(ours["rows"].size(), theirs.size()) << charset;
+        for (std::size_t row = 0; row < theirs.size(); ++row)
+            EXPECT_EQ(ours["rows"][row]["name"], theirs[row]) << charset << " row " << row + 1;
+    }
 }
 
 TEST_F(CliTest, SortedListingsForEachColumn) {

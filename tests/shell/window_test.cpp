@@ -585,8 +585,9 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
 
     // The list marks TWO and names the sector in its tooltip.
     const QModelIndex two = Ui(dialog).list->model()->index(1, 1);
-    QCOMPARE(two.data(Qt::ToolTipRole).toString(),
-             QStringLiteral("Crosses sectors with errors:\ntrack 1, sector 2, which carries error 23"));
+    QCOMPARE(
+        two.data(Qt::ToolTipRole).toString(),
+        QStringLiteral("Crosses sectors with errors:\ntrack 1, sector 2, which carries error 23"));
     QVERIFY(!Ui(dialog).list->model()->index(0, 1).data(Qt::ToolTipRole).isValid());
 
     auto* diskButton = dialog.findChild<QRadioButton*>(QStringLiteral("diskButton"));

@@ -1,4 +1,5 @@
-// Runs a program with arguments and collects its exit code, stdout and stderr.
+// Runs a program (a path, or a name looked up in PATH) with arguments and collects its exit code,
+// stdout and stderr.
 #pragma once
 
 #include <string>
