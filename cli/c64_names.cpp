@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "text/c64_charsets.h"
-
 namespace kestrune::cli {
 
 namespace {
@@ -33,8 +31,7 @@ void AppendCodePoint(std::string& out, char32_t c) {
 }  // namespace
 
 C64Name C64NameText(std::span<const std::uint8_t> name, Charset charset) {
-    const std::array<char32_t, 256>& table =
-        charset == Charset::UpperCaseGraphics ? kUpperCaseGraphics : kLowerUpperCase;
+    const std::array<char32_t, 256>& table = C64CharsetTable(charset);
     C64Name text{{}, 0};
     for (const std::uint8_t code : name) {
         if (code == kShiftedSpace) break;

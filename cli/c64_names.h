@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-namespace kestrune::cli {
+#include "text/c64_charsets.h"
 
-enum class Charset { UpperCaseGraphics, LowerUpperCase };
+namespace kestrune::cli {
 
 struct C64Name {
     std::string utf8;   // with its escapes

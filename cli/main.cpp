@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
     if (dirCommand->parsed()) {
         if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
         if (!charsetName.empty())
-            dir.charset = charsetName == "upper" ? cli::Charset::UpperCaseGraphics
-                                                 : cli::Charset::LowerUpperCase;
+            dir.charset =
+                charsetName == "upper" ? Charset::UpperCaseGraphics : Charset::LowerUpperCase;
         return cli::RunDir(dir, std::cout, std::cerr);
     }
     if (*rowOption) show.row = row;

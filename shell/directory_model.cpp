@@ -30,6 +30,10 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>(kListColumns[index.column()].alignment | Qt::AlignVCenter);
     }
+    if (role == kNameBytesRole) {
+        const std::array<std::uint8_t, 16> name = session_.RowNameBytes(index.row());
+        return QByteArray(reinterpret_cast<const char*>(name.data()), name.size());
+    }
     // A file whose chain crosses sectors with errors shows in red; its tooltip names them.
     if (role == Qt::ToolTipRole || role == Qt::ForegroundRole) {
         const std::u16string errors = session_.RowErrors(index.row());

@@ -30,6 +30,10 @@ inline constexpr std::array<ListColumn, kestrune::kColumnCount> kListColumns = {
     {"GEOS", Qt::AlignLeft, 0},
 }};
 
+// The data role of a row's name as its own 16 PETSCII bytes (a QByteArray), for drawing it in
+// the C64's character set.
+inline constexpr int kNameBytesRole = Qt::UserRole + 1;
+
 class DirectoryModel : public QAbstractTableModel {
     Q_OBJECT
 

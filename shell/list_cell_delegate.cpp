@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include "shell/directory_model.h"
+#include "viewer/row_texts.h"
+
 namespace {
 
 constexpr int kTextMargin = 4;  // pixels between the cell's edge and its text
@@ -23,6 +26,20 @@ void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         selected || !foreground.isValid()
             ? option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text)
             : foreground.value<QColor>());
+    const QVariant nameBytes = index.data(kNameBytesRole);
+    if (c64_ != nullptr && nameBytes.isValid() && index.column() == kestrune::ColumnFileName) {
+        const QByteArray bytes = nameBytes.toByteArray();
+        const QPoint topLeft(option.rect.x() + kTextMargin,
+                             option.rect.y() + (option.rect.height() - c64_->cellSize()) / 2);
+        c64_->Draw(*painter, topLeft,
+                   std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                             static_cast<std::size_t>(bytes.size())),
+                   charset_, painter->pen().color(),
+                   selected ? option.palette.color(group, QPalette::Highlight)
+                            : option.palette.color(group, QPalette::Base));
+        painter->restore();
+        return;
+    }
     const auto alignment = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
     painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0),
                       static_cast<int>(alignment), index.data(Qt::DisplayRole).toString());

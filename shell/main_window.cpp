@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
@@ -25,6 +26,7 @@
 #include "shell/about_dialog.h"
 #include "shell/address_box.h"
 #include "shell/browser_pane.h"
+#include "shell/c64_text.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
 #include "shell/directory_header.h"
@@ -99,6 +101,7 @@ MainWindow::MainWindow(QWidget* parent)
     CreateMenu();
     CreateControls();
     SetUpList();
+    ApplyC64Font();
     setMinimumSize(size());
 
     const QFont paneFont = PaneFont();
@@ -153,6 +156,24 @@ void MainWindow::CreateMenu() {
         session_.SetAllOpcodes(on);
         ShowSession(false);
     });
+    // Names in the C64's own character sets, upper case and graphics or, as after Shift+C=, lower
+    // and upper case.
+    c64Font_ = view->addAction(tr("C64 &Font"));
+    c64Font_->setCheckable(true);
+    lowerCase_ = view->addAction(tr("&Lower Case Set (Shift+C=)"));
+    lowerCase_->setCheckable(true);
+    if (!C64TextPainter::FontAvailable()) {
+        c64Font_->setEnabled(false);
+        c64Font_->setStatusTip(tr("The Sixtyfour font (fonts-sixtyfour) is not installed"));
+    }
+    {
+        const QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+        c64Font_->setChecked(c64Font_->isEnabled() &&
+                             settings.value(QStringLiteral("view/c64Font"), false).toBool());
+        lowerCase_->setChecked(settings.value(QStringLiteral("view/lowerCase"), false).toBool());
+    }
+    connect(c64Font_, &QAction::toggled, this, [this] { ApplyC64Font(); });
+    connect(lowerCase_, &QAction::toggled, this, [this] { ApplyC64Font(); });
     QMenu* dialects = view->addMenu(tr("BASIC &dialect"));
     auto* dialectGroup = new QActionGroup(this);
     const auto addDialect = [&](const QString& text, std::string key) {
@@ -317,7 +338,8 @@ void MainWindow::SetUpList() {
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);
     list_->setWordWrap(false);
-    list_->setItemDelegate(new ListCellDelegate(list_));
+    listDelegate_ = new ListCellDelegate(list_);
+    list_->setItemDelegate(listDelegate_);
     list_->setDragEnabled(true);
     list_->setDragDropMode(QAbstractItemView::DragOnly);
     list_->setDefaultDropAction(Qt::CopyAction);
@@ -626,11 +648,44 @@ void MainWindow::revert() {
     list_->selectionModel()->clear();
 }
 
+void MainWindow::ApplyC64Font() {
+    QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+    settings.setValue(QStringLiteral("view/c64Font"), c64Font_->isChecked());
+    settings.setValue(QStringLiteral("view/lowerCase"), lowerCase_->isChecked());
+    lowerCase_->setEnabled(c64Font_->isChecked());
+    // Sixteen characters of 16 pixels (each C64 pixel two) take a wider name column than the
+    // list's font.
+    const int cell = 16;
+    if (c64Font_->isChecked()) {
+        c64Text_ = std::make_unique<C64TextPainter>(cell);
+        list_->horizontalHeader()->resizeSection(ColumnFileName, 16 * cell + 12);
+        list_->verticalHeader()->setDefaultSectionSize(
+            std::max(cell + 4, list_->fontMetrics().height() + 4));
+    } else {
+        c64Text_.reset();
+        list_->horizontalHeader()->resizeSection(ColumnFileName,
+                                                 kListColumns[ColumnFileName].width);
+        list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
+    }
+    listDelegate_->setC64Text(c64Text_.get(), lowerCase_->isChecked() ? Charset::LowerUpperCase
+                                                                      : Charset::UpperCaseGraphics);
+    list_->viewport()->update();
+    ShowSession(false);
+}
+
 void MainWindow::ShowSession(bool withAddress) {
     const std::array<const std::u16string*, 3> texts = {&session_.DiskName(), &session_.DiskId(),
                                                         &session_.DosType()};
     for (std::size_t field = 0; field < texts.size(); ++field)
         fields_[field]->setText(Text(*texts[field]));
+    // The disk name in the C64's character set, where the disk has a name of its own.
+    if (c64Text_ && !session_.DiskNameBytes().empty()) {
+        fields_[0]->setPixmap(c64Text_->Picture(
+            session_.DiskNameBytes(),
+            lowerCase_->isChecked() ? Charset::LowerUpperCase : Charset::UpperCaseGraphics,
+            fields_[0]->palette().color(QPalette::WindowText),
+            fields_[0]->palette().color(QPalette::Window)));
+    }
     fields_[3]->setText(QString::number(session_.BlocksFree()));
     fields_[4]->setText(Text(session_.Status()));
     setWindowTitle(Text(session_.Caption()));

@@ -9,12 +9,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "text/message.h"
 #include "viewer/session.h"
 
 class BrowserPane;
+class C64TextPainter;
 class DiskPane;
+class ListCellDelegate;
+class QAction;
 class QRadioButton;
 class DirectoryModel;
 class FileList;
@@ -82,6 +86,8 @@ class MainWindow : public QDialog {
     // visible pane and its button, the address box's state (and with withAddress its text, which
     // otherwise keeps what the user typed); the panes when they changed.
     void ShowSession(bool withAddress);
+    // Takes the C64 font options from their menu items into the list and remembers them.
+    void ApplyC64Font();
     // Asks which of an archive's images to open.
     std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
     void ShowPanes();
@@ -111,6 +117,11 @@ class MainWindow : public QDialog {
     bool diskShown_ = false;
     bool diskStale_ = true;  // the disk changed since the Disk view last read it
     QWidget* shownPane_ = nullptr;
+    // View > C64 Font: names in the C64's character set (remembered between runs).
+    QAction* c64Font_ = nullptr;
+    QAction* lowerCase_ = nullptr;
+    std::unique_ptr<C64TextPainter> c64Text_;
+    ListCellDelegate* listDelegate_ = nullptr;
     TextPane* searched_ = nullptr;  // the pane whose matches are marked
     kestrune::SearchHits hits_;
     std::size_t currentHit_ = 0;

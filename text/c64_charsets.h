@@ -12,6 +12,8 @@
 
 namespace kestrune {
 
+enum class Charset { UpperCaseGraphics, LowerUpperCase };
+
 // clang-format off
 inline constexpr std::array<char32_t, 256> kUpperCaseGraphics = {{
     0x00040, 0x00041, 0x00042, 0x00043, 0x00044, 0x00045, 0x00046, 0x00047,  // 00-07
@@ -83,6 +85,10 @@ inline constexpr std::array<char32_t, 256> kLowerUpperCase = {{
     0x1FB83, 0x02583, 0x02713, 0x02596, 0x0259D, 0x02518, 0x02598, 0x1FB96,  // F8-FF
 }};
 // clang-format on
+
+constexpr const std::array<char32_t, 256>& C64CharsetTable(Charset charset) {
+    return charset == Charset::UpperCaseGraphics ? kUpperCaseGraphics : kLowerUpperCase;
+}
 
 constexpr bool IsReversedPetscii(std::uint8_t code) {
     return code < 0x20 || (code >= 0x80 && code < 0xA0);

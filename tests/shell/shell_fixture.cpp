@@ -39,12 +39,17 @@ std::vector<kestrune::MessageId> MessageRecorder::Ids() const {
     return ids;
 }
 
-ShellFixture::ShellFixture() : previousDataHome_(qgetenv("XDG_DATA_HOME")) {
+ShellFixture::ShellFixture()
+    : previousDataHome_(qgetenv("XDG_DATA_HOME")), previousConfigHome_(qgetenv("XDG_CONFIG_HOME")) {
     qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((dir_ / "data").string())));
+    // The window's remembered settings go to the test's own folder.
+    qputenv("XDG_CONFIG_HOME",
+            QFile::encodeName(QString::fromStdString((dir_ / "config").string())));
 }
 
 ShellFixture::~ShellFixture() {
     qputenv("XDG_DATA_HOME", previousDataHome_);
+    qputenv("XDG_CONFIG_HOME", previousConfigHome_);
 }
 
 QString ShellFixture::Write(const QString& name, const kestrune::testing::DiskBuilder& disk) const {

@@ -41,6 +41,7 @@ class ShellFixture {
   private:
     kestrune::testing::TempDir dir_;
     QByteArray previousDataHome_;
+    QByteArray previousConfigHome_;
 };
 
 QString Text(std::u16string_view text);

@@ -26,6 +26,7 @@
 #include <QUrl>
 
 #include "shell/browser_pane.h"
+#include "shell/c64_text.h"
 #include "shell/control_ids.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
@@ -89,6 +90,8 @@ class WindowTest : public QObject {
     void archiveWithSeveralImagesAsksWhichToOpen();
     void partitionsOpenAndLeaveAsAUserWould();
     void diskViewMapsSectorsAndFollowsLinks();
+    void c64FontDrawsNamesAndIsRemembered();
+    void ownGlyphsFillTheGapsOfTheFont();
     void geosColumnOpensWithAMouseDrag();
     void iconsAreCompiledIn();
     void windowFitsTheScreen();
@@ -620,6 +623,54 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
     QVERIFY(Ui(dialog).hex->isVisible());
     Ui(dialog).chooseMenuItem("&Disk");
     QVERIFY(pane->isVisible());
+}
+
+void WindowTest::c64FontDrawsNamesAndIsRemembered() {
+    QVERIFY2(C64TextPainter::FontAvailable(), "fonts-sixtyfour is not installed");
+    ShellFixture fixture;
+    MessageRecorder recorder;
+    const int plainWidth = [&] {
+        MainWindow dialog;
+        return Ui(dialog).list->horizontalHeader()->sectionSize(ColumnFileName);
+    }();
+    {
+        MainWindow dialog;
+        dialog.show();
+        dialog.openImage(fixture.Write("two.d64", TwoFileDisk()));
+        Ui(dialog).chooseMenuItem("C64 &Font");
+        QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(ColumnFileName), 16 * 16 + 12);
+        Ui(dialog).chooseMenuItem("&Lower Case Set (Shift+C=)");
+        // The name cell shows the C64's glyphs: it differs from the list's own font's drawing.
+        const QImage c64 = Ui(dialog).list->viewport()->grab(Ui(dialog).cellRect(0, 1)).toImage();
+        Ui(dialog).chooseMenuItem("C64 &Font");
+        QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(ColumnFileName), plainWidth);
+        const QImage plain = Ui(dialog).list->viewport()->grab(Ui(dialog).cellRect(0, 1)).toImage();
+        QVERIFY(c64 != plain);
+        Ui(dialog).chooseMenuItem("C64 &Font");
+    }
+    // The next window starts as this one was left.
+    MainWindow again;
+    QCOMPARE(Ui(again).list->horizontalHeader()->sectionSize(ColumnFileName), 16 * 16 + 12);
+}
+
+void WindowTest::ownGlyphsFillTheGapsOfTheFont() {
+    // 0x60 is a horizontal line (U+1FB79, horizontal one eighth block-5), which Sixtyfour lacks:
+    // our table draws row 4 of 8, here pixels 8 and 9 of 16, across the whole cell.
+    const C64TextPainter c64(16);
+    const std::uint8_t line[] = {0x60};
+    const QImage image =
+        c64.Picture(line, kestrune::Charset::UpperCaseGraphics, Qt::black, Qt::white).toImage();
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool ink = y == 8 || y == 9;
+            QCOMPARE(image.pixelColor(x, y) == QColor(Qt::black), ink);
+        }
+    }
+    // A reversed code (0x01, a reversed "A") lights its cell.
+    const std::uint8_t reversed[] = {0x01};
+    const QImage lit =
+        c64.Picture(reversed, kestrune::Charset::UpperCaseGraphics, Qt::black, Qt::white).toImage();
+    QCOMPARE(lit.pixelColor(0, 0), QColor(Qt::black));
 }
 
 void WindowTest::dropIsAlwaysACopy() {
