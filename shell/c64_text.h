@@ -22,6 +22,7 @@ class C64TextPainter {
     explicit C64TextPainter(int cellSize);
 
     int cellSize() const { return cell_; }
+    const QFont& font() const { return font_; }
 
     // Draws the bytes up to the first shifted space (0xA0, a name's padding) from left, top on.
     void Draw(QPainter& painter, QPoint topLeft, std::span<const std::uint8_t> bytes,

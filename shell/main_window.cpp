@@ -48,6 +48,8 @@ static void InitShellResources() {
 
 namespace {
 
+constexpr double kC64LineSpacing = 1.25;  // of the C64 font's line spacing, in the text panes
+
 // A file of exactly this size in place of the instructions page is shown as it is.
 constexpr qint64 kKeptInstructionsSize = 4096;
 
@@ -101,7 +103,6 @@ MainWindow::MainWindow(QWidget* parent)
     CreateMenu();
     CreateControls();
     SetUpList();
-    ApplyC64Font();
     setMinimumSize(size());
 
     const QFont paneFont = PaneFont();
@@ -110,7 +111,8 @@ MainWindow::MainWindow(QWidget* parent)
     }
     browser_->setListingFont(paneFont);
     diskPane_->sectorPane()->setFont(paneFont);
-    ShowSession(true);
+    // The C64 font as it was left (it shows the last session's state, and redoes the panes).
+    ApplyC64Font();
     WriteInstructions();
     list_->setFocus();
 }
@@ -654,10 +656,12 @@ void MainWindow::ApplyC64Font() {
     settings.setValue(QStringLiteral("view/lowerCase"), lowerCase_->isChecked());
     lowerCase_->setEnabled(c64Font_->isChecked());
     // Sixteen characters of 16 pixels (each C64 pixel two) take a wider name column than the
-    // list's font.
+    // list's font. The HEX/ASCII, PETSCII and ScrCode panes take the C64 font whole.
     const int cell = 16;
+    QFont paneFont = PaneFont();
     if (c64Font_->isChecked()) {
         c64Text_ = std::make_unique<C64TextPainter>(cell);
+        paneFont = c64Text_->font();
         list_->horizontalHeader()->resizeSection(ColumnFileName, 16 * cell + 12);
         list_->verticalHeader()->setDefaultSectionSize(
             std::max(cell + 4, list_->fontMetrics().height() + 4));
@@ -667,9 +671,14 @@ void MainWindow::ApplyC64Font() {
                                                  kListColumns[ColumnFileName].width);
         list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
     }
-    listDelegate_->setC64Text(c64Text_.get(), lowerCase_->isChecked() ? Charset::LowerUpperCase
-                                                                      : Charset::UpperCaseGraphics);
+    listDelegate_->setC64Text(c64Text_.get(), C64Charset());
     list_->viewport()->update();
+    for (const ViewMode view : {ViewHex, ViewPetscii, ViewScrCode}) {
+        panes_[view]->setFont(paneFont);
+        // The C64's square characters get a little room between the rows.
+        panes_[view]->setLineSpacing(c64Text_ ? kC64LineSpacing : 1.0);
+        ShowC64Codes(view);
+    }
     ShowSession(false);
 }
 
@@ -678,13 +687,14 @@ void MainWindow::ShowSession(bool withAddress) {
                                                         &session_.DosType()};
     for (std::size_t field = 0; field < texts.size(); ++field)
         fields_[field]->setText(Text(*texts[field]));
-    // The disk name in the C64's character set, where the disk has a name of its own.
+    // The disk name in the C64's character set, where the disk has a name of its own, in
+    // characters small enough for sixteen to fit the field.
     if (c64Text_ && !session_.DiskNameBytes().empty()) {
-        fields_[0]->setPixmap(c64Text_->Picture(
-            session_.DiskNameBytes(),
-            lowerCase_->isChecked() ? Charset::LowerUpperCase : Charset::UpperCaseGraphics,
-            fields_[0]->palette().color(QPalette::WindowText),
-            fields_[0]->palette().color(QPalette::Window)));
+        const C64TextPainter fieldText(
+            std::clamp((fields_[0]->width() - 6) / 16, 8, c64Text_->cellSize()));
+        fields_[0]->setPixmap(fieldText.Picture(session_.DiskNameBytes(), C64Charset(),
+                                                fields_[0]->palette().color(QPalette::WindowText),
+                                                fields_[0]->palette().color(QPalette::Window)));
     }
     fields_[3]->setText(QString::number(session_.BlocksFree()));
     fields_[4]->setText(Text(session_.Status()));
@@ -797,10 +807,24 @@ void MainWindow::ShowPanes() {
         panesShown_[view] = version;
         if (panes_[view] != nullptr) {
             panes_[view]->setText(session_.PaneText(static_cast<ViewMode>(view)));
+            ShowC64Codes(static_cast<ViewMode>(view));
         } else {
             ShowPage();
         }
     }
+}
+
+void MainWindow::ShowC64Codes(ViewMode view) {
+    if (view == ViewAssembly) return;
+    if (c64Text_) {
+        panes_[view]->setC64Codes(c64Text_.get(), C64Charset(), session_.PaneCodes(view));
+    } else {
+        panes_[view]->setC64Codes(nullptr, Charset::UpperCaseGraphics, {});
+    }
+}
+
+Charset MainWindow::C64Charset() const {
+    return lowerCase_->isChecked() ? Charset::LowerUpperCase : Charset::UpperCaseGraphics;
 }
 
 void MainWindow::ShowPage() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "text/c64_charsets.h"
 #include "text/message.h"
 #include "viewer/session.h"
 
@@ -88,6 +89,9 @@ class MainWindow : public QDialog {
     void ShowSession(bool withAddress);
     // Takes the C64 font options from their menu items into the list and remembers them.
     void ApplyC64Font();
+    // Hands a text pane the C64 codes of its characters, or takes them away.
+    void ShowC64Codes(kestrune::ViewMode view);
+    kestrune::Charset C64Charset() const;
     // Asks which of an archive's images to open.
     std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
     void ShowPanes();

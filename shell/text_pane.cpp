@@ -40,6 +40,14 @@ void TextPane::setText(std::u16string text, std::vector<std::uint8_t> emphasis) 
     viewport()->update();
 }
 
+void TextPane::setC64Codes(const C64TextPainter* painter, kestrune::Charset charset,
+                           std::vector<std::int16_t> codes) {
+    c64_ = painter;
+    charset_ = charset;
+    codes_ = std::move(codes);
+    viewport()->update();
+}
+
 void TextPane::setMatches(std::vector<kestrune::TextRange> ranges) {
     matches_ = std::move(ranges);
     viewport()->update();
@@ -154,6 +162,24 @@ QString TextPane::RowText(std::size_t begin, std::size_t end, int column) const 
     return text;
 }
 
+void TextPane::DrawC64Run(QPainter& painter, std::size_t begin, std::size_t end, int column,
+                          int left, int y, std::size_t selectedFrom, std::size_t selectedTo) {
+    const int ascent = QFontMetrics(font()).ascent();
+    const QColor ink = painter.pen().color();
+    const int top = y + (lineHeight_ - c64_->cellSize()) / 2;
+    for (std::size_t at = begin; at < end; ++at, ++column) {
+        const int x = left + column * charWidth_;
+        if (at < codes_.size() && codes_[at] >= 0) {
+            const bool selected = at >= selectedFrom && at < selectedTo;
+            const std::uint8_t code = static_cast<std::uint8_t>(codes_[at]);
+            c64_->Draw(painter, {x, top}, std::span(&code, 1), charset_, ink,
+                       palette().color(selected ? QPalette::Highlight : QPalette::Base));
+        } else {
+            painter.drawText(x, y + ascent, QString(QChar(text_[at])));
+        }
+    }
+}
+
 void TextPane::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.setFont(font());
@@ -189,7 +215,12 @@ void TextPane::paintEvent(QPaintEvent*) {
                 ++end;
             const int column = ColumnOf(row, begin);
             painter.setPen(emphasis ? emphasisColor_ : colors.color(QPalette::Text));
-            painter.drawText(left + column * charWidth_, y + ascent, RowText(begin, end, column));
+            if (c64_ != nullptr && !codes_.empty()) {
+                DrawC64Run(painter, begin, end, column, left, y, from, to);
+            } else {
+                painter.drawText(left + column * charWidth_, y + ascent,
+                                 RowText(begin, end, column));
+            }
             begin = end;
         }
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/c64_text.h"
 #include "viewer/search.h"
 
 class TextPane : public QAbstractScrollArea {
@@ -30,6 +31,10 @@ class TextPane : public QAbstractScrollArea {
     }
 
     void setEmphasisColor(const QColor& color) { emphasisColor_ = color; }
+    // Draws the characters that stand for PETSCII codes (codes[offset] >= 0) in the C64's
+    // character set; a null painter draws every character in the pane's font again.
+    void setC64Codes(const C64TextPainter* painter, kestrune::Charset charset,
+                     std::vector<std::int16_t> codes);
     void setLineSpacing(double factor);  // of the font's line spacing
     void setTextMargin(int pixels);
     Wrap wrap() const { return wrap_; }
@@ -74,6 +79,9 @@ class TextPane : public QAbstractScrollArea {
     std::size_t OffsetAt(QPoint position) const;
     // The text from begin to end, which starts at column, with its tabs written as spaces.
     QString RowText(std::size_t begin, std::size_t end, int column) const;
+    // Draws the characters from begin to end, those with a code in the C64's character set.
+    void DrawC64Run(QPainter& painter, std::size_t begin, std::size_t end, int column, int left,
+                    int y, std::size_t selectedFrom, std::size_t selectedTo);
     void SetSelection(std::size_t anchor, std::size_t caret);
 
     Wrap wrap_;
@@ -86,6 +94,9 @@ class TextPane : public QAbstractScrollArea {
     int margin_ = 2;  // pixels between the border and the text
     std::vector<Row> rows_;
     int widestColumns_ = 0;
+    const C64TextPainter* c64_ = nullptr;
+    kestrune::Charset charset_ = kestrune::Charset::UpperCaseGraphics;
+    std::vector<std::int16_t> codes_;
     int charWidth_ = 1;
     int lineHeight_ = 1;
     std::size_t anchor_ = 0;  // the selection runs from anchor_ to caret_, in either order

@@ -90,6 +90,16 @@ constexpr const std::array<char32_t, 256>& C64CharsetTable(Charset charset) {
     return charset == Charset::UpperCaseGraphics ? kUpperCaseGraphics : kLowerUpperCase;
 }
 
+// The PETSCII code whose glyph a screen code shows (the reverse bit, 0x80, already taken off):
+// screen codes 0x00-0x1F are PETSCII 0x40-0x5F, 0x20-0x3F the same, 0x40-0x5F PETSCII 0x60-0x7F,
+// 0x60-0x7F PETSCII 0xA0-0xBF.
+constexpr std::uint8_t PetsciiOfScreenCode(std::uint8_t code) {
+    if (code < 0x20) return static_cast<std::uint8_t>(code + 0x40);
+    if (code < 0x40) return code;
+    if (code < 0x60) return static_cast<std::uint8_t>(code + 0x20);
+    return static_cast<std::uint8_t>(code + 0x40);
+}
+
 constexpr bool IsReversedPetscii(std::uint8_t code) {
     return code < 0x20 || (code >= 0x80 && code < 0xA0);
 }

@@ -452,6 +452,12 @@ const std::u16string& Session::PaneText(ViewMode view) {
     return s.panes.Text(view);
 }
 
+std::vector<std::int16_t> Session::PaneCodes(ViewMode view) const {
+    const State& s = *state_;
+    if (s.message || !s.showsFile) return {};
+    return s.panes.Codes(view);
+}
+
 void Session::WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink) {
     State& s = *state_;
     if (s.showsFile && view != ViewBasic && !(view == ViewAssembly && s.requested)) {

@@ -132,6 +132,10 @@ class Session {
     const std::u16string& PaneText(ViewMode view);
     // The same text handed to sink piece by piece, where a long pane can be written as it is made.
     void WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink);
+    // The PETSCII code each character of the pane's text stands for, -1 for none: how the
+    // HEX/ASCII, PETSCII and ScrCode panes are drawn in the C64's character set. Empty for the
+    // other panes and while a message is on show.
+    std::vector<std::int16_t> PaneCodes(ViewMode view) const;
     // The Assembly pane decodes every opcode (the undocumented ones as cc65's "6502X" names them)
     // or only the documented ones, "???" for the rest, as it does at first.
     void SetAllOpcodes(bool allOpcodes);

@@ -27,6 +27,19 @@ const OpcodeSet& Opcodes(bool allOpcodes) {
 
 }  // namespace
 
+std::vector<std::int16_t> TextPanes::Codes(ViewMode view) const {
+    switch (view) {
+        case ViewHex:
+            return HexDumpCodes(content_, start_);
+        case ViewPetscii:
+            return PetsciiCodes(content_);
+        case ViewScrCode:
+            return ScrCodeCodes(content_);
+        default:
+            return {};
+    }
+}
+
 const std::u16string& TextPanes::Text(ViewMode view) {
     std::optional<std::u16string>& text = texts_[view];
     if (!text) {

@@ -30,6 +30,10 @@ class TextPanes {
     // The text of view's pane; ViewBasic has none here (the browser shows a page).
     const std::u16string& Text(ViewMode view);
 
+    // For view's text, the PETSCII code each character stands for (see HexDumpCodes,
+    // PetsciiCodes, ScrCodeCodes); empty for the views that show no character codes.
+    std::vector<std::int16_t> Codes(ViewMode view) const;
+
     // Hands the same text to sink, piece after piece where it is long and not yet rendered.
     void Write(ViewMode view, const std::function<void(std::u16string_view)>& sink);
 

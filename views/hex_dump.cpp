@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "text/c64_charsets.h"
 #include "text/charsets.h"
 #include "text/number_text.h"
 
@@ -119,6 +120,22 @@ std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start) {
 void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
              const std::function<void(std::u16string_view)>& sink) {
     HexWriter(sink).Write(data, start);
+}
+
+std::vector<std::int16_t> HexDumpCodes(std::span<const std::uint8_t> data, std::int32_t start) {
+    std::vector<std::int16_t> codes;
+    for (std::size_t first = 0; first < data.size(); first += kBytesPerLine) {
+        const std::size_t count = std::min(kBytesPerLine, data.size() - first);
+        // The address, the bytes (filled to a full line's width) and "| " stand for no code.
+        codes.resize(HexDumpOffset(start, first) + kHexWidth + 2, -1);
+        for (std::size_t i = 0; i < count; ++i)
+            codes.push_back(data[first + i]);
+        // A short last line fills its PETSCII column with spaces; " | " follows.
+        codes.insert(codes.end(), kBytesPerLine - count + 3, -1);
+        for (std::size_t i = 0; i < count; ++i)
+            codes.push_back(PetsciiOfScreenCode(data[first + i] & 0x7F));
+    }
+    return codes;
 }
 
 }  // namespace kestrune

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrune {
 
@@ -20,5 +21,10 @@ std::size_t HexDumpOffset(std::int32_t start, std::size_t index);
 
 void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
              const std::function<void(std::u16string_view)>& sink);
+
+// For drawing the dump in the C64's character set: for each character of HexDump's text, the
+// PETSCII code it stands for in the PETSCII and ScrCode columns (a screen code as the PETSCII
+// code of its glyph), -1 for every other character.
+std::vector<std::int16_t> HexDumpCodes(std::span<const std::uint8_t> data, std::int32_t start);
 
 }  // namespace kestrune

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/c64_charsets.h"
 #include "text/charsets.h"
 
 namespace kestrune {
@@ -26,16 +27,48 @@ std::u16string MapBytes(std::span<const std::uint8_t> data, IsBreak isBreak, Map
     return text;
 }
 
+// The code of each character MapBytes writes: code(byte), or -1 twice for a break.
+template <typename IsBreak, typename Code>
+std::vector<std::int16_t> MapCodes(std::span<const std::uint8_t> data, IsBreak isBreak, Code code) {
+    std::vector<std::int16_t> codes;
+    codes.reserve(data.size());
+    for (const std::uint8_t byte : data) {
+        if (isBreak(byte)) {
+            codes.insert(codes.end(), 2, -1);
+        } else {
+            codes.push_back(code(byte));
+        }
+    }
+    return codes;
+}
+
+bool IsScreenBreak(std::uint8_t byte) {
+    return byte == 0x1F;
+}
+
+bool IsPetsciiBreak(std::uint8_t byte) {
+    return byte == 0x0D || byte == 0x8D;
+}
+
 }  // namespace
 
+std::vector<std::int16_t> ScrCodeCodes(std::span<const std::uint8_t> data) {
+    return MapCodes(data, IsScreenBreak, [](std::uint8_t byte) {
+        return static_cast<std::int16_t>(PetsciiOfScreenCode(byte & 0x7F));
+    });
+}
+
+std::vector<std::int16_t> PetsciiCodes(std::span<const std::uint8_t> data) {
+    return MapCodes(data, IsPetsciiBreak,
+                    [](std::uint8_t byte) { return static_cast<std::int16_t>(byte); });
+}
+
 std::u16string ScrCodeText(std::span<const std::uint8_t> data) {
-    return MapBytes(
-        data, [](std::uint8_t byte) { return byte == 0x1F; }, ScreenCodeChar);
+    return MapBytes(data, IsScreenBreak, ScreenCodeChar);
 }
 
 std::u16string PetsciiText(std::span<const std::uint8_t> data) {
-    return MapBytes(
-        data, [](std::uint8_t byte) { return byte == 0x0D || byte == 0x8D; }, PetsciiChar);
+    return MapBytes(data, IsPetsciiBreak, PetsciiChar);
 }
 
 }  // namespace kestrune

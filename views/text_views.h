@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -14,5 +15,10 @@ std::u16string ScrCodeText(std::span<const std::uint8_t> data);
 // PETSCII through the PETSCII table; RETURN (0x0D) and shifted RETURN (0x8D) break the line with
 // CR LF. Nothing else is interpreted.
 std::u16string PetsciiText(std::span<const std::uint8_t> data);
+
+// For drawing those texts in the C64's character set: the PETSCII code each character of the
+// text stands for (a screen code as the PETSCII code of its glyph), -1 for the line breaks.
+std::vector<std::int16_t> ScrCodeCodes(std::span<const std::uint8_t> data);
+std::vector<std::int16_t> PetsciiCodes(std::span<const std::uint8_t> data);
 
 }  // namespace kestrune

@@ -4,6 +4,11 @@
 #include "views/hex_dump.h"
 #include "views/text_views.h"
 
+#include <algorithm>
+
+#include "text/c64_charsets.h"
+#include "text/charsets.h"
+
 namespace kestrune {
 namespace {
 
@@ -65,6 +70,48 @@ TEST(TextViews, ScreenCodesBreakOnlyOn1F) {
 TEST(TextViews, EmptyContent) {
     EXPECT_EQ(PetsciiText({}), u"");
     EXPECT_EQ(ScrCodeText({}), u"");
+}
+
+}  // namespace
+}  // namespace kestrune
+
+namespace kestrune {
+namespace {
+
+// Each code stands on the character that shows its byte: in the HEX/ASCII view's two columns
+// (a screen code as the PETSCII code of its glyph), in the PETSCII and ScrCode texts.
+TEST(C64Codes, EachCodeStandsOnItsBytesCharacter) {
+    std::vector<std::uint8_t> data;
+    for (int i = 0; i < 21; ++i)
+        data.push_back(static_cast<std::uint8_t>(i * 13 + 0x0D));
+    for (const std::int32_t start : {0x0801, 0xFFF8}) {
+        const std::u16string text = HexDump(data, start);
+        const std::vector<std::int16_t> codes = HexDumpCodes(data, start);
+        ASSERT_LE(codes.size(), text.size());
+        std::vector<std::int16_t> expected(text.size(), -1);
+        // After the heading, each line's PETSCII column follows its first "| ", its ScrCode
+        // column the " | " after that.
+        std::size_t line = text.find(u"\r\n", text.find(u"\r\n") + 2) + 2;
+        for (std::size_t first = 0; first < data.size(); first += 8) {
+            const std::size_t petscii = text.find(u"| ", line) + 2;
+            const std::size_t screen = petscii + 8 + 3;
+            for (std::size_t i = 0; i < std::min<std::size_t>(8, data.size() - first); ++i) {
+                expected[petscii + i] = data[first + i];
+                expected[screen + i] = PetsciiOfScreenCode(data[first + i] & 0x7F);
+                EXPECT_EQ(text[petscii + i], PetsciiChar(data[first + i]));
+                EXPECT_EQ(text[screen + i], ScreenCodeChar(data[first + i]));
+            }
+            line = text.find(u"\r\n", line) + 2;
+        }
+        expected.resize(codes.size());
+        EXPECT_EQ(codes, expected) << start;
+    }
+
+    const std::vector<std::uint8_t> lines = {0x41, 0x0D, 0x42, 0x8D, 0xC1};
+    EXPECT_EQ(PetsciiCodes(lines), (std::vector<std::int16_t>{0x41, -1, -1, 0x42, -1, -1, 0xC1}));
+    EXPECT_EQ(PetsciiText(lines).size(), PetsciiCodes(lines).size());
+    const std::vector<std::uint8_t> screen = {0x01, 0x1F, 0x81, 0x40, 0x60};
+    EXPECT_EQ(ScrCodeCodes(screen), (std::vector<std::int16_t>{0x41, -1, -1, 0x41, 0x60, 0xA0}));
 }
 
 }  // namespace
