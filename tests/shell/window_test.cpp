@@ -639,11 +639,15 @@ void WindowTest::c64FontDrawsNamesAndIsRemembered() {
         dialog.openImage(fixture.Write("two.d64", TwoFileDisk()));
         Ui(dialog).chooseMenuItem("C64 &Font");
         QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(ColumnFileName), 16 * 16 + 12);
+        // The panes that show characters take the C64 font too.
+        QCOMPARE(Ui(dialog).hex->font().family(), QStringLiteral("C-64"));
+        QCOMPARE(Ui(dialog).petscii->font().family(), QStringLiteral("C-64"));
         Ui(dialog).chooseMenuItem("&Lower Case Set (Shift+C=)");
         // The name cell shows the C64's glyphs: it differs from the list's own font's drawing.
         const QImage c64 = Ui(dialog).list->viewport()->grab(Ui(dialog).cellRect(0, 1)).toImage();
         Ui(dialog).chooseMenuItem("C64 &Font");
         QCOMPARE(Ui(dialog).list->horizontalHeader()->sectionSize(ColumnFileName), plainWidth);
+        QVERIFY(Ui(dialog).hex->font().family() != QStringLiteral("C-64"));
         const QImage plain = Ui(dialog).list->viewport()->grab(Ui(dialog).cellRect(0, 1)).toImage();
         QVERIFY(c64 != plain);
         Ui(dialog).chooseMenuItem("C64 &Font");
