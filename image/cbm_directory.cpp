@@ -7,21 +7,6 @@
 
 namespace kestrune {
 
-namespace {
-
-constexpr std::uint32_t kEntrySize = 32;
-constexpr std::uint32_t kEntryType = 0x02;
-constexpr std::uint32_t kEntryTrack = 0x03;
-constexpr std::uint32_t kEntrySector = 0x04;
-constexpr std::uint32_t kEntryName = 0x05;
-constexpr std::uint32_t kEntryAuxTrack = 0x15;
-constexpr std::uint32_t kEntryAuxSector = 0x16;
-constexpr std::uint32_t kEntryRecordLength = 0x17;
-constexpr std::uint32_t kEntryGeosType = 0x18;
-constexpr std::uint32_t kEntryBlocks = 0x1E;
-
-}  // namespace
-
 std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos) {
     const char16_t* const table = geos ? GeosNameTable : PetsciiTable;
     std::u16string text;

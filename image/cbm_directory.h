@@ -10,6 +10,18 @@
 
 namespace kestrune {
 
+// Where the fields of a 32-byte directory entry lie, on every Commodore DOS disk.
+inline constexpr std::uint32_t kEntrySize = 32;
+inline constexpr std::uint32_t kEntryType = 0x02;
+inline constexpr std::uint32_t kEntryTrack = 0x03;
+inline constexpr std::uint32_t kEntrySector = 0x04;
+inline constexpr std::uint32_t kEntryName = 0x05;
+inline constexpr std::uint32_t kEntryAuxTrack = 0x15;
+inline constexpr std::uint32_t kEntryAuxSector = 0x16;
+inline constexpr std::uint32_t kEntryRecordLength = 0x17;
+inline constexpr std::uint32_t kEntryGeosType = 0x18;
+inline constexpr std::uint32_t kEntryBlocks = 0x1E;
+
 // The disk name from 16 bytes of a header sector: up to the first byte 0, in capitals.
 std::u16string DiskNameText(std::span<const std::uint8_t> name, bool geos);
 

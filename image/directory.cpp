@@ -4,6 +4,7 @@
 #include <bit>
 #include <optional>
 
+#include "image/cbm_directory.h"
 #include "image/geometry.h"
 #include "text/charsets.h"
 #include "text/unicode.h"
@@ -12,7 +13,6 @@ namespace kestrune {
 
 namespace {
 
-constexpr std::uint32_t kEntrySize = 32;
 constexpr std::uint32_t kEntriesPerSector = 8;
 constexpr int kWindowSectors = kDirectoryWindowLength / kSectorSize;  // 19
 
@@ -22,15 +22,6 @@ constexpr std::uint32_t kDiskName = 0x90;
 constexpr std::uint32_t kDiskId = 0xA2;
 constexpr std::uint32_t kDosType = 0xA5;
 constexpr std::uint32_t kGeosSignature = 0xAD;
-constexpr std::uint32_t kEntryType = 0x02;
-constexpr std::uint32_t kEntryTrack = 0x03;
-constexpr std::uint32_t kEntrySector = 0x04;
-constexpr std::uint32_t kEntryName = 0x05;
-constexpr std::uint32_t kEntryAuxTrack = 0x15;
-constexpr std::uint32_t kEntryAuxSector = 0x16;
-constexpr std::uint32_t kEntryRecordLength = 0x17;
-constexpr std::uint32_t kEntryGeosType = 0x18;
-constexpr std::uint32_t kEntryBlocks = 0x1E;
 constexpr std::uint32_t kNameLength = 16;
 
 // A copy of an area of the image; bytes past the image's end read as 0.

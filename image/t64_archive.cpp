@@ -12,15 +12,15 @@ namespace kestrune {
 namespace {
 
 constexpr std::size_t kHeaderSize = 64;
-constexpr std::size_t kEntrySize = 32;
+constexpr std::size_t kTapeEntrySize = 32;
 constexpr std::size_t kMaximumEntriesAt = 34;
 constexpr std::size_t kUsedEntriesAt = 36;
 constexpr std::size_t kTapeNameAt = 40;
 constexpr std::size_t kTapeNameLength = 24;
 
 // Offsets inside a directory entry.
-constexpr std::size_t kEntryType = 0;  // 0 free, 1 a tape file, 3 a memory snapshot, ...
-constexpr std::size_t kFileType = 1;   // a 1541 type byte, or 0 or 1 for a program
+constexpr std::size_t kTapeEntryType = 0;  // 0 free, 1 a tape file, 3 a memory snapshot, ...
+constexpr std::size_t kFileType = 1;       // a 1541 type byte, or 0 or 1 for a program
 constexpr std::size_t kStartAddress = 2;
 constexpr std::size_t kEndAddress = 4;
 constexpr std::size_t kDataOffset = 8;
@@ -73,12 +73,13 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
     std::size_t directoryEnd = bytes.size();
     std::vector<TapeFile> files;
     std::size_t held = 0;
-    for (; held < said && kHeaderSize + kEntrySize * (held + 1) <= directoryEnd; ++held) {
-        const std::span<const std::uint8_t> entry = bytes.subspan(kHeaderSize + kEntrySize * held);
-        if (entry[kEntryType] == 0) continue;
+    for (; held < said && kHeaderSize + kTapeEntrySize * (held + 1) <= directoryEnd; ++held) {
+        const std::span<const std::uint8_t> entry =
+            bytes.subspan(kHeaderSize + kTapeEntrySize * held);
+        if (entry[kTapeEntryType] == 0) continue;
         const std::uint32_t offset = static_cast<std::uint32_t>(
             Word(entry, kDataOffset) | (Word(entry, kDataOffset + 2) << 16));
-        if (offset >= kHeaderSize + kEntrySize * (held + 1))
+        if (offset >= kHeaderSize + kTapeEntrySize * (held + 1))
             directoryEnd = std::min<std::size_t>(directoryEnd, offset);
         files.push_back({held, offset, Word(entry, kStartAddress), Word(entry, kEndAddress)});
     }
@@ -99,7 +100,7 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
 
     for (const TapeFile& file : files) {
         const std::span<const std::uint8_t> entry =
-            bytes.subspan(kHeaderSize + kEntrySize * file.entry);
+            bytes.subspan(kHeaderSize + kTapeEntrySize * file.entry);
         std::array<std::uint8_t, 16> name;
         std::copy_n(entry.begin() + kName, name.size(), name.begin());
         // Names are padded with spaces on tape; the list shows them padded as on a disk.
