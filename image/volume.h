@@ -61,7 +61,7 @@ struct Volume {
     std::string_view format;  // "d64", "d71", "d81", "g64", "t64", ...: as dir --json names it
     DiskFields disk;
     std::vector<DirectoryEntry> entries;  // in directory order
-    bool readError = false;               // an entry named a first track above 70 and was left out
+    bool readError = false;               // an entry named a track the disk lacks; the walk ended
     // What was wrong with the container and how it was read anyway, for the status line; empty
     // when nothing was.
     std::u16string fault;
