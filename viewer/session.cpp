@@ -234,6 +234,23 @@ const std::vector<Finding>& Session::Findings() const {
     return state_->Analysis().findings;
 }
 
+namespace {
+
+const SectorCell* CellOf(const DiskMap& map, int track, int sector) {
+    for (const MapTrack& mapped : map.tracks) {
+        if (mapped.track != track) continue;
+        if (sector < 0 || sector >= static_cast<int>(mapped.sectors.size())) return nullptr;
+        return &mapped.sectors[static_cast<std::size_t>(sector)];
+    }
+    return nullptr;
+}
+
+std::u16string Decimal(long value) {
+    return Widen(std::to_string(value));
+}
+
+}  // namespace
+
 std::u16string Session::RowErrors(int position) const {
     const State& s = *state_;
     if (position < 0 || position >= RowCount()) return {};
@@ -241,10 +258,11 @@ std::u16string Session::RowErrors(int position) const {
     const std::size_t entry = s.order[static_cast<std::size_t>(position)];
     if (entry >= analysis.entryErrors.size() || analysis.entryErrors[entry].empty()) return {};
     std::u16string text = u"Crosses sectors with errors:";
-    for (const Finding& error : analysis.entryErrors[entry]) {
-        text += u"\ntrack " + Widen(std::to_string(error.track)) + u", sector " +
-                Widen(std::to_string(error.sector)) +
-                error.text.substr(error.text.rfind(u", which carries"));
+    for (const Finding& crossing : analysis.entryErrors[entry]) {
+        const SectorCell* cell = CellOf(analysis.map, crossing.track, crossing.sector);
+        text += u"\ntrack " + Decimal(crossing.track) + u", sector " + Decimal(crossing.sector);
+        if (cell != nullptr && cell->error)
+            text += u", which carries error " + Decimal(DosErrorOf(*cell->error));
     }
     return text;
 }
@@ -263,23 +281,6 @@ int Session::DirectoryRow(int position) const {
     if (position < 0 || position >= RowCount()) return 0;
     return static_cast<int>(state_->order[static_cast<std::size_t>(position)]) + 1;
 }
-
-namespace {
-
-const SectorCell* CellOf(const DiskMap& map, int track, int sector) {
-    for (const MapTrack& mapped : map.tracks) {
-        if (mapped.track != track) continue;
-        if (sector < 0 || sector >= static_cast<int>(mapped.sectors.size())) return nullptr;
-        return &mapped.sectors[static_cast<std::size_t>(sector)];
-    }
-    return nullptr;
-}
-
-std::u16string Decimal(long value) {
-    return Widen(std::to_string(value));
-}
-
-}  // namespace
 
 std::u16string Session::SectorDescription(int track, int sector) const {
     const State& s = *state_;
