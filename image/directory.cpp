@@ -70,6 +70,15 @@ bool AllZero(const Area<kSectorSize>& header, std::uint32_t offset) {
     return true;
 }
 
+// Where tracks 36 to 40 are kept: the SpeedDOS extension when consistent and not all zero, else
+// the DolphinDOS one when consistent, else nowhere.
+std::optional<std::uint32_t> ChosenExtension(const Area<kSectorSize>& header) {
+    if (ExtensionFreeBlocks(header, kSpeedDosBam) && !AllZero(header, kSpeedDosBam))
+        return kSpeedDosBam;
+    if (ExtensionFreeBlocks(header, kDolphinDosBam)) return kDolphinDosBam;
+    return std::nullopt;
+}
+
 int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
     int free = 0;
     for (int track = 1; track <= kLastTrackD64; ++track) {
@@ -84,13 +93,8 @@ int CountFreeBlocks(const DiskImage& image, const Area<kSectorSize>& header) {
         }
     } else if (layout->lastTrack > kLastTrackD64) {
         // Tracks 36 to 40 as SpeedDOS or DolphinDOS keep them, whichever BAM extension holds.
-        const std::optional<int> speedDos = ExtensionFreeBlocks(header, kSpeedDosBam);
-        const std::optional<int> dolphinDos = ExtensionFreeBlocks(header, kDolphinDosBam);
-        if (speedDos && !AllZero(header, kSpeedDosBam)) {
-            free += *speedDos;
-        } else if (dolphinDos) {
-            free += *dolphinDos;
-        }
+        if (const std::optional<std::uint32_t> extension = ChosenExtension(header))
+            free += *ExtensionFreeBlocks(header, *extension);
     }
     return free;
 }
@@ -127,12 +131,7 @@ void ReadBookkeeping(Volume& volume, const std::vector<Block>& directorySectors)
                 MarkSystem(volume, kSecondSideBamTrack, sector);
         }
     } else if (lastTrack > kLastTrackD64 && LayoutOfSize(volume.image.size())) {
-        std::optional<std::uint32_t> extension;
-        if (ExtensionFreeBlocks(header, kSpeedDosBam) && !AllZero(header, kSpeedDosBam)) {
-            extension = kSpeedDosBam;
-        } else if (ExtensionFreeBlocks(header, kDolphinDosBam)) {
-            extension = kDolphinDosBam;
-        }
+        const std::optional<std::uint32_t> extension = ChosenExtension(header);
         for (int track = kLastTrackD64 + 1; extension && track <= kLastTrackD64 + kExtraTracks;
              ++track)
             SetBam(volume, track, bitmapAt(*extension + 4 * (track - kLastTrackD64 - 1) + 1));

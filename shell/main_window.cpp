@@ -174,8 +174,15 @@ void MainWindow::CreateMenu() {
                              settings.value(QStringLiteral("view/c64Font"), false).toBool());
         lowerCase_->setChecked(settings.value(QStringLiteral("view/lowerCase"), false).toBool());
     }
-    connect(c64Font_, &QAction::toggled, this, [this] { ApplyC64Font(); });
-    connect(lowerCase_, &QAction::toggled, this, [this] { ApplyC64Font(); });
+    // A choice is remembered when it is made.
+    const auto choose = [this] {
+        QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+        settings.setValue(QStringLiteral("view/c64Font"), c64Font_->isChecked());
+        settings.setValue(QStringLiteral("view/lowerCase"), lowerCase_->isChecked());
+        ApplyC64Font();
+    };
+    connect(c64Font_, &QAction::toggled, this, choose);
+    connect(lowerCase_, &QAction::toggled, this, choose);
     QMenu* dialects = view->addMenu(tr("BASIC &dialect"));
     auto* dialectGroup = new QActionGroup(this);
     const auto addDialect = [&](const QString& text, std::string key) {
@@ -535,15 +542,14 @@ std::optional<std::size_t> MainWindow::ChooseMember(const std::vector<std::strin
 }
 
 void MainWindow::openPartition(const QModelIndex& index) {
-    if (!index.isValid() || !session_.OpenPartition(index.row())) return;
-    diskStale_ = true;
-    model_->Reload();
-    ShowSession(true);
-    list_->setFocus();
+    if (index.isValid() && session_.OpenPartition(index.row())) ShowNewDirectory();
 }
 
 void MainWindow::leavePartition() {
-    if (!session_.LeavePartition()) return;
+    if (session_.LeavePartition()) ShowNewDirectory();
+}
+
+void MainWindow::ShowNewDirectory() {
     diskStale_ = true;
     model_->Reload();
     ShowSession(true);
@@ -651,9 +657,6 @@ void MainWindow::revert() {
 }
 
 void MainWindow::ApplyC64Font() {
-    QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
-    settings.setValue(QStringLiteral("view/c64Font"), c64Font_->isChecked());
-    settings.setValue(QStringLiteral("view/lowerCase"), lowerCase_->isChecked());
     lowerCase_->setEnabled(c64Font_->isChecked());
     // Sixteen characters of 16 pixels (each C64 pixel two) take a wider name column than the
     // list's font. The HEX/ASCII, PETSCII and ScrCode panes take the C64 font whole.

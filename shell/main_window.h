@@ -87,8 +87,10 @@ class MainWindow : public QDialog {
     // visible pane and its button, the address box's state (and with withAddress its text, which
     // otherwise keeps what the user typed); the panes when they changed.
     void ShowSession(bool withAddress);
-    // Takes the C64 font options from their menu items into the list and remembers them.
+    // Takes the C64 font options from their menu items into the list and the panes.
     void ApplyC64Font();
+    // Shows a directory that replaced the one on show (a partition opened or left).
+    void ShowNewDirectory();
     // Hands a text pane the C64 codes of its characters, or takes them away.
     void ShowC64Codes(kestrune::ViewMode view);
     kestrune::Charset C64Charset() const;

@@ -253,7 +253,10 @@ std::u16string Decimal(long value) {
 
 std::u16string Session::RowErrors(int position) const {
     const State& s = *state_;
-    if (position < 0 || position >= RowCount()) return {};
+    // Only an image with error bytes has error sectors; the list asks for every cell it paints,
+    // and need not follow every chain of every other image for it.
+    if (position < 0 || position >= RowCount() || !s.image || s.image->errorBytes.empty())
+        return {};
     const DiskAnalysis& analysis = s.Analysis();
     const std::size_t entry = s.order[static_cast<std::size_t>(position)];
     if (entry >= analysis.entryErrors.size() || analysis.entryErrors[entry].empty()) return {};
