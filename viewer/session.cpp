@@ -303,6 +303,8 @@ std::u16string Session::SectorDescription(int track, int sector) const {
     if (cell->free) text += *cell->free ? u"; free in the BAM" : u"; in use in the BAM";
     if (cell->BamDisagrees()) text += u" (which is wrong)";
     if (cell->error) text += u"; error " + Decimal(DosErrorOf(*cell->error));
+    // Only a sector something holds has a link to speak of; an unused one holds whatever is left.
+    if (cell->row == 0 && !cell->system) return text;
     if (cell->linkTrack != 0) {
         text += u"; links to " + Decimal(cell->linkTrack) + u"/" + Decimal(cell->linkSector);
     } else {

@@ -611,6 +611,10 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
              QStringLiteral("Track 1, sector 2: \"two\" (row 2); in use in the BAM; error 23; "
                             "last block, 146 bytes used"));
     QVERIFY(!pane->followButton()->isEnabled());
+    // A free sector names no link: what it holds is left over.
+    QTest::mouseClick(map, Qt::LeftButton, {}, map->cellRect(1, 10).center());
+    QCOMPARE(pane->sectorTitle()->text(),
+             QStringLiteral("Track 1, sector 10: no file; free in the BAM"));
     QCOMPARE(pane->reportPane()->text(),
              std::u16string(u"Row 2's chain crosses track 1, sector 2, which carries error "
                             u"23\r\n1 finding."));
