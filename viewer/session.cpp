@@ -303,8 +303,9 @@ std::u16string Session::SectorDescription(int track, int sector) const {
     if (cell->free) text += *cell->free ? u"; free in the BAM" : u"; in use in the BAM";
     if (cell->BamDisagrees()) text += u" (which is wrong)";
     if (cell->error) text += u"; error " + Decimal(DosErrorOf(*cell->error));
-    // Only a sector something holds has a link to speak of; an unused one holds whatever is left.
-    if (cell->row == 0 && !cell->system) return text;
+    // A free sector that nothing holds has no link to speak of: its bytes are leftovers. One in
+    // use that no file holds may be part of a chain the directory lost, so its link is named.
+    if (cell->row == 0 && !cell->system && cell->free.value_or(false)) return text;
     if (cell->linkTrack != 0) {
         text += u"; links to " + Decimal(cell->linkTrack) + u"/" + Decimal(cell->linkSector);
     } else {

@@ -71,8 +71,8 @@ class Session {
 
     // The 1-based directory row of the row at position, 0 for none: how the map names owners.
     int DirectoryRow(int position) const;
-    // A sector of the map: what it is (its owner, the BAM, its error, and for a sector a file or
-    // the file system holds, its link) in a line, and
+    // A sector of the map: what it is (its owner, the BAM, its error, and but for a free sector
+    // nothing holds, its link) in a line, and
     // its 256 bytes in the HEX/ASCII layout. Empty for a sector the disk does not have.
     std::u16string SectorDescription(int track, int sector) const;
     std::u16string SectorHex(int track, int sector) const;
