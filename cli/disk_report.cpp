@@ -88,11 +88,14 @@ void WriteFindings(std::ostream& out, const Session& session, bool json) {
     if (json) {
         ordered_json list = ordered_json::array();
         for (const Finding& finding : findings) {
-            list.push_back({{"kind", std::string(finding.kind)},
-                            {"track", finding.track},
-                            {"sector", finding.sector},
-                            {"rows", finding.rows},
-                            {"text", Utf16ToUtf8(finding.text)}});
+            ordered_json item = {{"kind", std::string(finding.kind)},
+                                 {"track", finding.track},
+                                 {"sector", finding.sector},
+                                 {"rows", finding.rows},
+                                 {"text", Utf16ToUtf8(finding.text)}};
+            // A finding shared by many rows names the first few; the count of the others follows.
+            if (finding.moreRows > 0) item["moreRows"] = finding.moreRows;
+            list.push_back(std::move(item));
         }
         out << ordered_json{{"findings", std::move(list)}}.dump(2) << '\n';
         return;

@@ -97,6 +97,7 @@ std::optional<Volume> OpenD81Partition(const Volume& volume, const DirectoryEntr
     partition.layout = volume.layout;
     partition.image = volume.image;
     partition.unreadable = volume.unreadable;
+    partition.partitionTracks = std::pair(first, last);
     StartBookkeeping(partition);
     partition.errorBytes = volume.errorBytes;
     ReadHeader(partition, first, first, last);

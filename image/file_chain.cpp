@@ -35,7 +35,9 @@ void Assemble(FileChain& chain, const DiskImage& image, const DiskLayout& layout
         chain.bytes.insert(chain.bytes.end(), data + 2, data + kSectorSize);
         count += kBlockDataSize;
         if (data[0] == 0) {
-            chain.length = count - 255 + data[1];
+            // Byte 1 of the last block is the index of its last used byte; a block that holds no
+            // byte (index 0 or 1, as drives write the last block of some REL files) adds none.
+            chain.length = count - 255 + std::max<std::int32_t>(data[1], 1);
             return;
         }
         track = data[0];

@@ -18,7 +18,8 @@ struct FileChain {
     // The data bytes of every block read, 254 a block; nothing of an earlier file stays.
     std::vector<std::uint8_t> bytes;
     // Data bytes from byte 2 of the first block through the last used byte of the last block:
-    // 254 x (blocks - 1) + last index - 1, which is 0 or negative for degenerate last blocks.
+    // 254 x (blocks - 1) + last index - 1, where a last block that holds no byte (index 0 or 1)
+    // adds none. Readers treat 0 or less as no bytes.
     std::int32_t length = 0;
     bool hasLoadAddress = false;    // a PRG row: its first two bytes are its load address
     std::int32_t startAddress = 0;  // the row's load address, 0 without one

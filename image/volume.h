@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "image/disk_image.h"
@@ -70,6 +71,9 @@ struct Volume {
     DiskImage image;
     DiskLayout layout;
     std::vector<bool> unreadable;  // by block index: sectors that did not decode
+    // A 1581 partition's directory: the tracks the partition spans, which its files' chains keep
+    // to. Nothing for a whole disk.
+    std::optional<std::pair<int, int>> partitionTracks;
 
     // The disk's own bookkeeping by block index, for the sector map and the check (all empty for
     // an archive of files): what the BAM says (kBamFree, kBamUsed, or kNoBam for a sector it does

@@ -45,15 +45,27 @@ struct Finding {
     std::string_view kind;
     int track = 0;
     int sector = 0;
-    std::vector<int> rows;  // 1-based directory rows
+    std::vector<int> rows;  // 1-based directory rows, the first few of them
     std::u16string text;
+    int moreRows = 0;  // the rows left out of rows (and named only by their number in text)
 
     bool operator==(const Finding&) const = default;
 };
 
-// The DOS error number of an error byte: 2 is error 20, ..., 11 is error 29.
-constexpr int DosErrorOf(std::uint8_t errorByte) {
-    return errorByte + 18;
-}
+// A finding names at most this many rows; the text counts the rest.
+inline constexpr std::size_t kNamedRows = 5;
+
+// The DOS error each error byte of an image stands for, as the drive would report it reading the
+// sector; 0 where the byte means no error or has no DOS meaning.
+// clang-format off
+inline constexpr std::uint8_t kDosErrorOfByte[16] = {
+    0,  0,  20, 21, 22, 23, 24, 25,   // 00-07
+    26, 27, 28, 29, 0,  0,  0,  74,   // 08-0F
+};
+// clang-format on
+
+// What an error byte (2 and up) says: "error 23", or for a byte with no DOS meaning "an unknown
+// error (byte $3a)".
+std::u16string ErrorByteText(std::uint8_t errorByte);
 
 }  // namespace kestrune

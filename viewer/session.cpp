@@ -42,6 +42,9 @@ struct Session::State {
     std::vector<std::size_t> sortOrder;   // the order of the last sort, where the next one starts
     bool readError = false;
     mutable std::optional<DiskAnalysis> analysis;  // of image, once asked for
+    // By entry: the error sectors its chains cross, as the list's tooltip names them, once asked
+    // for.
+    mutable std::vector<std::optional<std::u16string>> rowErrors;
 
     const DiskAnalysis& Analysis() const {
         if (!analysis) analysis = image ? AnalyseDisk(*image, entries) : DiskAnalysis{};
@@ -89,6 +92,8 @@ struct Session::State {
             status.clear();
             entries.clear();
             rows.clear();
+            analysis.reset();
+            rowErrors.clear();
             order.clear();
             sortOrder.clear();
         }
@@ -116,6 +121,7 @@ struct Session::State {
                       (errors == 1 ? u" sector carries an error" : u" sectors carry errors");
         }
         analysis.reset();
+        rowErrors.clear();
         diskName = disk.diskName;
         diskId = disk.diskId;
         dosType = disk.dosType;
@@ -257,17 +263,20 @@ std::u16string Session::RowErrors(int position) const {
     // and need not follow every chain of every other image for it.
     if (position < 0 || position >= RowCount() || !s.image || s.image->errorBytes.empty())
         return {};
-    const DiskAnalysis& analysis = s.Analysis();
+    // Each row follows its own chains, once: the whole check is not run for the list.
     const std::size_t entry = s.order[static_cast<std::size_t>(position)];
-    if (entry >= analysis.entryErrors.size() || analysis.entryErrors[entry].empty()) return {};
-    std::u16string text = u"Crosses sectors with errors:";
-    for (const Finding& crossing : analysis.entryErrors[entry]) {
-        const SectorCell* cell = CellOf(analysis.map, crossing.track, crossing.sector);
-        text += u"\ntrack " + Decimal(crossing.track) + u", sector " + Decimal(crossing.sector);
-        if (cell != nullptr && cell->error)
-            text += u", which carries error " + Decimal(DosErrorOf(*cell->error));
+    if (s.rowErrors.size() != s.entries.size()) s.rowErrors.assign(s.entries.size(), std::nullopt);
+    std::optional<std::u16string>& known = s.rowErrors[entry];
+    if (known) return *known;
+    known.emplace();
+    const std::vector<ErrorCrossing> crossings = ErrorSectorsOf(*s.image, s.entries[entry]);
+    if (crossings.empty()) return *known;
+    *known = u"Crosses sectors with errors:";
+    for (const ErrorCrossing& crossing : crossings) {
+        *known += u"\ntrack " + Decimal(crossing.track) + u", sector " + Decimal(crossing.sector) +
+                  u", which carries " + ErrorByteText(crossing.errorByte);
     }
-    return text;
+    return *known;
 }
 
 const std::vector<std::uint8_t>& Session::DiskNameBytes() const {
@@ -302,7 +311,7 @@ std::u16string Session::SectorDescription(int track, int sector) const {
     }
     if (cell->free) text += *cell->free ? u"; free in the BAM" : u"; in use in the BAM";
     if (cell->BamDisagrees()) text += u" (which is wrong)";
-    if (cell->error) text += u"; error " + Decimal(DosErrorOf(*cell->error));
+    if (cell->error) text += u"; " + ErrorByteText(*cell->error);
     // A free sector that nothing holds has no link to speak of: its bytes are leftovers. One in
     // use that no file holds may be part of a chain the directory lost, so its link is named.
     if (cell->row == 0 && !cell->system && cell->free.value_or(false)) return text;

@@ -25,7 +25,15 @@ TEST(FileChain, LengthFromTheLastBlocksIndex) {
         int blocks;
         std::uint8_t last;
         std::int32_t length;
-    } cases[] = {{1, 255, 254}, {1, 2, 1}, {1, 1, 0}, {1, 0, -1}, {3, 64, 571}};
+    } cases[] = {{1, 255, 254},
+                 {1, 2, 1},
+                 {1, 1, 0},
+                 {3, 64, 571},
+                 // A last block that holds no byte (drives write REL files' last block so)
+                 // neither adds a byte nor takes one from the blocks before it.
+                 {1, 0, 0},
+                 {3, 0, 508},
+                 {3, 1, 508}};
     for (const auto& c : cases) {
         DiskBuilder disk;
         for (int i = 0; i + 1 < c.blocks; ++i)

@@ -2,6 +2,7 @@
 // clean disk, gives exactly its finding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "image/directory.h"
@@ -123,10 +124,103 @@ TEST(DiskCheck, ErrorBytesAreMappedAndAChainCrossingOneIsFound) {
                            {3},
                            u"Row 3's chain crosses track 1, sector 4, which carries error 23"};
     EXPECT_EQ(analysis.findings, std::vector<Finding>{crossing});
-    EXPECT_EQ(analysis.entryErrors.at(2), std::vector<Finding>{crossing});
-    EXPECT_TRUE(analysis.entryErrors.at(0).empty());
+    EXPECT_EQ(ErrorSectorsOf(volume, volume.entries.at(2)),
+              std::vector<ErrorCrossing>({{1, 4, 5}}));
+    EXPECT_TRUE(ErrorSectorsOf(volume, volume.entries.at(0)).empty());
     EXPECT_EQ(analysis.map.tracks[0].sectors[4].error, 5);
     EXPECT_EQ(analysis.map.tracks[1].sectors[9].error, std::nullopt);
+}
+
+// Error bytes 2 to 11 are the DOS's errors 20 to 29 and 15 its error 74 (drive not ready); a byte
+// with no DOS meaning is named as what it is.
+TEST(DiskCheck, ErrorBytesAreNamedAsTheDosWouldReportThem) {
+    const std::pair<std::uint8_t, std::u16string_view> cases[] = {
+        {2, u"error 20"},
+        {5, u"error 23"},
+        {11, u"error 29"},
+        {15, u"error 74"},
+        {12, u"an unknown error (byte $0c)"},
+        {16, u"an unknown error (byte $10)"},
+        {255, u"an unknown error (byte $ff)"},
+    };
+    for (const auto& [byte, text] : cases)
+        EXPECT_EQ(ErrorByteText(byte), text) << int{byte};
+}
+
+// Thousands of rows on one chain: the chain is followed once, and each finding names the first
+// rows and counts the others.
+TEST(DiskCheck, RowsSharingOneChainAreNamedFirstFewThenCounted) {
+    DiskBuilder disk;
+    disk.Chain(testing::Noise(600), {{1, 0}, {1, 1}, {1, 2}});
+    for (int sector = 0; sector < 3; ++sector)
+        disk.UseInBam({1, sector});
+    for (int i = 0; i < 40; ++i)
+        disk.AddEntry({0x82, 1, 0, "SAME" + std::to_string(i), 3});
+    const std::vector<Finding> findings = Analyse(disk).findings;
+    ASSERT_EQ(findings.size(), 3u);
+    for (int sector = 0; sector < 3; ++sector) {
+        const Finding& finding = findings[static_cast<std::size_t>(sector)];
+        EXPECT_EQ(finding.kind, kCrossLinked);
+        EXPECT_EQ(finding.sector, sector);
+        EXPECT_EQ(finding.rows, (std::vector<int>{1, 2, 3, 4, 5}));
+        EXPECT_EQ(finding.moreRows, 35);
+    }
+    EXPECT_EQ(findings[0].text,
+              u"Track 1, sector 0 is in the chains of rows 1, 2, 3, 4, 5 and 35 more");
+
+    // One fault of a shared chain is one finding for all its rows, and so is a count they share.
+    disk.Sector(1, 2)[0] = 1;
+    disk.Sector(1, 2)[1] = 0;
+    for (int slot = 0; slot < 8; ++slot)
+        disk.Sector(18, 1)[32 * slot + 0x1E] = 7;
+    const std::vector<Finding> looped = Analyse(disk).findings;
+    const auto of = [&](std::string_view kind) {
+        std::vector<Finding> found;
+        for (const Finding& finding : looped) {
+            if (finding.kind == kind) found.push_back(finding);
+        }
+        return found;
+    };
+    EXPECT_EQ(of(kLoop),
+              std::vector<Finding>(
+                  {{kLoop,
+                    1,
+                    0,
+                    {1, 2, 3, 4, 5},
+                    u"The chain of rows 1, 2, 3, 4, 5 and 35 more loops back to track 1, sector 0",
+                    35}}));
+    EXPECT_EQ(
+        of(kSizeMismatch),
+        std::vector<Finding>({{kSizeMismatch,
+                               1,
+                               0,
+                               {1, 2, 3, 4, 5},
+                               u"Rows 1, 2, 3, 4, 5 and 3 more say 7 blocks, their chain holds 3",
+                               3}}));
+}
+
+// Inside a 1581 partition a file's chain keeps to the partition's tracks.
+TEST(DiskCheck, AChainLeavingItsPartitionIsABadLink) {
+    testing::LayoutDiskBuilder disk = testing::LayoutDiskBuilder::D81();
+    disk.Entry({40, 3}, 0, {0x85, 50, 0, "PART", 120});  // tracks 50-52
+    disk.PartitionDirectory(50, 3, "INNER");
+    disk.Chain(testing::Noise(400), std::vector<testing::Block>{{51, 0}, {10, 0}})
+        .Entry({50, 3}, 0, {0x81, 51, 0, "LEAVES", 2});
+    const Opened opened =
+        OpenContents("parts.d81", disk.bytes(), [](const Message&) { return false; });
+    ASSERT_TRUE(opened.volume);
+    const std::optional<Volume> inner = OpenPartition(*opened.volume, opened.volume->entries[0]);
+    ASSERT_TRUE(inner);
+    const std::vector<Finding> findings = AnalyseDisk(*inner, inner->entries).findings;
+    const auto bad = std::find_if(findings.begin(), findings.end(),
+                                  [](const Finding& f) { return f.kind == kBadLink; });
+    ASSERT_NE(bad, findings.end());
+    EXPECT_EQ(*bad, (Finding{kBadLink,
+                             51,
+                             0,
+                             {1},
+                             u"Row 1's chain links from track 51, sector 0 to track 10, sector 0, "
+                             u"which lies outside the partition"}));
 }
 
 TEST(DiskCheck, GcrSectorThatDidNotDecodeStopsTheChainThere) {

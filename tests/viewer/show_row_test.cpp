@@ -152,14 +152,14 @@ TEST_F(ShowRowTest, ARequestedAddressRedoesOnlyTheDisassembly) {
 }
 
 TEST_F(ShowRowTest, DegenerateChainsShowEmptyPanes) {
-    disk_.RawBlock({1, 0}, 0, 0);  // length -1
+    disk_.RawBlock({1, 0}, 0, 0);  // a last block that holds no byte: length 0
     DirectoryEntry row = Entry(1, 0x82, 1, 0);
     row.loadAddress = 0;
     RowDisplay display = Show(row);
     EXPECT_EQ(display.view, ViewPetscii);
     EXPECT_EQ(display.panes.Text(ViewPetscii), u"");
     EXPECT_EQ(display.panes.Text(ViewAssembly), u"");
-    EXPECT_EQ(state_.rangeEnd, -4);
+    EXPECT_EQ(state_.rangeEnd, -3);
 }
 
 }  // namespace
