@@ -33,6 +33,8 @@ class Reporter {
             return true;
         }
         err_ << Utf8(message.text) << '\n';
+        if (message.kind == MessageKind::Question && !yes_)
+            err_ << "kestrune-cli: the answer was No; --yes answers Yes\n";
         return yes_;
     }
 

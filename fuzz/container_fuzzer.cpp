@@ -78,15 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ShowEveryRow(
                 OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable)), 0);
     } else if (kContainer == "t64") {
-        if (const std::optional<Volume> volume = OpenT64(bytes, "fuzz.t64"))
+        if (const std::optional<Volume> volume = OpenT64({bytes.begin(), bytes.end()}, "fuzz.t64"))
             ShowEveryRow(*volume, 0);
     } else if (kContainer == "lynx") {
-        if (const std::optional<Volume> volume = OpenLynx(bytes, "fuzz.lnx"))
+        if (const std::optional<Volume> volume = OpenLynx({bytes.begin(), bytes.end()}, "fuzz.lnx"))
             ShowEveryRow(*volume, 0);
     } else if (kContainer == "archive") {
-        ArchiveContents contents = ReadArchive(bytes, "fuzz.zip", IsRecognised);
-        for (ArchiveMember& member : contents.members)
-            Show(OpenContents(member.name, std::move(member.bytes), yes));
+        ArchiveListing archive(bytes, "fuzz.zip", IsRecognised);
+        for (std::size_t member = 0; member < archive.Members().size(); ++member) {
+            if (std::optional<std::vector<std::uint8_t>> read = archive.Read(member))
+                Show(OpenContents(archive.Members()[member].name, std::move(*read), yes));
+        }
     } else if (kContainer == "contents") {
         const std::string_view name = kNames[size > 0 ? data[size - 1] % std::size(kNames) : 0];
         Show(OpenContents(name, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), yes));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <system_error>
 
 #include "image/archive.h"
 #include "image/directory.h"
@@ -64,21 +65,40 @@ LoadOutcome Declined() {
     return {std::nullopt, std::nullopt, std::u16string(kProductName)};
 }
 
+// Why a file cannot be read as an image, in the words of a message.
+std::u16string WhyNotOpened(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return u"permission denied";
+        case ENOENT:
+            return u"there is no such file";
+        case EISDIR:
+            return u"it is a folder";
+        default:
+            return Utf8ToUtf16(std::generic_category().message(error));
+    }
+}
+
 }  // namespace
 
 LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const ChooseMember& choose) {
-    const std::u16string fileName = Utf8ToUtf16(FileNameOf(path));
+    const std::u16string fileName = VisibleUtf8(FileNameOf(path));
     const std::string_view extension = ExtensionOf(path);
     const bool namedD64 = ImageKindFromExtension(extension).has_value();
 
     // Opening without blocking keeps a FIFO from hanging the load; only regular files are read.
     const FileHandle file(path);
+    if (file.fd() < 0) return Refused(CannotOpenMessage(fileName, WhyNotOpened(errno)));
     struct stat status {};
-    if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return Refused(namedD64 || IsKnownExtension(extension) ? CannotOpenMessage()
-                                                               : NotAnImageMessage(fileName));
-    }
+    if (::fstat(file.fd(), &status) != 0)
+        return Refused(CannotOpenMessage(fileName, WhyNotOpened(errno)));
+    if (S_ISDIR(status.st_mode)) return Refused(CannotOpenMessage(fileName, WhyNotOpened(EISDIR)));
+    if (!S_ISREG(status.st_mode))
+        return Refused(CannotOpenMessage(fileName, u"it is not a regular file"));
     const auto size = static_cast<std::uint64_t>(status.st_size);
+    // Nothing this large is a disk image: no question is asked of it.
+    if (size > kMaximumImageSize) return Refused(TooLargeMessage(fileName, size));
 
     // A file named as a D64 or D71 is checked before it is read, as those images always were.
     if (namedD64) {
@@ -94,7 +114,6 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
         }
     }
 
-    if (size > kMaximumImageSize) return Refused(TooLargeMessage(fileName, size));
     std::vector<std::uint8_t> bytes;
     try {
         bytes.resize(size);
@@ -109,26 +128,30 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
     if (namedD64) {
         opened.volume = OpenD64(DiskImage{std::move(bytes)});
     } else if (LooksLikeArchive(bytes)) {
-        ArchiveContents contents = ReadArchive(bytes, FileNameOf(path), IsRecognised);
-        if (contents.members.empty()) {
-            return Refused(contents.fault.empty()
+        ArchiveListing archive(bytes, FileNameOf(path), IsRecognised);
+        const std::vector<ArchiveMember>& members = archive.Members();
+        if (members.empty()) {
+            return Refused(archive.Fault().empty()
                                ? NoImageInArchiveMessage(fileName)
-                               : UnreadableImageMessage(fileName, u"archive", contents.fault));
+                               : UnreadableImageMessage(fileName, u"archive", archive.Fault()));
         }
         std::size_t chosen = 0;
-        if (contents.members.size() > 1) {
+        if (members.size() > 1) {
             std::vector<std::string> names;
-            for (const ArchiveMember& member : contents.members)
+            for (const ArchiveMember& member : members)
                 names.push_back(member.name);
             const std::optional<std::size_t> choice = choose(names);
             if (!choice || *choice >= names.size()) return Declined();
             chosen = *choice;
         }
-        ArchiveMember& member = contents.members[chosen];
-        opened = OpenContents(FileNameOf(member.name), std::move(member.bytes), ask);
-        if (opened.volume && !contents.fault.empty()) {
+        std::optional<std::vector<std::uint8_t>> member = archive.Read(chosen);
+        if (!member) return Refused(UnreadableImageMessage(fileName, u"archive", archive.Fault()));
+        // The archive's bytes are not needed any more.
+        std::vector<std::uint8_t>().swap(bytes);
+        opened = OpenContents(FileNameOf(members[chosen].name), std::move(*member), ask);
+        if (opened.volume && !archive.Fault().empty()) {
             std::u16string& fault = opened.volume->fault;
-            fault = (fault.empty() ? u"" : fault + u"; ") + u"Archive: " + contents.fault;
+            fault = (fault.empty() ? u"" : fault + u"; ") + u"Archive: " + archive.Fault();
         }
     } else {
         opened = OpenContents(FileNameOf(path), std::move(bytes), ask);

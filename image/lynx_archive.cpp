@@ -5,6 +5,8 @@
 #include <string>
 
 #include "image/cbm_directory.h"
+#include "image/faults.h"
+#include "text/number_text.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -12,14 +14,20 @@ namespace kestrune {
 namespace {
 
 constexpr std::size_t kBlockSize = 254;
-constexpr std::uint16_t kBasicStart = 0x0801;
-constexpr int kMaximumStubLines = 64;
+// The BASIC program in front of the directory ends with its last line's 0, the end link 0 0 and a
+// CR, within this many bytes.
+constexpr std::size_t kStubSearch = 1024;
 constexpr std::uint8_t kReturn = 0x0D;
+// No disk holds more files; an archive that claims more is read no further.
+constexpr long kMaximumFiles = 0xFFFF;
 
-// Reads the CR-ended lines of the directory, never past the archive's end.
+// Reads the CR-ended lines of the directory, never past its end.
 class DirectoryReader {
   public:
     DirectoryReader(std::span<const std::uint8_t> bytes, std::size_t at) : bytes_(bytes), at_(at) {}
+
+    // The directory takes this many bytes from the archive's start.
+    void EndAt(std::size_t end) { bytes_ = bytes_.first(std::min(end, bytes_.size())); }
 
     std::optional<std::span<const std::uint8_t>> Line() {
         if (at_ >= bytes_.size()) return std::nullopt;
@@ -47,12 +55,13 @@ class DirectoryReader {
         return value;
     }
 
-    // The 16 bytes of a name before a CR.
+    // A name of up to 16 bytes before a CR, padded with shifted spaces.
     std::optional<std::array<std::uint8_t, 16>> Name() {
-        if (at_ + 17 > bytes_.size() || bytes_[at_ + 16] != kReturn) return std::nullopt;
+        const auto line = Line();
+        if (!line || line->size() > 16) return std::nullopt;
         std::array<std::uint8_t, 16> name;
-        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), 16, name.begin());
-        at_ += 17;
+        name.fill(0xA0);
+        std::copy(line->begin(), line->end(), name.begin());
         return name;
     }
 
@@ -61,22 +70,13 @@ class DirectoryReader {
     std::size_t at_;
 };
 
-// Where the directory starts: after the BASIC program's last line (its link of 0), and a CR.
+// Where the directory starts: after the BASIC program's last line, its end link and a CR.
 std::optional<std::size_t> DirectoryStart(std::span<const std::uint8_t> bytes) {
-    std::size_t at = 2;
-    for (int line = 0; line < kMaximumStubLines; ++line) {
-        if (at + 2 > bytes.size()) return std::nullopt;
-        const std::uint16_t link = static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-        if (link == 0) {
-            at += 2;
-            return at < bytes.size() && bytes[at] == kReturn ? std::optional(at + 1) : std::nullopt;
-        }
-        if (link < kBasicStart) return std::nullopt;
-        const std::size_t next = 2 + (link - kBasicStart);
-        if (next <= at) return std::nullopt;
-        at = next;
-    }
-    return std::nullopt;
+    static constexpr std::array<std::uint8_t, 4> kStubEnd = {0, 0, 0, kReturn};
+    const auto area = bytes.first(std::min(kStubSearch, bytes.size()));
+    const auto found = std::search(area.begin(), area.end(), kStubEnd.begin(), kStubEnd.end());
+    if (found == area.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - area.begin()) + kStubEnd.size();
 }
 
 bool HasSignature(std::span<const std::uint8_t> line) {
@@ -86,23 +86,34 @@ bool HasSignature(std::span<const std::uint8_t> line) {
            line.end();
 }
 
-// The 1541 type of a type letter.
+constexpr std::uint8_t kRelType = 0x84;
+
+// The 1541 type of a type letter; an unknown letter is read as DEL, as cbmconvert reads it.
 std::optional<std::uint8_t> TypeOfLetter(std::span<const std::uint8_t> line) {
     static constexpr std::array<std::pair<char, std::uint8_t>, 5> kLetters = {{
         {'D', 0x80},
         {'S', 0x81},
         {'P', 0x82},
         {'U', 0x83},
-        {'R', 0x84},
+        {'R', kRelType},
     }};
     for (const std::uint8_t c : line) {
         if (c == ' ') continue;
         for (const auto& [letter, type] : kLetters) {
             if (c == letter) return type;
         }
-        return std::nullopt;
+        return 0x80;
     }
     return std::nullopt;
+}
+
+// A REL file is stored with its side sectors before its data: one side sector for every 120
+// data blocks. Its directory count holds both; nothing when no number of side sectors fits it.
+std::optional<long> SideSectors(long blocks) {
+    const long sideSectors = (blocks + 119) / 121;
+    if (sideSectors == 0 || blocks < 121 * sideSectors - 119 || blocks > 121 * sideSectors)
+        return std::nullopt;
+    return sideSectors;
 }
 
 }  // namespace
@@ -115,10 +126,10 @@ bool LooksLikeLynx(std::span<const std::uint8_t> bytes) {
     return reader.Number(&signature) && HasSignature(signature);
 }
 
-std::optional<Volume> OpenLynx(std::span<const std::uint8_t> bytes, std::string_view fileName) {
-    const std::optional<std::size_t> start = DirectoryStart(bytes);
+std::optional<Volume> OpenLynx(std::vector<std::uint8_t> archive, std::string_view fileName) {
+    const std::optional<std::size_t> start = DirectoryStart(archive);
     if (!start) return std::nullopt;
-    DirectoryReader reader(bytes, *start);
+    DirectoryReader reader(archive, *start);
     std::span<const std::uint8_t> signature;
     const std::optional<long> directoryBlocks = reader.Number(&signature);
     const std::optional<long> fileCount = reader.Number();
@@ -126,37 +137,59 @@ std::optional<Volume> OpenLynx(std::span<const std::uint8_t> bytes, std::string_
 
     Volume volume;
     volume.format = "lnx";
-    volume.disk.diskName = AsciiUpper(Utf8ToUtf16(fileName));
+    volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
+    volume.held = std::move(archive);
+    const std::size_t size = volume.held.size();
     std::size_t data = kBlockSize * static_cast<std::size_t>(*directoryBlocks);
-    for (long file = 0; file < *fileCount; ++file) {
+    // The directory lies in the blocks before the data.
+    reader.EndAt(data);
+    std::u16string& fault = volume.fault;
+    const long files = std::min(*fileCount, kMaximumFiles);
+    for (long file = 0; file < files; ++file) {
         const auto name = reader.Name();
         const auto blocks = reader.Number();
         const auto typeLine = reader.Line();
         const std::uint8_t type = typeLine ? TypeOfLetter(*typeLine).value_or(0) : 0;
-        const auto recordLength = type == 0x84 ? reader.Number() : std::optional<long>(0);
-        const auto lastUsed = reader.Number();
-        if (!name || !blocks || type == 0 || !recordLength || !lastUsed || *blocks < 1 ||
-            *lastUsed < 1 || *lastUsed > 255) {
-            volume.fault = u"Lynx archive: the directory ends after " +
-                           Widen(std::to_string(file)) + u" of its " +
-                           Widen(std::to_string(*fileCount)) + u" files";
+        const bool rel = type == kRelType;
+        const auto recordLength = rel ? reader.Number() : std::optional<long>(0);
+        const bool described = name && blocks && type != 0 && recordLength;
+        std::optional<long> lastUsed = described ? reader.Number() : std::nullopt;
+        const auto quoted = [&] { return u"\"" + FileNameText(*name) + u"\""; };
+        // The last file's count of bytes in its last block is left out by some writers: its last
+        // block is then taken whole.
+        if (described && !lastUsed && file + 1 == *fileCount && *blocks > 0) {
+            lastUsed = 255;
+            AddFault(fault, u"the directory does not say how long " + quoted() +
+                                u" is: its last block is read whole");
+        }
+        const std::optional<long> sideSectors =
+            described && rel ? SideSectors(*blocks) : std::optional<long>(0);
+        if (!lastUsed || !sideSectors || *blocks < 0 ||
+            (*blocks > 0 && (*lastUsed < 2 || *lastUsed > 255)) ||
+            (*blocks == 0 && *lastUsed != 0)) {
+            AddFault(fault, u"the directory ends after " + Widen(std::to_string(file)) +
+                                u" of its " + Widen(std::to_string(*fileCount)) + u" files");
             break;
         }
-        const std::size_t length = kBlockSize * static_cast<std::size_t>(*blocks - 1) +
-                                   static_cast<std::size_t>(*lastUsed - 1);
-        const std::size_t begin = std::min(data, bytes.size());
-        const std::size_t end = std::min(data + length, bytes.size());
-        if (end - begin < length && volume.fault.empty()) {
-            volume.fault =
-                u"Lynx archive: \"" + FileNameText(*name) + u"\" is cut short by the archive's end";
-        }
-        AddStoredFile(volume, *name, type,
-                      {bytes.begin() + static_cast<std::ptrdiff_t>(begin),
-                       bytes.begin() + static_cast<std::ptrdiff_t>(end)},
+        data += kBlockSize * static_cast<std::size_t>(*sideSectors);
+        const long dataBlocks = *blocks - *sideSectors;
+        const std::size_t length = dataBlocks > 0
+                                       ? kBlockSize * static_cast<std::size_t>(dataBlocks - 1) +
+                                             static_cast<std::size_t>(*lastUsed - 1)
+                                       : 0;
+        const std::size_t begin = std::min(data, size);
+        const std::size_t end = std::min(data + length, size);
+        if (end - begin < length) AddFault(fault, quoted() + u" is cut short by the archive's end");
+        AddStoredFile(volume, *name, type, StoredFile{begin, end - begin, std::nullopt},
                       static_cast<std::uint8_t>(*recordLength));
         volume.entries.back().blocks = static_cast<std::uint16_t>(std::min(*blocks, 0xFFFFL));
-        data += kBlockSize * static_cast<std::size_t>(*blocks);
+        data += kBlockSize * static_cast<std::size_t>(std::max(dataBlocks, 0L));
     }
+    if (*fileCount > kMaximumFiles) {
+        AddFault(fault, u"it claims " + GroupedDecimal(static_cast<std::uint64_t>(*fileCount)) +
+                            u" files; the first " + GroupedDecimal(kMaximumFiles) + u" are read");
+    }
+    if (!fault.empty()) fault.insert(0, u"Lynx archive: ");
     return volume;
 }
 

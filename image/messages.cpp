@@ -16,13 +16,17 @@ std::u16string Quoted(std::u16string_view fileName) {
 
 }  // namespace
 
-Message NotAnImageMessage(std::u16string_view fileName) {
-    return {MessageId::NotAnImage, MessageKind::Warning,
-            std::u16string(fileName) + u"\n\nNot a D64 or D71 image file"};
+Message NotAnImageMessage(std::u16string_view fileName, std::u16string_view formats) {
+    return {
+        MessageId::NotAnImage, MessageKind::Warning,
+        std::u16string(fileName) +
+            u"\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\nIt reads " +
+            std::u16string(formats) + u"."};
 }
 
-Message CannotOpenMessage() {
-    return {MessageId::CannotOpen, MessageKind::Error, u"Unable to open file"};
+Message CannotOpenMessage(std::u16string_view fileName, std::u16string_view why) {
+    return {MessageId::CannotOpen, MessageKind::Error,
+            Quoted(fileName) + u"\n\nUnable to open file: " + std::u16string(why) + u"."};
 }
 
 Message TooSmallMessage(std::u16string_view fileName, std::uint64_t size) {
@@ -74,12 +78,6 @@ Message NoImageInArchiveMessage(std::u16string_view fileName) {
     return {MessageId::NoImageInArchive, MessageKind::Error,
             Quoted(fileName) +
                 u"\n\nThe archive holds no disk image or Commodore file.\n\nSelect another image."};
-}
-
-Message NoSuchMemberMessage(std::u16string_view fileName, std::u16string_view member) {
-    return {MessageId::NoSuchMember, MessageKind::Error,
-            Quoted(fileName) + u"\n\nThe archive holds no image named " + Quoted(member) +
-                u".\n\nSelect another image."};
 }
 
 Message FilesFoundMessage(std::u16string_view fileName, std::u16string_view diskName, int count) {

@@ -10,9 +10,12 @@
 
 namespace kestrune {
 
-// fileName is the last component of the path, in the letter case of the path.
-Message NotAnImageMessage(std::u16string_view fileName);
-Message CannotOpenMessage();
+// fileName is the last component of the path, in the letter case of the path, with its control
+// characters made visible.
+// formats lists what the viewer reads ("D64, D71, ..."), for a file it does not.
+Message NotAnImageMessage(std::u16string_view fileName, std::u16string_view formats);
+// why the file cannot be opened: "it is a folder", "permission denied", ...
+Message CannotOpenMessage(std::u16string_view fileName, std::u16string_view why);
 Message TooSmallMessage(std::u16string_view fileName, std::uint64_t size);
 Message WrongSizeMessage(std::u16string_view fileName, std::u16string_view extension,
                          std::uint64_t size, std::uint64_t expectedSize);
@@ -24,7 +27,6 @@ Message ReadErrorMessage(std::u16string_view fileName);
 Message UnreadableImageMessage(std::u16string_view fileName, std::u16string_view what,
                                std::u16string_view why);
 Message NoImageInArchiveMessage(std::u16string_view fileName);
-Message NoSuchMemberMessage(std::u16string_view fileName, std::u16string_view member);
 Message FilesFoundMessage(std::u16string_view fileName, std::u16string_view diskName, int count);
 
 }  // namespace kestrune

@@ -31,7 +31,7 @@ bool LooksLikePc64File(std::span<const std::uint8_t> bytes) {
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
 }
 
-std::optional<Volume> OpenPc64File(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+std::optional<Volume> OpenPc64File(std::vector<std::uint8_t> bytes, std::string_view fileName) {
     if (!LooksLikePc64File(bytes) || bytes.size() < kDataAt) return std::nullopt;
     // An extension without a known letter (a file renamed) is read as a program.
     std::uint8_t type = 0x82;
@@ -46,9 +46,11 @@ std::optional<Volume> OpenPc64File(std::span<const std::uint8_t> bytes, std::str
     }
     Volume volume;
     volume.format = "p00";
-    volume.disk.diskName = AsciiUpper(Utf8ToUtf16(fileName));
-    AddStoredFile(volume, name, type, {bytes.begin() + kDataAt, bytes.end()},
-                  type == 0x84 ? bytes[kRecordLengthAt] : 0);
+    volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
+    const std::uint8_t recordLength = type == 0x84 ? bytes[kRecordLengthAt] : 0;
+    volume.held = std::move(bytes);
+    AddStoredFile(volume, name, type,
+                  StoredFile{kDataAt, volume.held.size() - kDataAt, std::nullopt}, recordLength);
     return volume;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "image/volume.h"
 
@@ -15,6 +16,6 @@ namespace kestrune {
 bool LooksLikePc64File(std::span<const std::uint8_t> bytes);
 
 // A volume of one row; nothing when the header is cut short.
-std::optional<Volume> OpenPc64File(std::span<const std::uint8_t> bytes, std::string_view fileName);
+std::optional<Volume> OpenPc64File(std::vector<std::uint8_t> bytes, std::string_view fileName);
 
 }  // namespace kestrune

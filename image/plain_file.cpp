@@ -32,16 +32,17 @@ bool IsPlainFileName(std::string_view fileName) {
     return TypeOfName(fileName) != nullptr;
 }
 
-Volume OpenPlainFile(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+Volume OpenPlainFile(std::vector<std::uint8_t> bytes, std::string_view fileName) {
     const std::string_view extension = ExtensionOf(fileName);
     const std::string_view stem = fileName.substr(0, fileName.size() - extension.size());
     const auto* known = TypeOfName(fileName);
     Volume volume;
     // The format is named after the extension: "prg", "seq", ...
     volume.format = known ? known->first.substr(1) : std::string_view("prg");
-    volume.disk.diskName = AsciiUpper(Utf8ToUtf16(fileName));
+    volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
+    volume.held = std::move(bytes);
     AddStoredFile(volume, PetsciiName(stem), known ? known->second : std::uint8_t{0x82},
-                  {bytes.begin(), bytes.end()});
+                  StoredFile{0, volume.held.size(), std::nullopt});
     return volume;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "image/volume.h"
 
@@ -14,6 +15,6 @@ namespace kestrune {
 // Whether the file name has one of those extensions, in any letter case.
 bool IsPlainFileName(std::string_view fileName);
 
-Volume OpenPlainFile(std::span<const std::uint8_t> bytes, std::string_view fileName);
+Volume OpenPlainFile(std::vector<std::uint8_t> bytes, std::string_view fileName);
 
 }  // namespace kestrune

@@ -57,7 +57,7 @@ std::array<std::uint8_t, 2> HeaderLinkOf(std::span<const std::uint8_t> bytes) {
 }
 
 Opened Unreadable(std::string_view fileName, std::u16string_view what, std::u16string_view why) {
-    return {std::nullopt, UnreadableImageMessage(Utf8ToUtf16(fileName), what, why)};
+    return {std::nullopt, UnreadableImageMessage(VisibleUtf8(fileName), what, why)};
 }
 
 Opened Opens(Volume volume) {
@@ -74,7 +74,7 @@ bool PassesD64Checks(std::u16string_view fileName, std::string_view extension, s
         return false;
     }
     if (!LayoutOfSize(size)) {
-        const std::u16string upperExtension = AsciiUpper(Utf8ToUtf16(extension));
+        const std::u16string upperExtension = AsciiUpper(VisibleUtf8(extension));
         const ImageKind kind = ImageKindFromExtension(extension).value_or(ImageKind::D64);
         if (!ask(WrongSizeMessage(fileName, upperExtension, size, ExpectedSize(kind))))
             return false;
@@ -99,20 +99,21 @@ bool IsKnownExtension(std::string_view extension) {
     return false;
 }
 
-bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> bytes) {
+bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> head,
+                  std::uint64_t size) {
     const std::string_view extension = ExtensionOf(fileName);
     if (IsKnownExtension(extension) && AsciiLower(extension) != ".zip" &&
         AsciiLower(extension) != ".gz")
         return true;
-    return LooksLikeGcrImage(bytes) || LooksLikeX64(bytes) || LooksLikePc64File(bytes) ||
-           (LooksLikeT64(bytes) && MentionsTape(bytes)) || LayoutOfSize(bytes.size()) ||
-           bytes.size() == kD81Size || bytes.size() == kD81WithErrorsSize ||
-           bytes.size() == kD80Size || bytes.size() == kD82Size || LooksLikeLynx(bytes);
+    return LooksLikeGcrImage(head) || LooksLikeX64(head) || LooksLikePc64File(head) ||
+           (LooksLikeT64(head) && MentionsTape(head)) || LayoutOfSize(size) || size == kD81Size ||
+           size == kD81WithErrorsSize || size == kD80Size || size == kD82Size ||
+           LooksLikeLynx(head);
 }
 
 Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
                     const AskYesNo& ask) {
-    const std::u16string name16 = Utf8ToUtf16(fileName);
+    const std::u16string name16 = VisibleUtf8(fileName);
     const std::string extension = AsciiLower(ExtensionOf(fileName));
     Opened outcome;
 
@@ -144,17 +145,17 @@ Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
         return Opens(std::move(volume));
     }
     if (LooksLikePc64File(bytes)) {
-        std::optional<Volume> volume = OpenPc64File(bytes, fileName);
+        std::optional<Volume> volume = OpenPc64File(std::move(bytes), fileName);
         if (!volume) return Unreadable(fileName, u"PC64 file", u"its header is cut short");
         return Opens(std::move(*volume));
     }
     if (LooksLikeT64(bytes) && (extension == ".t64" || MentionsTape(bytes))) {
-        std::optional<Volume> volume = OpenT64(bytes, fileName);
+        std::optional<Volume> volume = OpenT64(std::move(bytes), fileName);
         if (!volume) return Unreadable(fileName, u"T64 archive", u"its header is cut short");
         return Opens(std::move(*volume));
     }
     if (LooksLikeLynx(bytes)) {
-        std::optional<Volume> volume = OpenLynx(bytes, fileName);
+        std::optional<Volume> volume = OpenLynx(std::move(bytes), fileName);
         if (!volume) return Unreadable(fileName, u"Lynx archive", u"its directory cannot be read");
         return Opens(std::move(*volume));
     }
@@ -184,8 +185,8 @@ Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
     }
     if (IsPc64Extension(extension))
         return Unreadable(fileName, u"PC64 file", u"it does not start with \"C64File\"");
-    if (IsPlainFileName(fileName)) return Opens(OpenPlainFile(image.data, fileName));
-    return {std::nullopt, NotAnImageMessage(name16)};
+    if (IsPlainFileName(fileName)) return Opens(OpenPlainFile(std::move(image.data), fileName));
+    return {std::nullopt, NotAnImageMessage(name16, kReadFormats)};
 }
 
 }  // namespace kestrune

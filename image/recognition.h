@@ -31,12 +31,19 @@ inline constexpr std::array<std::string_view, 20> kOpenPatterns = {
     "x64", "t64", "lnx", "p[0-9][0-9]", "s[0-9][0-9]", "u[0-9][0-9]", "r[0-9][0-9]",
     "prg", "seq", "usr", "rel",         "zip",         "gz"};
 
+// The formats the viewer reads, as a message names them.
+inline constexpr std::u16string_view kReadFormats =
+    u"D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and archives, PC64 files (P00, "
+    u"S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, USR, REL, DEL), and any of "
+    u"these in a ZIP or GZ archive";
+
 // Whether an extension (".d81", ".P00", ".zip", ...) names a format the viewer opens.
 bool IsKnownExtension(std::string_view extension);
 
-// Whether a file of this name and these bytes is one the viewer opens (an archive is not: it is
-// looked into instead).
-bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> bytes);
+// Whether a file of this name, starting with these bytes (its first kMemberHeadSize at least)
+// and of this size is one the viewer opens (an archive is not: it is looked into instead).
+bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> head,
+                  std::uint64_t size);
 
 // The questions a D64 or D71 image asks before it opens, from its size and the link bytes of its
 // header sector (nothing for an image too short to have them): TooSmall, WrongSize (not for the

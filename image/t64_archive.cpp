@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/cbm_directory.h"
+#include "image/faults.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -17,6 +18,8 @@ constexpr std::size_t kMaximumEntriesAt = 34;
 constexpr std::size_t kUsedEntriesAt = 36;
 constexpr std::size_t kTapeNameAt = 40;
 constexpr std::size_t kTapeNameLength = 24;
+// The directory's size is a 16-bit count.
+constexpr std::size_t kMaximumEntries = 0xFFFF;
 
 // Offsets inside a directory entry.
 constexpr std::size_t kTapeEntryType = 0;  // 0 free, 1 a tape file, 3 a memory snapshot, ...
@@ -32,11 +35,6 @@ std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
 
 std::u16string Number(std::size_t value) {
     return Widen(std::to_string(value));
-}
-
-void AddFault(std::u16string& fault, std::u16string_view text) {
-    if (!fault.empty()) fault += u"; ";
-    fault += text;
 }
 
 struct TapeFile {
@@ -55,25 +53,29 @@ bool LooksLikeT64(std::span<const std::uint8_t> bytes) {
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
 }
 
-std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_view fileName) {
-    if (!LooksLikeT64(bytes) || bytes.size() < kHeaderSize) return std::nullopt;
+std::optional<Volume> OpenT64(std::vector<std::uint8_t> archive, std::string_view fileName) {
+    if (!LooksLikeT64(archive) || archive.size() < kHeaderSize) return std::nullopt;
     Volume volume;
     volume.format = "t64";
+    volume.held = std::move(archive);
+    const std::span<const std::uint8_t> bytes = volume.held;
 
     std::u16string tapeName = DiskNameText(bytes.subspan(kTapeNameAt, kTapeNameLength), false);
     while (!tapeName.empty() && (tapeName.back() == u' ' || tapeName.back() == u'\u00a0'))
         tapeName.pop_back();
-    volume.disk.diskName = tapeName.empty() ? AsciiUpper(Utf8ToUtf16(fileName)) : tapeName;
+    volume.disk.diskName = tapeName.empty() ? AsciiUpper(VisibleUtf8(fileName)) : tapeName;
 
     // The directory is as long as the header says, or as the used entries need, but it never
-    // reaches into the first file's data or past the archive's end.
+    // reaches into the first file's data or past the archive's end. A header that counts no
+    // entries at all still has the entries that are there.
     const std::uint16_t slots = Word(bytes, kMaximumEntriesAt);
     const std::uint16_t used = Word(bytes, kUsedEntriesAt);
     const std::size_t said = std::max(slots, used);
+    const std::size_t scanned = said > 0 ? said : kMaximumEntries;
     std::size_t directoryEnd = bytes.size();
     std::vector<TapeFile> files;
     std::size_t held = 0;
-    for (; held < said && kHeaderSize + kTapeEntrySize * (held + 1) <= directoryEnd; ++held) {
+    for (; held < scanned && kHeaderSize + kTapeEntrySize * (held + 1) <= directoryEnd; ++held) {
         const std::span<const std::uint8_t> entry =
             bytes.subspan(kHeaderSize + kTapeEntrySize * held);
         if (entry[kTapeEntryType] == 0) continue;
@@ -98,6 +100,7 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
         offsets.push_back(file.offset);
     std::sort(offsets.begin(), offsets.end());
 
+    RepeatedFault pastTheEnd, wrongEnd;
     for (const TapeFile& file : files) {
         const std::span<const std::uint8_t> entry =
             bytes.subspan(kHeaderSize + kTapeEntrySize * file.entry);
@@ -110,10 +113,11 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
         const bool known = (fileType & 0x80) != 0 && (fileType & 7) <= 4;
         const std::uint8_t type = known ? static_cast<std::uint8_t>(fileType & 0x87) : 0x82;
 
-        const std::u16string quoted = u"\"" + FileNameText(name) + u"\"";
-        std::vector<std::uint8_t> data;
+        const auto quoted = [&] { return u"\"" + FileNameText(name) + u"\""; };
+        StoredFile stored{0, 0, std::nullopt};
         if (file.offset > bytes.size()) {
-            AddFault(volume.fault, u"the data of " + quoted + u" lies past the archive's end");
+            pastTheEnd.Add(
+                [&] { return u"the data of " + quoted() + u" lies past the archive's end"; });
         } else {
             const auto next = std::upper_bound(offsets.begin(), offsets.end(), file.offset);
             const std::size_t limit =
@@ -124,19 +128,20 @@ std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_v
             std::size_t length = end - std::min<std::size_t>(end, file.start);
             if (end < file.start || length > available) {
                 length = available;
-                AddFault(volume.fault, u"the end address of " + quoted +
-                                           u" does not match its data: " + Number(length) +
-                                           u" bytes read");
+                wrongEnd.Add([&] {
+                    return u"the end address of " + quoted() + u" does not match its data: " +
+                           Number(length) + u" bytes read";
+                });
             }
             // Every tape file was saved from memory: its bytes start with the address they came
             // from, whatever its type says (as cbmconvert writes them out too).
-            data.push_back(static_cast<std::uint8_t>(file.start));
-            data.push_back(static_cast<std::uint8_t>(file.start >> 8));
-            data.insert(data.end(), bytes.begin() + file.offset,
-                        bytes.begin() + file.offset + static_cast<std::ptrdiff_t>(length));
+            stored = StoredFile{file.offset, length, file.start};
         }
-        AddStoredFile(volume, name, type, std::move(data));
+        AddStoredFile(volume, name, type, stored);
     }
+    pastTheEnd.AppendTo(volume.fault, u"the data of ", u" more files lies past the archive's end");
+    wrongEnd.AppendTo(volume.fault, u"the end addresses of ",
+                      u" more files do not match their data");
     if (!volume.fault.empty()) volume.fault.insert(0, u"T64 archive: ");
     return volume;
 }

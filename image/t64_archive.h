@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "image/volume.h"
 
@@ -21,7 +22,8 @@ namespace kestrune {
 
 bool LooksLikeT64(std::span<const std::uint8_t> bytes);
 
-// Nothing when the header is cut short.
-std::optional<Volume> OpenT64(std::span<const std::uint8_t> bytes, std::string_view fileName);
+// Nothing when the header is cut short. The volume keeps the archive's bytes; a file's bytes are
+// taken from them when it is shown.
+std::optional<Volume> OpenT64(std::vector<std::uint8_t> archive, std::string_view fileName);
 
 }  // namespace kestrune

@@ -45,9 +45,17 @@ void TakeErrorBytes(Volume& volume, std::uint64_t sectorsSize) {
 
 void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry) {
     if (entry.storedFile) {
-        const std::vector<std::uint8_t>& bytes = volume.storedFiles.at(*entry.storedFile);
-        chain.bytes = bytes;
-        chain.length = static_cast<std::int32_t>(bytes.size());
+        const StoredFile& file = volume.storedFiles.at(*entry.storedFile);
+        chain.bytes.clear();
+        chain.bytes.reserve(file.Size());
+        if (file.savedFrom) {
+            chain.bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom));
+            chain.bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom >> 8));
+        }
+        const auto data = volume.held.begin() + static_cast<std::ptrdiff_t>(file.offset);
+        chain.bytes.insert(chain.bytes.end(), data,
+                           data + static_cast<std::ptrdiff_t>(file.length));
+        chain.length = static_cast<std::int32_t>(chain.bytes.size());
         return;
     }
     Assemble(chain, volume.image, volume.layout, entry.track, entry.sector, volume.unreadable);
@@ -59,19 +67,24 @@ std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& 
 }
 
 void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std::uint8_t type,
-                   std::vector<std::uint8_t> bytes, std::uint8_t recordLength) {
+                   const StoredFile& file, std::uint8_t recordLength) {
     DirectoryEntry& entry = volume.entries.emplace_back();
     entry.blocks = static_cast<std::uint16_t>(
-        std::min<std::size_t>((bytes.size() + kBlockDataSize - 1) / kBlockDataSize, 0xFFFF));
+        std::min<std::uint64_t>((file.Size() + kBlockDataSize - 1) / kBlockDataSize, 0xFFFF));
     entry.name = name;
     entry.type = type;
     entry.recordLength = recordLength;
     if (IsProgramWithStart(type)) {
-        entry.loadAddress =
-            bytes.size() >= 2 ? static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)) : 0;
+        if (file.savedFrom) {
+            entry.loadAddress = *file.savedFrom;
+        } else {
+            const std::uint8_t* data = volume.held.data() + file.offset;
+            entry.loadAddress =
+                file.length >= 2 ? static_cast<std::uint16_t>(data[0] | (data[1] << 8)) : 0;
+        }
     }
     entry.storedFile = static_cast<std::uint32_t>(volume.storedFiles.size());
-    volume.storedFiles.push_back(std::move(bytes));
+    volume.storedFiles.push_back(file);
 }
 
 std::array<std::uint8_t, 16> PetsciiName(std::string_view hostName) {

@@ -33,8 +33,8 @@ struct DirectoryEntry {
     std::uint8_t recordLength = 0;  // a REL file's record length
     // The track of the directory: an entry of 0 blocks that starts there is a directory label.
     std::uint8_t directoryTrack = 18;
-    // A file of a tape or file archive is held whole instead of in sectors: the index of its
-    // bytes in Volume::storedFiles. It has no track and sector.
+    // A file of a tape or file archive is held whole instead of in sectors: its index in
+    // Volume::storedFiles. It has no track and sector.
     std::optional<std::uint32_t> storedFile;
     // A 1581 partition that holds a directory of its own (see OpenPartition).
     bool partition = false;
@@ -45,6 +45,19 @@ struct DirectoryEntry {
     std::uint8_t auxSector = 0;
 
     bool operator==(const DirectoryEntry&) const = default;
+};
+
+// Where the bytes of a file that an archive holds whole lie in Volume::held. They are taken
+// from there when the file is shown, so an archive whose entries all name the same data costs
+// its own size, whatever its entries claim.
+struct StoredFile {
+    std::uint64_t offset = 0;  // where its data starts
+    std::uint64_t length = 0;  // its data's bytes
+    // A tape keeps the address a file was saved from apart from its data: the file's bytes start
+    // with it.
+    std::optional<std::uint16_t> savedFrom;
+
+    std::uint64_t Size() const { return length + (savedFrom ? 2 : 0); }
 };
 
 inline constexpr std::u16string_view kGeosStatus = u"GEOS formatted disk";
@@ -83,7 +96,9 @@ struct Volume {
     std::vector<bool> systemSectors;
     std::vector<std::uint8_t> errorBytes;
 
-    std::vector<std::vector<std::uint8_t>> storedFiles;
+    // The bytes of an archive of files, and where each of its files lies in them.
+    std::vector<std::uint8_t> held;
+    std::vector<StoredFile> storedFiles;
 };
 
 inline constexpr std::int8_t kBamUsed = 0;
@@ -117,10 +132,11 @@ std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& 
 // capitals, other printable ASCII kept, every other character a question mark.
 std::array<std::uint8_t, 16> PetsciiName(std::string_view hostName);
 
-// Adds a file that an archive holds whole as an entry of volume: its blocks counted 254 bytes
-// each, a PRG's load address from its first two bytes (0 for a shorter file).
+// Adds a file that an archive holds whole, at a place inside volume.held, as an entry of volume:
+// its blocks counted 254 bytes each, a PRG's load address from its first two bytes (0 for a
+// shorter file).
 void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std::uint8_t type,
-                   std::vector<std::uint8_t> bytes, std::uint8_t recordLength = 0);
+                   const StoredFile& file, std::uint8_t recordLength = 0);
 
 // Whether a type byte is a PRG file with a load address (0x02, 0x82 or 0xC2).
 constexpr bool IsProgramWithStart(std::uint8_t type) {

@@ -31,7 +31,6 @@ enum class MessageId {
     ExportFailed,
     UnreadableImage,
     NoImageInArchive,
-    NoSuchMember,
 };
 
 struct Message {

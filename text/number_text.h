@@ -37,6 +37,15 @@ inline void AppendDecimal(std::u16string& text, std::int64_t value, std::size_t 
     text.append(buffer, PutDecimal(buffer, value, width));
 }
 
+// value in decimal with its digits in groups of three: "16,427".
+inline std::u16string GroupedDecimal(std::uint64_t value) {
+    char16_t buffer[32];
+    std::u16string digits(buffer, PutDecimal(buffer, static_cast<std::int64_t>(value)));
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), 1, u',');
+    return digits;
+}
+
 inline void AppendHex(std::u16string& text, std::uint32_t value, int minDigits,
                       bool upperCase = false) {
     char16_t buffer[8];

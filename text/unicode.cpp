@@ -172,4 +172,24 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::u16string VisibleText(std::u16string_view text) {
+    constexpr char16_t kControlPictures = 0x2400;
+    constexpr char16_t kDeletePicture = 0x2421;
+    std::u16string out(text);
+    for (char16_t& unit : out) {
+        if (unit < 0x20) {
+            unit = static_cast<char16_t>(kControlPictures + unit);
+        } else if (unit == 0x7F) {
+            unit = kDeletePicture;
+        } else if (unit >= 0x80 && unit <= 0x9F) {
+            unit = static_cast<char16_t>(kReplacement);
+        }
+    }
+    return out;
+}
+
+std::u16string VisibleUtf8(std::string_view text) {
+    return VisibleText(Utf8ToUtf16(text));
+}
+
 }  // namespace kestrune

@@ -25,6 +25,14 @@ inline void AppendWidened(std::u16string& out, std::string_view text) {
 // Malformed UTF-8 sequences and unpaired surrogates become U+FFFD REPLACEMENT CHARACTER.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+
+// Text from a file (a host file name, an archive member's name) made safe to show anywhere, a
+// terminal included: each control character (U+0000 to U+001F and U+007F) becomes its symbol
+// from the Control Pictures block ("\x1b" shows as U+241B), and the C1 controls U+0080 to U+009F
+// become U+FFFD.
+std::u16string VisibleText(std::u16string_view text);
+// The same for UTF-8 text, such as a file name.
+std::u16string VisibleUtf8(std::string_view text);
 void AppendUtf8(std::string& out, std::u16string_view text);
 
 }  // namespace kestrune

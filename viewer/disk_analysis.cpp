@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "text/number_text.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -23,14 +24,6 @@ int KindRank(std::string_view kind) {
 
 std::u16string Number(long value) {
     return Widen(std::to_string(value));
-}
-
-// A count in groups of three digits: "16,427".
-std::u16string GroupedNumber(long value) {
-    std::u16string digits = Number(value);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), 1, u',');
-    return digits;
 }
 
 std::u16string Place(int track, int sector) {
@@ -67,7 +60,7 @@ std::u16string RowsText(const RowSet& rows) {
         if (i > 0) text += i + 1 == rows.named.size() && rows.More() == 0 ? u" and " : u", ";
         text += Number(rows.named[i]);
     }
-    if (rows.More() > 0) text += u" and " + GroupedNumber(rows.More()) + u" more";
+    if (rows.More() > 0) text += u" and " + GroupedDecimal(static_cast<std::uint64_t>(rows.More())) + u" more";
     return text;
 }
 

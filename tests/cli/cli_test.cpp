@@ -81,22 +81,31 @@ TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
         "\"bad.D64\"\n\nInvalid bytes found at:\n\nTrack: 18\nSector: 0\n\nPossible invalid or "
         "corrupt image\n\n"
         "Continue?\n";
+    const std::string answeredNo = "kestrune-cli: the answer was No; --yes answers Yes\n";
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
         std::string err;
     } cases[] = {
-        {{"dir", (dir_ / "disk.txt").string()}, 2, "disk.txt\n\nNot a D64 or D71 image file\n"},
-        {{"dir", (dir_ / "missing.d64").string()}, 2, "Unable to open file\n"},
-        {{"dir", dir_.path().string() + "/"}, 2, "\n\nNot a D64 or D71 image file\n"},
+        {{"dir", testing::WriteFile(dir_ / "disk.txt", Bytes(100, 'x')).string()},
+         2,
+         "disk.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\nIt "
+         "reads D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and archives, PC64 "
+         "files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, USR, REL, "
+         "DEL), and any of these in a ZIP or GZ archive.\n"},
+        {{"dir", (dir_ / "missing.d64").string()},
+         2,
+         "\"missing.d64\"\n\nUnable to open file: there is no such file.\n"},
+        {{"dir", dir_.path().string() + "/"}, 2, "\"\"\n\nUnable to open file: it is a folder.\n"},
         {{"dir", small},
          2,
          "\"small.d64\"\n\nFile is too small to be a D64 or D71 image file.\n\n          File "
          "size: 91393\n"
          "Minimum size: 91394\n\nSelect another image.\n"},
-        {{"dir", Write("odd.d64", odd)}, 2, wrongSize},
+        // A question answered No says so, and how to answer Yes.
+        {{"dir", Write("odd.d64", odd)}, 2, wrongSize + answeredNo},
         {{"dir", Write("odd.d64", odd), "--yes", "--json"}, 0, wrongSize},
-        {{"dir", Write("bad.D64", bad)}, 2, badHeader},
+        {{"dir", Write("bad.D64", bad)}, 2, badHeader + answeredNo},
         {{"dir", Write("bad.D64", bad), "--yes"}, 0, badHeader},
         {{"dir", Write("both.d71", oddAndBad), "--yes", "--json"},
          0,

@@ -2,6 +2,8 @@
 // entries and files, and what is said about what was wrong.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "image/gcr_image.h"
 #include "image/loader.h"
 #include "image/recognition.h"
@@ -275,6 +277,34 @@ TEST(T64, CommonFaultsAreReadFromTheDataAndNamed) {
     }
 }
 
+// A header that counts nothing still has its entries; thousands of entries on the same data cost
+// no more than the archive, and their faults make one short status line.
+TEST(T64, EntriesAreReadFromWhatIsThereAndTheirFaultsCounted) {
+    const Bytes code = testing::Noise(500);
+    const Volume uncounted =
+        OpenOrFail("zero.t64", testing::T64Archive({TapeFile{"A", 0x82, 0x1000, {}, code}}, 0, 0));
+    ASSERT_EQ(uncounted.entries.size(), 1u);
+    EXPECT_EQ(FileOf(uncounted, 0), testing::Program(0x1000, code));
+    EXPECT_EQ(Utf16ToUtf8(uncounted.fault),
+              "T64 archive: the header says 0 files, the directory lists 1");
+
+    // An end address below the start says nothing: each file runs to the archive's end.
+    std::vector<TapeFile> same(2000, TapeFile{"SAME", 0x82, 0x1000, 0x0800, Bytes(100, 7)});
+    Bytes archive = testing::T64Archive(same);
+    const std::size_t first = 64 + 32 * same.size();
+    for (std::size_t entry = 0; entry < same.size(); ++entry)
+        std::copy_n(archive.begin() + 64 + 8, 4, archive.begin() + 64 + 32 * entry + 8);
+    const Volume many = OpenOrFail("many.t64", archive);
+    ASSERT_EQ(many.entries.size(), 2000u);
+    EXPECT_EQ(many.held.size(), archive.size());
+    EXPECT_EQ(FileOf(many, 1999).size(), 2 + archive.size() - first);
+    const std::string one = "the end address of \"SAME\" does not match its data: " +
+                            std::to_string(archive.size() - first) + " bytes read; ";
+    EXPECT_EQ(Utf16ToUtf8(many.fault), "T64 archive: " + one + one + one +
+                                           "the end addresses of 1,997 more files do not match "
+                                           "their data");
+}
+
 TEST(Lynx, FilesInWholeBlocksAndAnArchiveCutShort) {
     const Bytes code = testing::Program(0x0801, testing::Noise(600));
     const Bytes text = testing::Noise(254, 2);
@@ -293,6 +323,59 @@ TEST(Lynx, FilesInWholeBlocksAndAnArchiveCutShort) {
     EXPECT_EQ(FileOf(volume, 1).size(), 200u);
     EXPECT_EQ(Utf16ToUtf8(volume.fault),
               "Lynx archive: \"TEXT\" is cut short by the archive's end");
+}
+
+// Damage that real archives carry: every entry that is whole is listed and the damage named.
+TEST(Lynx, DamagedDirectoriesKeepTheirWholeEntries) {
+    const Bytes code = testing::Program(0x0801, testing::Noise(600));
+    const Bytes text = testing::Noise(300, 2);
+    const Bytes archive = testing::LynxArchive({{"CODE", 'P', code}, {"TEXT", 'S', text}});
+    // The directory with from written as to, its block as long as before.
+    const auto replaced = [&](std::string_view from, std::string_view to) {
+        Bytes changed = archive;
+        const auto at =
+            std::search(changed.begin(), changed.end(), from.begin(), from.end(),
+                        [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+        if (at == changed.end()) throw std::logic_error("no such text in the directory");
+        const auto next = changed.erase(at, at + static_cast<std::ptrdiff_t>(from.size()));
+        changed.insert(next, to.begin(), to.end());
+        changed.insert(changed.begin() + 254 - static_cast<std::ptrdiff_t>(from.size() - to.size()),
+                       from.size() - to.size(), 0);
+        return changed;
+    };
+    // The last file without its count of bytes in the last block: that block is read whole.
+    Volume volume = OpenOrFail("nolast.lnx", replaced("S\r 47 \r", "S\r"));
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(FileOf(volume, 0), code);
+    EXPECT_EQ(Utf16ToUtf8(volume.fault),
+              "Lynx archive: the directory does not say how long \"TEXT\" is: its last block is "
+              "read whole; \"TEXT\" is cut short by the archive's end");
+    EXPECT_EQ(FileOf(volume, 1), text);
+
+    // A first file whose count is missing ends the directory there.
+    volume = OpenOrFail("broken.lnx", replaced("P\r 95 \r", "P\r"));
+    EXPECT_TRUE(volume.entries.empty());
+    EXPECT_EQ(Utf16ToUtf8(volume.fault), "Lynx archive: the directory ends after 0 of its 2 files");
+
+    // Names that end before 16 bytes, as some writers leave them.
+    std::string padded = "TEXT";
+    padded.resize(16, '\xA0');
+    volume = OpenOrFail("short.lnx", replaced(padded + "\r", "TEXT\r"));
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(NameOf(volume.entries[1]), "TEXT");
+    EXPECT_EQ(FileOf(volume, 1), text);
+}
+
+// A REL file is stored with its side sectors in front of its data.
+TEST(Lynx, RelativeFilesSkipTheirSideSectors) {
+    const Bytes records = testing::Noise(1000, 4);
+    const Volume volume = OpenOrFail(
+        "rel.lnx", testing::LynxArchive({{"RECORDS", 'R', records}, {"AFTER", 'S', {1, 2, 3}}}));
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(volume.entries[0].blocks, 5);  // 4 data blocks and a side sector
+    EXPECT_EQ(volume.entries[0].recordLength, 64);
+    EXPECT_EQ(FileOf(volume, 0), records);
+    EXPECT_EQ(FileOf(volume, 1), (Bytes{1, 2, 3}));
 }
 
 TEST(Pc64AndPlainFiles, OneRowNamedAsTheFileSays) {
@@ -370,7 +453,11 @@ TEST(Recognition, NamedFormatsThatAreNotWhatTheySayAreRefused) {
         {"disk.x64", shortX64,
          u"\"disk.x64\"\n\nThis X64 image cannot be read: its sectors are not those of a D64 or "
          u"D71.\n\nSelect another image."},
-        {"notes.txt", Bytes(100, 0), u"notes.txt\n\nNot a D64 or D71 image file"},
+        {"notes.txt", Bytes(100, 0),
+         u"notes.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
+         u"It reads D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and archives, "
+         u"PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, USR, "
+         u"REL, DEL), and any of these in a ZIP or GZ archive."},
     };
     for (const Case& c : cases) {
         const Opened opened = Open(c.name, c.bytes);
@@ -443,8 +530,8 @@ TEST_F(ArchiveTest, BombsAndDamageAreCappedAndNamed) {
     outcome = Load(testing::ZipArchive(many), "many.zip");
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(Utf16ToUtf8(outcome.message->text),
-              "\"many.zip\"\n\nThis archive cannot be read: only its first 1000 members were "
-              "read.\n\nSelect another image.");
+              "\"many.zip\"\n\nThis archive cannot be read: only its first 1,000 members were "
+              "read; the 2 from \"f1000.txt\" on were not.\n\nSelect another image.");
 
     Bytes gz = testing::Gzip(testing::DiskBuilder::D64().bytes());
     gz.resize(gz.size() / 2);

@@ -89,7 +89,13 @@ TEST_F(LoaderTest, FileOfNoKnownKindIsNotAnImage) {
         ASSERT_TRUE(outcome.message) << name;
         EXPECT_EQ(outcome.message->id, MessageId::NotAnImage);
         EXPECT_EQ(outcome.message->kind, MessageKind::Warning);
-        EXPECT_EQ(outcome.message->text, Utf8ToUtf16(name) + u"\n\nNot a D64 or D71 image file");
+        // The message says what is read instead.
+        EXPECT_EQ(outcome.message->text,
+                  Utf8ToUtf16(name) +
+                      u"\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
+                      u"It reads D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and "
+                      u"archives, PC64 files (P00, S00, U00, R00, D00), Commodore files on their "
+                      u"own (PRG, SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive.");
         EXPECT_FALSE(outcome.volume);
         EXPECT_EQ(outcome.caption, u"Kestrune");
     }
@@ -99,11 +105,20 @@ TEST_F(LoaderTest, PathsThatCannotBeOpened) {
     std::filesystem::create_directory(dir_ / "folder.d64");
     ASSERT_EQ(::mkfifo((dir_ / "pipe.d64").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/null", dir_ / "device.d64");
-    for (const char* name : {"missing.d64", "folder.d64", "pipe.d64", "device.d64"}) {
+    std::filesystem::create_directory(dir_ / "disks");
+    // Each names the file and why it cannot be opened, whatever its name says it is.
+    const std::pair<const char*, std::u16string_view> cases[] = {
+        {"missing.d64", u"there is no such file"}, {"folder.d64", u"it is a folder"},
+        {"disks", u"it is a folder"},               {"pipe.d64", u"it is not a regular file"},
+        {"device.d64", u"it is not a regular file"},
+    };
+    for (const auto& [name, why] : cases) {
         const LoadOutcome outcome = Load((dir_ / name).string());
         ASSERT_TRUE(outcome.message) << name;
         EXPECT_EQ(*outcome.message,
-                  (Message{MessageId::CannotOpen, MessageKind::Error, u"Unable to open file"}));
+                  (Message{MessageId::CannotOpen, MessageKind::Error,
+                           u"\"" + Utf8ToUtf16(name) + u"\"\n\nUnable to open file: " +
+                               std::u16string(why) + u"."}));
         EXPECT_FALSE(outcome.volume);
     }
 }
@@ -112,7 +127,8 @@ TEST_F(LoaderTest, UnreadableFileCannotBeOpened) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     const auto path = Write("secret.d64", kD64Size);
     std::filesystem::permissions(path, std::filesystem::perms::none);
-    EXPECT_EQ(Load(path).message->id, MessageId::CannotOpen);
+    EXPECT_EQ(Load(path).message->text,
+              u"\"secret.d64\"\n\nUnable to open file: permission denied.");
 }
 
 TEST_F(LoaderTest, TooSmallNamesTheRealMinimum) {

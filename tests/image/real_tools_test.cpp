@@ -279,5 +279,21 @@ TEST(CbmconvertRoundTrip, EveryContainerGivesBackItsFiles) {
     }
 }
 
+// cbmconvert reads a Lynx archive's REL file after its side sectors, and so do we.
+TEST(CbmconvertRoundTrip, LynxRelativeFileAfterItsSideSectors) {
+    const Bytes records = testing::Noise(1000, 4);
+    TempDir dir;
+    const auto archive = testing::WriteFile(
+        dir / "rel.lnx", testing::LynxArchive({{"RECORDS", 'R', records}, {"AFTER", 'S', {1, 2}}}));
+    RunTool("cd " + dir.path().string() + " && cbmconvert -N -l rel.lnx");
+    EXPECT_EQ(ReadAll(dir / "records.l40"), records);
+    const LoadOutcome outcome =
+        LoadImage(archive.string(), [](const Message&) { return false; }, {});
+    ASSERT_TRUE(outcome.volume);
+    FileChain chain;
+    ReadFile(chain, *outcome.volume, outcome.volume->entries.at(0));
+    EXPECT_EQ(Bytes(chain.Data().begin(), chain.Data().end()), records);
+}
+
 }  // namespace
 }  // namespace kestrune

@@ -56,6 +56,11 @@ QString ShellFixture::Write(const QString& name, const kestrune::testing::DiskBu
     return QString::fromStdString(disk.WriteTo(dir_ / name.toStdString()).string());
 }
 
+QString ShellFixture::Write(const QString& name, std::span<const std::uint8_t> bytes) const {
+    return QString::fromStdString(
+        kestrune::testing::WriteFile(dir_ / name.toStdString(), bytes).string());
+}
+
 QString ShellFixture::PageFolder() const {
     return QString::fromStdString((dir_ / "data" / "Kestrune").string());
 }

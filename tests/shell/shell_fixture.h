@@ -35,6 +35,7 @@ class ShellFixture {
     ~ShellFixture();
 
     QString Write(const QString& name, const kestrune::testing::DiskBuilder& disk) const;
+    QString Write(const QString& name, std::span<const std::uint8_t> bytes) const;
     QString PageFolder() const;
     QString Path(const QString& name) const;
 

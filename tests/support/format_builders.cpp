@@ -280,19 +280,27 @@ Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t
 Bytes LynxArchive(const std::vector<LynxFile>& files) {
     // 10 REM LYNX, at $0801.
     Bytes out = {0x01, 0x08, 0x0B, 0x08, 0x0A, 0x00, 0x8F, 'L', 'Y', 'N', 'X', 0x00, 0x00, 0x00};
-    std::string directory = "\r 1  *LYNX XII BY KESTRUNE\r " + std::to_string(files.size()) + " \r";
+    std::string directory =
+        "\r 1  *LYNX XII BY KESTRUNE 1*\r " + std::to_string(files.size()) + " \r";
     for (const LynxFile& file : files) {
         std::string name = file.name;
         name.resize(16, '\xA0');
         const std::size_t blocks = std::max<std::size_t>(1, (file.bytes.size() + 253) / 254);
         const std::size_t lastUsed = file.bytes.size() - 254 * (blocks - 1);
-        directory += name + "\r " + std::to_string(blocks) + " \r" + file.type + "\r";
+        // A REL file's side sectors (one for every 120 blocks) are stored before its data and
+        // counted with it.
+        const std::size_t sideSectors = file.type == 'R' ? (blocks + 119) / 120 : 0;
+        directory += name + "\r " + std::to_string(blocks + sideSectors) + " \r" + file.type + "\r";
         if (file.type == 'R') directory += " 64 \r";
         directory += " " + std::to_string(lastUsed + 1) + " \r";
     }
     out.insert(out.end(), directory.begin(), directory.end());
     out.resize(254 * ((out.size() + 253) / 254), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].type == 'R') {
+            const std::size_t blocks = (files[i].bytes.size() + 253) / 254;
+            out.resize(out.size() + 254 * ((blocks + 119) / 120), 0);
+        }
         out.insert(out.end(), files[i].bytes.begin(), files[i].bytes.end());
         if (i + 1 < files.size()) out.resize(254 * ((out.size() + 253) / 254), 0);
     }
