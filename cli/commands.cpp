@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -46,9 +47,30 @@ class Reporter {
     std::optional<std::u16string> filesFound_;
 };
 
+// Text from a file (a file or member name) as it may reach a terminal: its control characters
+// made visible.
+std::string Shown(std::string_view text) {
+    return Utf16ToUtf8(VisibleUtf8(text));
+}
+
+// The images of an archive, numbered from 1 as --member takes them.
 void WriteNames(std::ostream& err, const std::vector<std::string>& names) {
-    for (const std::string& name : names)
-        err << "  " << name << '\n';
+    for (std::size_t i = 0; i < names.size(); ++i)
+        err << "  " << i + 1 << ": " << Shown(names[i]) << '\n';
+}
+
+// The member that --member names: by its name, or else by its number from 1.
+std::optional<std::size_t> MemberNamed(const std::vector<std::string>& names,
+                                       const std::string& wanted) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) return i;
+    }
+    std::size_t number = 0;
+    const auto [end, error] = std::from_chars(wanted.data(), wanted.data() + wanted.size(), number);
+    if (error == std::errc() && end == wanted.data() + wanted.size() && number >= 1 &&
+        number <= names.size())
+        return number - 1;
+    return std::nullopt;
 }
 
 // Opens the image options name, telling through reporter; the exit code when it is not opened.
@@ -56,17 +78,16 @@ std::optional<int> OpenImage(Session& session, const ImageOptions& options, Repo
                              std::ostream& err) {
     const ImageChooser choose =
         [&](const std::vector<std::string>& names) -> std::optional<std::size_t> {
-        const std::string file = std::filesystem::path(options.image).filename().string();
+        const std::string file = Shown(std::filesystem::path(options.image).filename().string());
         if (!options.member) {
             err << "kestrune-cli: " << file
-                << " holds several images; choose one with --member NAME:\n";
+                << " holds several images; choose one with --member NAME or --member NUMBER:\n";
             WriteNames(err, names);
             return std::nullopt;
         }
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (names[i] == *options.member) return i;
-        }
-        err << "kestrune-cli: " << file << " holds no image named " << *options.member
+        if (const std::optional<std::size_t> chosen = MemberNamed(names, *options.member))
+            return chosen;
+        err << "kestrune-cli: " << file << " holds no image named " << Shown(*options.member)
             << "; it holds:\n";
         WriteNames(err, names);
         return std::nullopt;
@@ -74,7 +95,7 @@ std::optional<int> OpenImage(Session& session, const ImageOptions& options, Repo
     if (!session.Open(options.image, std::ref(reporter), choose)) return kNotShown;
     for (const int row : options.partitions) {
         if (!session.OpenPartition(row - 1)) {
-            err << "kestrune-cli: row " << row << " of " << session.FileName()
+            err << "kestrune-cli: row " << row << " of " << Shown(session.FileName())
                 << " is no partition that holds a directory\n";
             return kNotShown;
         }
@@ -158,7 +179,7 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
                   std::ostream& err) {
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-        err << "kestrune-cli: " << path.string() << " exists; it is not overwritten\n";
+        err << "kestrune-cli: " << Shown(path.string()) << " exists; it is not overwritten\n";
         return false;
     }
     std::ofstream file(path, std::ios::binary);
@@ -166,7 +187,7 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
                static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) {
-        err << "kestrune-cli: cannot write " << path.string() << '\n';
+        err << "kestrune-cli: cannot write " << Shown(path.string()) << '\n';
         return false;
     }
     return true;
@@ -175,6 +196,19 @@ bool WriteNewFile(const std::filesystem::path& path, const std::vector<std::uint
 }  // namespace
 
 int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& err) {
+    // The folder the files go to must be there: said once, before anything is read.
+    if (options.folder) {
+        std::error_code error;
+        const std::filesystem::file_status folder = std::filesystem::status(*options.folder, error);
+        if (!std::filesystem::exists(folder)) {
+            err << "kestrune-cli: the folder " << Shown(*options.folder) << " does not exist\n";
+            return kNotShown;
+        }
+        if (!std::filesystem::is_directory(folder)) {
+            err << "kestrune-cli: " << Shown(*options.folder) << " is not a folder\n";
+            return kNotShown;
+        }
+    }
     Session session;
     Reporter reporter(err, options.yes);
     if (const std::optional<int> failed = OpenImage(session, options, reporter, err))
@@ -188,7 +222,7 @@ int RunExtract(const ExtractOptions& options, std::ostream& out, std::ostream& e
     } else {
         const int position = FindRow(session, options);
         if (position == -1) {
-            err << "kestrune-cli: no such row in " << session.FileName() << '\n';
+            err << "kestrune-cli: no such row in " << Shown(session.FileName()) << '\n';
             return kNotShown;
         }
         positions.push_back(position);
@@ -243,7 +277,7 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return *failed;
     const int position = FindRow(session, options);
     if (position == -1) {
-        err << "kestrune-cli: no such row in " << session.FileName() << '\n';
+        err << "kestrune-cli: no such row in " << Shown(session.FileName()) << '\n';
         return kNotShown;
     }
     session.SetAllOpcodes(options.undocumented);

@@ -61,12 +61,11 @@ void ReadDirectoryChain(Volume& volume, int track, int sector) {
             row.recordLength = entry[kEntryRecordLength];
             row.auxTrack = entry[kEntryAuxTrack];
             row.auxSector = entry[kEntryAuxSector];
-            if (IsProgramWithStart(row.type)) {
-                // Read as 0 where the first block is not in the image.
-                const std::uint8_t* first = SectorOf(volume, row.track, row.sector);
-                row.loadAddress =
-                    first ? static_cast<std::uint16_t>(first[2] | (first[3] << 8)) : 0;
-            }
+            // A program whose first block the disk does not have (track 0, a sector the track
+            // lacks) has no load address to show.
+            const std::uint8_t* first = SectorOf(volume, row.track, row.sector);
+            if (IsProgramWithStart(row.type) && first)
+                row.loadAddress = static_cast<std::uint16_t>(first[2] | (first[3] << 8));
         }
         track = block[0];
         sector = block[1];

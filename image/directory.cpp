@@ -192,7 +192,9 @@ Directory ReadDirectory(const DiskImage& image) {
             row.type = type;
             row.track = track;
             row.sector = firstSector;
-            if (IsProgramWithStart(type)) row.loadAddress = LoadAddress(image, track, firstSector);
+            // A program at track 0 has no first block to take a load address from.
+            if (IsProgramWithStart(type) && track != 0)
+                row.loadAddress = LoadAddress(image, track, firstSector);
             row.geosType = window[entry + kEntryGeosType];
             row.recordLength = window[entry + kEntryRecordLength];
             row.auxTrack = window[entry + kEntryAuxTrack];
@@ -219,6 +221,12 @@ Volume OpenD64(DiskImage image, std::vector<bool> unreadable) {
     volume.layout = Layout1541(image.size());
     volume.image = std::move(image);
     volume.unreadable = std::move(unreadable);
+    // A program whose first block did not decode has no load address to show.
+    for (DirectoryEntry& entry : volume.entries) {
+        const std::uint64_t block =
+            SectorOffsetIn(volume.image.size(), entry.track, entry.sector) / kSectorSize;
+        if (block < volume.unreadable.size() && volume.unreadable[block]) entry.loadAddress.reset();
+    }
     ReadBookkeeping(volume, directory.sectors);
     return volume;
 }

@@ -193,7 +193,7 @@ bool Session::Open(const std::string& path, const MessageHandler& tell,
     s.fileName = std::string(FileNameOf(path));
     s.ShowVolume(std::move(*outcome.volume));
 
-    const std::u16string fileName = Utf8ToUtf16(s.fileName);
+    const std::u16string fileName = VisibleUtf8(s.fileName);
     if (!s.rows.empty())
         tell(FilesFoundMessage(fileName, s.diskName, static_cast<int>(s.rows.size())));
     if (s.readError) tell(ReadErrorMessage(fileName));
@@ -333,7 +333,7 @@ std::u16string Session::SectorHex(int track, int sector) const {
 std::optional<std::u16string> Session::FilesFoundText() const {
     const State& s = *state_;
     if (s.rows.empty()) return std::nullopt;
-    return FilesFoundMessage(Utf8ToUtf16(s.fileName), s.diskName, static_cast<int>(s.rows.size()))
+    return FilesFoundMessage(VisibleUtf8(s.fileName), s.diskName, static_cast<int>(s.rows.size()))
         .text;
 }
 

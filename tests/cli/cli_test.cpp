@@ -453,13 +453,15 @@ TEST_F(CliTest, ArchivesChooseTheirImageByMember) {
     EXPECT_EQ(several.exitCode, 2);
     EXPECT_EQ(several.out, "");
     EXPECT_EQ(several.err,
-              "kestrune-cli: set.zip holds several images; choose one with --member NAME:\n"
-              "  disks/one.d64\n  two.prg\n");
+              "kestrune-cli: set.zip holds several images; choose one with --member NAME or "
+              "--member NUMBER:\n"
+              "  1: disks/one.d64\n  2: two.prg\n");
     const ProgramRun wrong = Cli({"dir", zip, "--member", "three.prg"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_EQ(wrong.err,
               "kestrune-cli: set.zip holds no image named three.prg; it holds:\n"
-              "  disks/one.d64\n  two.prg\n");
+              "  1: disks/one.d64\n  2: two.prg\n");
+    EXPECT_EQ(Cli({"dir", zip, "--member", "3"}).exitCode, 2);
 
     const ProgramRun two = Cli({"dir", zip, "--member", "two.prg"});
     EXPECT_EQ(two.exitCode, 0) << two.err;
@@ -473,6 +475,46 @@ TEST_F(CliTest, ArchivesChooseTheirImageByMember) {
     const ProgramRun extracted =
         Cli({"extract", zip, "--member", "two.prg", "--row", "1", "-o", "-"});
     EXPECT_EQ(extracted.out, std::string(program.begin(), program.end()));
+}
+
+// Two members of one name: the second is chosen by its number.
+TEST_F(CliTest, MembersOfTheSameNameAreChosenByNumber) {
+    const std::string zip =
+        testing::WriteFile(dir_ / "twice.zip", testing::ZipArchive({{"game.prg", {1, 8, 1}},
+                                                                    {"game.prg", {0, 0xC0, 2}}}))
+            .string();
+    EXPECT_EQ(
+        json::parse(Cli({"dir", zip, "--member", "game.prg", "--json"}).out)["rows"][0]["start"],
+        "  2049 ($0801)");
+    EXPECT_EQ(json::parse(Cli({"dir", zip, "--member", "2", "--json"}).out)["rows"][0]["start"],
+              " 49152 ($C000)");
+}
+
+// Names from a file reach the terminal with their control characters made visible.
+TEST_F(CliTest, ControlCharactersOfNamesAreMadeVisible) {
+    const std::string zip =
+        testing::WriteFile(
+            dir_ / "escape\x1b[2J.zip",
+            testing::ZipArchive(
+                {{"\x1b]0;owned\a.d64", testing::FixtureDisk().bytes()}, {"two.prg", {1, 8, 0}}}))
+            .string();
+    const ProgramRun run = Cli({"dir", zip});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos);
+    EXPECT_EQ(run.err.find('\a'), std::string::npos);
+    EXPECT_EQ(run.err,
+              "kestrune-cli: escape\u241b[2J.zip holds several images; choose one with --member "
+              "NAME or --member NUMBER:\n  1: \u241b]0;owned\u2407.d64\n  2: two.prg\n");
+    const ProgramRun listed = Cli({"dir", zip, "--member", "1"});
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(listed.out.find("File: escape\u241b[2J.zip"), std::string::npos);
+}
+
+TEST_F(CliTest, ExtractIntoAFolderThatIsMissingSaysSoOnce) {
+    const ProgramRun run = Cli({"extract", fixture_, "--all", "-d", (dir_ / "missing").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err,
+              "kestrune-cli: the folder " + (dir_ / "missing").string() + " does not exist\n");
 }
 
 TEST_F(CliTest, PartitionsAreListedShownAndExtractedWithIn) {

@@ -89,6 +89,7 @@ TEST(DirectoryRows, RowTextsInTheirFormats) {
     disk.AddEntry({0x02, 2, 0, "OPEN", 1});
     disk.AddEntry({0x44, 1, 0, "REL", 1});
     disk.AddEntry({0x85, 1, 0, "ODD", 1, 14});
+    disk.AddEntry({0x82, 0, 0, "NOWHERE", 0});
     const Directory directory = ReadDirectory(disk.Image());
     const std::vector<RowTexts> expected = {
         Row(u"  10", u"hello           ", u"prg", u"  2049 ($0801)", u"11", u"00"),
@@ -99,6 +100,8 @@ TEST(DirectoryRows, RowTextsInTheirFormats) {
         Row(u"   1", u"open            ", u"*prg", u" 65535 ($FFFF)", u"02", u"00"),
         Row(u"   1", u"rel             ", u"*rel<", u"", u"01", u"00"),
         Row(u"   1", u"odd             ", u"?", u"", u"01", u"00", u"Auto-Execute file"),
+        // A program at track 0 has no first block, so no load address.
+        Row(u"   0", u"nowhere         ", u"prg", u"", u"00", u"00"),
     };
     EXPECT_EQ(testing::RowsOf(directory), expected);
 }

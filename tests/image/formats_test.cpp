@@ -82,6 +82,17 @@ TEST(D81, SectorsPastATracksFortyEndTheChain) {
     EXPECT_EQ(FileOf(volume, 0).size(), 254u);
 }
 
+// A program whose first block the disk does not have shows no load address.
+TEST(D81, ProgramWithoutAFirstBlockHasNoLoadAddress) {
+    LayoutDiskBuilder disk = LayoutDiskBuilder::D81();
+    disk.Entry({40, 3}, 0, {0x82, 0, 0, "NOWHERE", 1});
+    disk.Entry({40, 3}, 1, {0x82, 2, 45, "NO SECTOR", 1});
+    const Volume volume = OpenOrFail("odd.d81", disk.bytes());
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(volume.entries[0].loadAddress, std::nullopt);
+    EXPECT_EQ(volume.entries[1].loadAddress, std::nullopt);
+}
+
 TEST(D81, PartitionHoldsADirectoryOfItsOwn) {
     LayoutDiskBuilder disk = LayoutDiskBuilder::D81();
     disk.Entry({40, 3}, 0, {0x85, 50, 0, "PART", 120});      // tracks 50-52
@@ -190,6 +201,15 @@ TEST_F(GcrTest, EachFaultGivesTheDosErrorAndTheSectorReadsAsMissing) {
         const Volume volume = OpenOrFail("faulty.g64", g64);
         EXPECT_EQ(FileOf(volume, 0).size(), 254u) << kind;  // the chain stops before it
     }
+}
+
+// A program whose first sector did not decode has no load address to show.
+TEST_F(GcrTest, FirstSectorThatDidNotDecodeGivesNoLoadAddress) {
+    const Bytes g64 = testing::EncodeGcrImage(
+        disk_.bytes(), {{first_.track, first_.sector, GcrFault::DataChecksum}});
+    const Volume volume = OpenOrFail("faulty.g64", g64);
+    ASSERT_EQ(volume.entries.size(), 1u);
+    EXPECT_EQ(volume.entries[0].loadAddress, std::nullopt);
 }
 
 TEST_F(GcrTest, TracksPastThirtyFiveMakeAFortyTwoTrackDisk) {
@@ -542,6 +562,31 @@ TEST_F(ArchiveTest, BombsAndDamageAreCappedAndNamed) {
     outcome = Load(testing::ZipArchive({{"readme.txt", {'x'}}}), "text.zip");
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->id, MessageId::NoImageInArchive);
+}
+
+// Entries that all name the same data are listed once, never inflated again, and named.
+TEST_F(ArchiveTest, MembersOverlappingAnothersDataAreNamedNotRead) {
+    const Bytes d64 = testing::DiskBuilder::D64().bytes();
+    const LoadOutcome outcome =
+        Load(testing::ZipEntriesOnOneMember("0000.d64", d64, 50), "bomb.zip");
+    ASSERT_TRUE(outcome.volume);
+    EXPECT_TRUE(offered_.empty());
+    EXPECT_EQ(outcome.volume->image.data, d64);
+    EXPECT_EQ(Utf16ToUtf8(outcome.volume->fault),
+              "Archive: \"0001.d64\" overlaps the data of \"0000.d64\" and is not read; "
+              "\"0002.d64\" overlaps the data of \"0000.d64\" and is not read; \"0003.d64\" "
+              "overlaps the data of \"0000.d64\" and is not read; 46 more members overlap the "
+              "data of another and are not read");
+}
+
+// As gzip does, bytes after the compressed data are left; the status line says how many.
+TEST_F(ArchiveTest, GzipWithTrailingBytesOpens) {
+    Bytes gz = testing::Gzip(testing::DiskBuilder::D64().bytes());
+    gz.insert(gz.end(), {'j', 'u', 'n', 'k', 0, 0, 0});
+    const LoadOutcome outcome = Load(gz, "disk.d64.gz");
+    ASSERT_TRUE(outcome.volume);
+    EXPECT_EQ(Utf16ToUtf8(outcome.volume->fault),
+              "Archive: 7 bytes after the gzip data were not read");
 }
 
 }  // namespace

@@ -108,8 +108,10 @@ TEST_F(LoaderTest, PathsThatCannotBeOpened) {
     std::filesystem::create_directory(dir_ / "disks");
     // Each names the file and why it cannot be opened, whatever its name says it is.
     const std::pair<const char*, std::u16string_view> cases[] = {
-        {"missing.d64", u"there is no such file"}, {"folder.d64", u"it is a folder"},
-        {"disks", u"it is a folder"},               {"pipe.d64", u"it is not a regular file"},
+        {"missing.d64", u"there is no such file"},
+        {"folder.d64", u"it is a folder"},
+        {"disks", u"it is a folder"},
+        {"pipe.d64", u"it is not a regular file"},
         {"device.d64", u"it is not a regular file"},
     };
     for (const auto& [name, why] : cases) {

@@ -1,5 +1,7 @@
 #include "tests/support/format_builders.h"
 
+#include <cstdio>
+
 #include <zip.h>
 #include <zlib.h>
 
@@ -320,6 +322,39 @@ Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members) {
     }
     zipClose(zip, nullptr);
     return ReadFileBytes(path);
+}
+
+Bytes ZipEntriesOnOneMember(std::string name, const Bytes& data, int copies) {
+    const Bytes zip = ZipArchive({{name, data}});
+    const auto number = [&](std::size_t at, int bytes) {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | zip[at + static_cast<std::size_t>(i)];
+        return value;
+    };
+    const std::size_t end = zip.size() - 22;  // the end record, without a comment
+    const std::size_t directory = number(end + 16, 4);
+    const std::size_t headerSize = number(end + 12, 4);
+    Bytes out(zip.begin(), zip.begin() + static_cast<std::ptrdiff_t>(directory));
+    for (int copy = 0; copy < copies; ++copy) {
+        Bytes header(zip.begin() + static_cast<std::ptrdiff_t>(directory),
+                     zip.begin() + static_cast<std::ptrdiff_t>(directory + headerSize));
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%04d", copy);
+        std::copy_n(digits, 4, header.begin() + 46);
+        out.insert(out.end(), header.begin(), header.end());
+    }
+    Bytes endRecord(zip.begin() + static_cast<std::ptrdiff_t>(end), zip.end());
+    const auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            endRecord[at + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    put(8, static_cast<std::uint32_t>(copies), 2);
+    put(10, static_cast<std::uint32_t>(copies), 2);
+    put(12, static_cast<std::uint32_t>(headerSize * static_cast<std::size_t>(copies)), 4);
+    out.insert(out.end(), endRecord.begin(), endRecord.end());
+    return out;
 }
 
 Bytes Gzip(std::span<const std::uint8_t> bytes) {

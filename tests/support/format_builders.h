@@ -85,6 +85,11 @@ Bytes LynxArchive(const std::vector<LynxFile>& files);
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
+// A zip archive whose central directory names its one member copies times, every entry on the
+// same data, as a zip bomb does: each entry's name is name with its first four characters
+// replaced by the entry's number ("0000.d64", "0001.d64", ...).
+Bytes ZipEntriesOnOneMember(std::string name, const Bytes& data, int copies);
+
 // A gzip file of bytes.
 Bytes Gzip(std::span<const std::uint8_t> bytes);
 
