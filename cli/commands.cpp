@@ -8,6 +8,7 @@
 
 #include "cli/directory_listing.h"
 #include "cli/disk_report.h"
+#include "cli/json_string.h"
 #include "cli/utf8_output.h"
 #include "text/unicode.h"
 #include "viewer/session.h"
@@ -157,21 +158,28 @@ int FindRow(const Session& session, const Options& options) {
     return -1;
 }
 
-ordered_json ShowJson(Session& session) {
-    ordered_json json;
-    json["view"] =
-        session.ShowsFile() ? ordered_json(kViewNames[session.View()]) : ordered_json(nullptr);
-    json["status"] = Utf8(session.Status());
-    json["message"] =
-        session.Message() ? ordered_json(Utf8(*session.Message())) : ordered_json(nullptr);
-    ordered_json panes = ordered_json::object();
+// The show --json document, written as it is made: the panes, however long, go out piece by
+// piece. The layout is nlohmann::json's dump(2).
+void WriteShowJson(std::ostream& out, Session& session) {
+    const auto field = [&](std::string_view key, const ordered_json& value) {
+        out << "  \"" << key << "\": " << value.dump() << ",\n";
+    };
+    field("view",
+          session.ShowsFile() ? ordered_json(kViewNames[session.View()]) : ordered_json(nullptr));
+    field("status", Utf8(session.Status()));
+    field("message",
+          session.Message() ? ordered_json(Utf8(*session.Message())) : ordered_json(nullptr));
+    out << "  \"panes\": {\n";
     for (int view = 0; view < kViewCount; ++view) {
-        panes[std::string(kViewNames[view])] = Utf8(session.PaneText(static_cast<ViewMode>(view)));
+        out << "    \"" << kViewNames[view] << "\": ";
+        JsonString text(out);
+        session.WritePane(static_cast<ViewMode>(view), std::ref(text));
+        text.Close();
+        out << (view + 1 < kViewCount ? ",\n" : "\n");
     }
-    json["panes"] = std::move(panes);
-    json["rangeStart"] = session.RangeStart();
-    json["rangeEnd"] = session.RangeEnd();
-    return json;
+    out << "  },\n";
+    out << "  \"rangeStart\": " << session.RangeStart() << ",\n";
+    out << "  \"rangeEnd\": " << session.RangeEnd() << "\n}\n";
 }
 
 // Writes bytes to path, which must not exist yet: an existing file is never overwritten.
@@ -287,13 +295,21 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return kNotShown;
     if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
 
+    const auto write = [&](std::u16string_view piece) {
+        WriteUtf8(out, piece);
+        return true;
+    };
     if (options.source) {
-        WriteUtf8(out, session.AssemblySource());
+        session.WriteAssemblySource(write);
     } else if (options.json) {
-        out << ShowJson(session).dump(2) << '\n';
+        out << "{\n";
+        WriteShowJson(out, session);
     } else {
-        session.WritePane(session.ShowsFile() ? session.View() : ViewBasic,
-                          [&](std::u16string_view piece) { WriteUtf8(out, piece); });
+        session.WritePaneUtf8(
+            session.ShowsFile() ? session.View() : ViewBasic, [&](std::string_view piece) {
+                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+                return true;
+            });
     }
     return Finish(session);
 }

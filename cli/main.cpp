@@ -1,8 +1,18 @@
 // kestrune-cli: the viewer's directory and panes as text or JSON.
+//
+// A command runs in a few milliseconds, so its start-up counts: only the options of the command
+// named on the command line are set up (each costs the parser's allocations and code), the heap
+// is made present in one go, and the program is linked statically.
+#include <malloc.h>
+#include <sys/mman.h>
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <map>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "viewer/row_texts.h"
@@ -22,20 +32,168 @@ const std::map<std::string, ViewMode> kViews = {
     {"petscii", ViewPetscii}, {"scrcode", ViewScrCode},
 };
 
-}  // namespace
+// A page fault costs microseconds on a virtual machine, more than the work of a small command:
+// the heap a command needs is made present at once, one system call in place of a fault for
+// every page it touches. Blocks of up to 16 MiB come from the heap, which keeps its pages when
+// they are freed.
+void PrepareHeap() {
+    constexpr std::size_t kHeap = 1 << 20;
+    constexpr std::uintptr_t kPage = 4096;
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    void* block = std::malloc(kHeap);
+    if (block == nullptr) return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + kHeap) & ~(kPage - 1);
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    std::free(block);
+}
 
 // The options every command has for choosing the image it opens.
 void AddImageOptions(CLI::App* command, cli::ImageOptions& options) {
     command->add_option("IMAGE", options.image, "The image, archive or file")->required();
     command->add_option("--member", options.member,
-                        "The image to open in an archive (.zip) that holds several");
+                        "The image to open in an archive (.zip) that holds several: its name, or "
+                        "its number from 1");
     command->add_option("--in", options.partitions,
                         "Open the 1581 partition of this row (1-based, directory order); "
                         "repeat it for a partition inside it");
     command->add_flag("--yes", options.yes, "Answer Yes to the loader's questions (default No)");
 }
 
+// A command: its options are added to its parser, and after a parse it runs.
+struct Command {
+    std::string_view name;
+    std::string_view description;
+    // Adds the options to the command's parser; the returned function, called once the command
+    // line is parsed, checks what the options cannot check alone (throwing CLI::ValidationError)
+    // and runs the command, returning its exit code.
+    std::function<std::function<int()>(CLI::App*)> setUp;
+};
+
+std::function<int()> SetUpDir(CLI::App* command) {
+    auto dir = std::make_shared<cli::DirOptions>();
+    auto sortName = std::make_shared<std::string>();
+    auto charsetName = std::make_shared<std::string>();
+    AddImageOptions(command, *dir);
+    command
+        ->add_option("--sort", *sortName,
+                     "List the rows as a click on this column's header sorts them")
+        ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
+    command->add_flag("--json", dir->json, "Print JSON");
+    command
+        ->add_option("--charset", *charsetName,
+                     "Print names in a C64 character set as Unicode (Symbols for Legacy "
+                     "Computing): upper (upper case and graphics) or lower (lower and upper case)")
+        ->check(CLI::IsMember({"upper", "lower"}));
+    return [=] {
+        if (!sortName->empty()) dir->sortColumn = kSortColumns.at(*sortName);
+        if (!charsetName->empty())
+            dir->charset =
+                *charsetName == "upper" ? Charset::UpperCaseGraphics : Charset::LowerUpperCase;
+        return cli::RunDir(*dir, std::cout, std::cerr);
+    };
+}
+
+std::function<int()> SetUpShow(CLI::App* command) {
+    auto show = std::make_shared<cli::ShowOptions>();
+    auto row = std::make_shared<int>(0);
+    auto name = std::make_shared<std::string>();
+    auto viewName = std::make_shared<std::string>();
+    auto at = std::make_shared<std::string>();
+    AddImageOptions(command, *show);
+    CLI::Option* rowOption =
+        command->add_option("--row", *row, "The file's row, 1 for the first, in directory order");
+    CLI::Option* nameOption =
+        command->add_option("--name", *name, "The file's name (trailing spaces ignored)");
+    rowOption->excludes(nameOption);
+    CLI::Option* viewOption =
+        command
+            ->add_option("--as", *viewName,
+                         "The view to print (default: the view the viewer opens), or source: the "
+                         "file as 64tass source")
+            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode", "source"}));
+    CLI::Option* atOption = command->add_option(
+        "--at", *at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
+    command->add_flag("--undocumented", show->undocumented,
+                      "Decode every opcode in the Assembly view, as da65 --cpu 6502X does");
+    std::vector<std::string> dialects = {"auto"};
+    for (const auto& dialect : Session::BasicDialects())
+        dialects.emplace_back(dialect.first);
+    command
+        ->add_option("--basic", show->basic,
+                     "The BASIC dialect of the listing: auto (found from the program, the "
+                     "default), v2, v3.5, v4.0, v7.0, simons or superexpander")
+        ->check(CLI::IsMember(dialects));
+    command->add_flag("--json", show->json, "Print JSON with all five panes");
+    return [=] {
+        if (!*rowOption && !*nameOption)
+            throw CLI::ValidationError("show needs --row N or --name NAME");
+        if (*rowOption) show->row = *row;
+        if (*nameOption) show->name = *name;
+        if (*viewName == "source") {
+            show->source = true;
+        } else if (*viewOption) {
+            show->view = kViews.at(*viewName);
+        }
+        if (*atOption) show->at = *at;
+        return cli::RunShow(*show, std::cout, std::cerr);
+    };
+}
+
+std::function<int()> SetUpExtract(CLI::App* command) {
+    auto extract = std::make_shared<cli::ExtractOptions>();
+    auto row = std::make_shared<int>(0);
+    auto name = std::make_shared<std::string>();
+    auto format = std::make_shared<std::string>("native");
+    auto output = std::make_shared<std::string>();
+    auto folder = std::make_shared<std::string>();
+    AddImageOptions(command, *extract);
+    CLI::Option* rowOption =
+        command->add_option("--row", *row, "The file's row, 1 for the first, in directory order");
+    CLI::Option* nameOption =
+        command->add_option("--name", *name, "The file's name (trailing spaces ignored)");
+    CLI::Option* allOption =
+        command->add_flag("--all", extract->all, "Every row that names a file");
+    rowOption->excludes(nameOption)->excludes(allOption);
+    nameOption->excludes(allOption);
+    command
+        ->add_option("--as", *format,
+                     "native: the bytes the file's chain holds (default); p00: a PC64 container")
+        ->check(CLI::IsMember({"native", "p00"}));
+    CLI::Option* outputOption = command->add_option(
+        "-o", *output, "The file to write, - for standard output (not with --all)");
+    CLI::Option* folderOption = command->add_option(
+        "-d", *folder, "The folder to write into, the files named after their entries");
+    outputOption->excludes(folderOption)->excludes(allOption);
+    return [=] {
+        if (!*rowOption && !*nameOption && !extract->all)
+            throw CLI::ValidationError("extract needs --row N, --name NAME or --all");
+        if (*rowOption) extract->row = *row;
+        if (*nameOption) extract->name = *name;
+        extract->p00 = *format == "p00";
+        if (*outputOption) extract->output = *output;
+        if (*folderOption) extract->folder = *folder;
+        return cli::RunExtract(*extract, std::cout, std::cerr);
+    };
+}
+
+// map and check take the same options.
+std::function<std::function<int()>(CLI::App*)> SetUpDiskCommand(int (*run)(const cli::DiskOptions&,
+                                                                           std::ostream&,
+                                                                           std::ostream&)) {
+    return [run](CLI::App* command) -> std::function<int()> {
+        auto options = std::make_shared<cli::DiskOptions>();
+        AddImageOptions(command, *options);
+        command->add_flag("--json", options->json, "Print JSON");
+        return [=] { return run(*options, std::cout, std::cerr); };
+    };
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    PrepareHeap();
     std::ios::sync_with_stdio(false);
     CLI::App app{
         "Kestrune: shows the directory and files of Commodore disk images, tape and file\n"
@@ -47,123 +205,29 @@ int main(int argc, char** argv) {
         "kestrune-cli"};
     app.require_subcommand(1);
 
-    cli::DirOptions dir;
-    std::string sortName;
-    CLI::App* dirCommand = app.add_subcommand("dir", "List the directory of an image");
-    AddImageOptions(dirCommand, dir);
-    dirCommand
-        ->add_option("--sort", sortName,
-                     "List the rows as a click on this column's header sorts them")
-        ->check(CLI::IsMember({"size", "name", "type", "start", "track", "sector", "geos"}));
-    dirCommand->add_flag("--json", dir.json, "Print JSON");
-    std::string charsetName;
-    dirCommand
-        ->add_option("--charset", charsetName,
-                     "Print names in a C64 character set as Unicode (Symbols for Legacy "
-                     "Computing): upper (upper case and graphics) or lower (lower and upper case)")
-        ->check(CLI::IsMember({"upper", "lower"}));
-
-    cli::ShowOptions show;
-    int row = 0;
-    std::string name, viewName, at;
-    CLI::App* showCommand = app.add_subcommand("show", "Show one file of an image");
-    AddImageOptions(showCommand, show);
-    CLI::Option* rowOption = showCommand->add_option(
-        "--row", row, "The file's row, 1 for the first, in directory order");
-    CLI::Option* nameOption =
-        showCommand->add_option("--name", name, "The file's name (trailing spaces ignored)");
-    rowOption->excludes(nameOption);
-    CLI::Option* viewOption =
-        showCommand
-            ->add_option("--as", viewName, "The view to print (default: the view the viewer opens)")
-            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode", "source"}));
-    CLI::Option* atOption = showCommand->add_option(
-        "--at", at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
-    showCommand->add_flag("--undocumented", show.undocumented,
-                          "Decode every opcode in the Assembly view, as da65 --cpu 6502X does");
-    std::vector<std::string> dialects = {"auto"};
-    for (const auto& dialect : Session::BasicDialects())
-        dialects.emplace_back(dialect.first);
-    showCommand
-        ->add_option(
-            "--basic", show.basic,
-            "The BASIC dialect of the listing: auto (found from the program, the default), "
-            "v2, v3.5, v4.0, v7.0, simons or superexpander")
-        ->check(CLI::IsMember(dialects));
-    showCommand->add_flag("--json", show.json, "Print JSON with all five panes");
-
-    cli::ExtractOptions extract;
-    int extractRow = 0;
-    std::string extractName, format = "native", output, folder;
-    CLI::App* extractCommand =
-        app.add_subcommand("extract", "Write files of an image out as files of their own");
-    AddImageOptions(extractCommand, extract);
-    CLI::Option* extractRowOption = extractCommand->add_option(
-        "--row", extractRow, "The file's row, 1 for the first, in directory order");
-    CLI::Option* extractNameOption = extractCommand->add_option(
-        "--name", extractName, "The file's name (trailing spaces ignored)");
-    CLI::Option* allOption =
-        extractCommand->add_flag("--all", extract.all, "Every row that names a file");
-    extractRowOption->excludes(extractNameOption)->excludes(allOption);
-    extractNameOption->excludes(allOption);
-    extractCommand
-        ->add_option("--as", format,
-                     "native: the bytes the file's chain holds (default); p00: a PC64 container")
-        ->check(CLI::IsMember({"native", "p00"}));
-    CLI::Option* outputOption = extractCommand->add_option(
-        "-o", output, "The file to write, - for standard output (not with --all)");
-    CLI::Option* folderOption = extractCommand->add_option(
-        "-d", folder, "The folder to write into, the files named after their entries");
-    outputOption->excludes(folderOption)->excludes(allOption);
-
-    cli::DiskOptions map;
-    CLI::App* mapCommand =
-        app.add_subcommand("map", "Show which file, if any, holds each sector of an image");
-    AddImageOptions(mapCommand, map);
-    mapCommand->add_flag("--json", map.json, "Print JSON");
-    cli::DiskOptions check;
-    CLI::App* checkCommand = app.add_subcommand(
-        "check", "Check an image's chains, block counts, BAM and error bytes (it only reads)");
-    AddImageOptions(checkCommand, check);
-    checkCommand->add_flag("--json", check.json, "Print JSON");
+    const Command commands[] = {
+        {"dir", "List the directory of an image", SetUpDir},
+        {"show", "Show one file of an image", SetUpShow},
+        {"extract", "Write files of an image out as files of their own", SetUpExtract},
+        {"map", "Show which file, if any, holds each sector of an image",
+         SetUpDiskCommand(cli::RunMap)},
+        {"check", "Check an image's chains, block counts, BAM and error bytes (it only reads)",
+         SetUpDiskCommand(cli::RunCheck)},
+    };
+    const std::string_view named = argc > 1 ? argv[1] : "";
+    std::function<int()> run;
+    for (const Command& command : commands) {
+        CLI::App* parser =
+            app.add_subcommand(std::string(command.name), std::string(command.description));
+        if (command.name == named) run = command.setUp(parser);
+    }
 
     try {
         app.parse(argc, argv);
-        if (extractCommand->parsed() && !*extractRowOption && !*extractNameOption && !extract.all) {
-            throw CLI::ValidationError("extract needs --row N, --name NAME or --all");
-        }
-        if (showCommand->parsed() && !*rowOption && !*nameOption) {
-            throw CLI::ValidationError("show needs --row N or --name NAME");
-        }
+        if (run) return run();
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
         return code == 0 ? 0 : cli::kUsage;
     }
-
-    if (extractCommand->parsed()) {
-        if (*extractRowOption) extract.row = extractRow;
-        if (*extractNameOption) extract.name = extractName;
-        extract.p00 = format == "p00";
-        if (*outputOption) extract.output = output;
-        if (*folderOption) extract.folder = folder;
-        return cli::RunExtract(extract, std::cout, std::cerr);
-    }
-    if (mapCommand->parsed()) return cli::RunMap(map, std::cout, std::cerr);
-    if (checkCommand->parsed()) return cli::RunCheck(check, std::cout, std::cerr);
-    if (dirCommand->parsed()) {
-        if (!sortName.empty()) dir.sortColumn = kSortColumns.at(sortName);
-        if (!charsetName.empty())
-            dir.charset =
-                charsetName == "upper" ? Charset::UpperCaseGraphics : Charset::LowerUpperCase;
-        return cli::RunDir(dir, std::cout, std::cerr);
-    }
-    if (*rowOption) show.row = row;
-    if (*nameOption) show.name = name;
-    if (viewName == "source") {
-        show.source = true;
-    } else if (*viewOption) {
-        show.view = kViews.at(viewName);
-    }
-    if (*atOption) show.at = at;
-    return cli::RunShow(show, std::cout, std::cerr);
+    return cli::kUsage;
 }

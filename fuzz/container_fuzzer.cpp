@@ -37,8 +37,10 @@ void ShowEveryRow(const Volume& volume, int depth) {
         RowDisplay display = ShowRow(volume, entry, state);
         sink = sink + display.page.size();
         for (int view = ViewAssembly; view < kViewCount; ++view) {
-            display.panes.Write(static_cast<ViewMode>(view),
-                                [&](std::u16string_view piece) { sink = sink + piece.size(); });
+            display.panes.Write(static_cast<ViewMode>(view), [&](std::u16string_view piece) {
+                sink = sink + piece.size();
+                return true;
+            });
         }
         if (depth < 3) {
             if (const std::optional<Volume> partition = OpenPartition(volume, entry))

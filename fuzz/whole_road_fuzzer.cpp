@@ -36,8 +36,10 @@ std::u16string Typed(std::u16string_view prefix, std::int64_t value, bool hex) {
 std::size_t RenderAll(RowDisplay& display) {
     std::size_t total = display.page.size();
     for (int view = ViewAssembly; view < kViewCount; ++view) {
-        display.panes.Write(static_cast<ViewMode>(view),
-                            [&](std::u16string_view piece) { total += piece.size(); });
+        display.panes.Write(static_cast<ViewMode>(view), [&](std::u16string_view piece) {
+            total += piece.size();
+            return true;
+        });
     }
     return total;
 }
@@ -88,8 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             state->gotoAddress = judgement.address;
             RowDisplay again = ShowRow(image, row, *state);
             if (again.kind == RowDisplay::Kind::AssemblyOnly) {
-                again.panes.Write(ViewAssembly,
-                                  [&](std::u16string_view piece) { sink = sink + piece.size(); });
+                again.panes.Write(ViewAssembly, [&](std::u16string_view piece) {
+                    sink = sink + piece.size();
+                    return true;
+                });
             }
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -15,8 +16,11 @@ namespace kestrune {
 inline constexpr int kBlockDataSize = 254;
 
 struct FileChain {
-    // The data bytes of every block read, 254 a block; nothing of an earlier file stays.
-    std::vector<std::uint8_t> bytes;
+    // The data bytes of every block read, 254 a block, or the bytes an archive holds the file in,
+    // from offset on in storage. Shared: the panes of the file keep them too, and a file an
+    // archive holds is not copied. Nothing of an earlier file stays.
+    std::shared_ptr<const std::vector<std::uint8_t>> storage;
+    std::size_t offset = 0;
     // Data bytes from byte 2 of the first block through the last used byte of the last block:
     // 254 x (blocks - 1) + last index - 1, where a last block that holds no byte (index 0 or 1)
     // adds none. Readers treat 0 or less as no bytes.
@@ -32,9 +36,13 @@ struct FileChain {
     std::span<const std::uint8_t> Content() const;
     // The file's data bytes, empty when length is 0 or less.
     std::span<const std::uint8_t> Data() const;
+    // Every byte read, past length too (the whole of a last block).
+    std::span<const std::uint8_t> Read() const;
+    // Takes bytes as the bytes read.
+    void Take(std::vector<std::uint8_t> bytes);
 };
 
-// Reads the chain that starts at track, sector into chain.bytes and sets chain.length. The chain
+// Reads the chain that starts at track, sector into chain and sets chain.length. The chain
 // stops, keeping the bytes read so far (length = 254 x blocks read), before a block the layout
 // does not have, a block that does not lie wholly inside the image, a block already read and a
 // block marked unreadable (by its index, offset / 256). The chain is read whole, however many

@@ -138,8 +138,8 @@ std::optional<Volume> OpenLynx(std::vector<std::uint8_t> archive, std::string_vi
     Volume volume;
     volume.format = "lnx";
     volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
-    volume.held = std::move(archive);
-    const std::size_t size = volume.held.size();
+    Hold(volume, std::move(archive));
+    const std::size_t size = volume.held->size();
     std::size_t data = kBlockSize * static_cast<std::size_t>(*directoryBlocks);
     // The directory lies in the blocks before the data.
     reader.EndAt(data);

@@ -48,9 +48,9 @@ std::optional<Volume> OpenPc64File(std::vector<std::uint8_t> bytes, std::string_
     volume.format = "p00";
     volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
     const std::uint8_t recordLength = type == 0x84 ? bytes[kRecordLengthAt] : 0;
-    volume.held = std::move(bytes);
+    Hold(volume, std::move(bytes));
     AddStoredFile(volume, name, type,
-                  StoredFile{kDataAt, volume.held.size() - kDataAt, std::nullopt}, recordLength);
+                  StoredFile{kDataAt, volume.held->size() - kDataAt, std::nullopt}, recordLength);
     return volume;
 }
 

@@ -40,9 +40,9 @@ Volume OpenPlainFile(std::vector<std::uint8_t> bytes, std::string_view fileName)
     // The format is named after the extension: "prg", "seq", ...
     volume.format = known ? known->first.substr(1) : std::string_view("prg");
     volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
-    volume.held = std::move(bytes);
+    Hold(volume, std::move(bytes));
     AddStoredFile(volume, PetsciiName(stem), known ? known->second : std::uint8_t{0x82},
-                  StoredFile{0, volume.held.size(), std::nullopt});
+                  StoredFile{0, volume.held->size(), std::nullopt});
     return volume;
 }
 

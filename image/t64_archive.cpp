@@ -57,8 +57,8 @@ std::optional<Volume> OpenT64(std::vector<std::uint8_t> archive, std::string_vie
     if (!LooksLikeT64(archive) || archive.size() < kHeaderSize) return std::nullopt;
     Volume volume;
     volume.format = "t64";
-    volume.held = std::move(archive);
-    const std::span<const std::uint8_t> bytes = volume.held;
+    Hold(volume, std::move(archive));
+    const std::span<const std::uint8_t> bytes = *volume.held;
 
     std::u16string tapeName = DiskNameText(bytes.subspan(kTapeNameAt, kTapeNameLength), false);
     while (!tapeName.empty() && (tapeName.back() == u' ' || tapeName.back() == u'\u00a0'))

@@ -46,19 +46,27 @@ void TakeErrorBytes(Volume& volume, std::uint64_t sectorsSize) {
 void ReadFile(FileChain& chain, const Volume& volume, const DirectoryEntry& entry) {
     if (entry.storedFile) {
         const StoredFile& file = volume.storedFiles.at(*entry.storedFile);
-        chain.bytes.clear();
-        chain.bytes.reserve(file.Size());
-        if (file.savedFrom) {
-            chain.bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom));
-            chain.bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom >> 8));
+        chain.length = static_cast<std::int32_t>(file.Size());
+        if (!file.savedFrom) {
+            // The file's bytes as the archive holds them, not copied.
+            chain.storage = volume.held;
+            chain.offset = file.offset;
+            return;
         }
-        const auto data = volume.held.begin() + static_cast<std::ptrdiff_t>(file.offset);
-        chain.bytes.insert(chain.bytes.end(), data,
-                           data + static_cast<std::ptrdiff_t>(file.length));
-        chain.length = static_cast<std::int32_t>(chain.bytes.size());
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(file.Size());
+        bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom));
+        bytes.push_back(static_cast<std::uint8_t>(*file.savedFrom >> 8));
+        const auto data = volume.held->begin() + static_cast<std::ptrdiff_t>(file.offset);
+        bytes.insert(bytes.end(), data, data + static_cast<std::ptrdiff_t>(file.length));
+        chain.Take(std::move(bytes));
         return;
     }
     Assemble(chain, volume.image, volume.layout, entry.track, entry.sector, volume.unreadable);
+}
+
+void Hold(Volume& volume, std::vector<std::uint8_t> bytes) {
+    volume.held = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
 }
 
 std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& entry) {
@@ -78,7 +86,7 @@ void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std
         if (file.savedFrom) {
             entry.loadAddress = *file.savedFrom;
         } else {
-            const std::uint8_t* data = volume.held.data() + file.offset;
+            const std::uint8_t* data = volume.held->data() + file.offset;
             entry.loadAddress =
                 file.length >= 2 ? static_cast<std::uint16_t>(data[0] | (data[1] << 8)) : 0;
         }

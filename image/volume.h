@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -96,8 +97,10 @@ struct Volume {
     std::vector<bool> systemSectors;
     std::vector<std::uint8_t> errorBytes;
 
-    // The bytes of an archive of files, and where each of its files lies in them.
-    std::vector<std::uint8_t> held;
+    // The bytes of an archive of files, shared with the files shown from it, and where each of
+    // its files lies in them.
+    std::shared_ptr<const std::vector<std::uint8_t>> held =
+        std::make_shared<const std::vector<std::uint8_t>>();
     std::vector<StoredFile> storedFiles;
 };
 
@@ -131,6 +134,9 @@ std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& 
 // A name of up to 16 PETSCII bytes, padded with 0xA0, from a file name on the host: letters in
 // capitals, other printable ASCII kept, every other character a question mark.
 std::array<std::uint8_t, 16> PetsciiName(std::string_view hostName);
+
+// Takes bytes as the bytes of an archive of files.
+void Hold(Volume& volume, std::vector<std::uint8_t> bytes);
 
 // Adds a file that an archive holds whole, at a place inside volume.held, as an entry of volume:
 // its blocks counted 254 bytes each, a PRG's load address from its first two bytes (0 for a

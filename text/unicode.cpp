@@ -141,8 +141,11 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     // Every unit takes at most three bytes (a surrogate pair four for its two).
     const std::size_t start = out.size();
     out.resize(start + 3 * text.size());
-    char* const begin = out.data() + start;
-    char* end = begin;
+    char* const end = EncodeUtf8(out.data() + start, text);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+char* EncodeUtf8(char* end, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         // Sixteen ASCII units at once, the common case.
         while (i + kBlock <= text.size() && PutAsciiBlock(end, text.data() + i)) {
@@ -163,7 +166,7 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
             end = PutUtf8(end, unit);
         }
     }
-    out.resize(start + static_cast<std::size_t>(end - begin));
+    return end;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -25,6 +25,9 @@ inline void AppendWidened(std::u16string& out, std::string_view text) {
 // Malformed UTF-8 sequences and unpaired surrogates become U+FFFD REPLACEMENT CHARACTER.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+// Encodes text into out, which has room for 3 bytes a unit; returns the end. A high surrogate at
+// the end of text, without its partner, becomes U+FFFD.
+char* EncodeUtf8(char* out, std::u16string_view text);
 
 // Text from a file (a host file name, an archive member's name) made safe to show anywhere, a
 // terminal included: each control character (U+0000 to U+001F and U+007F) becomes its symbol

@@ -60,7 +60,8 @@ std::u16string RowsText(const RowSet& rows) {
         if (i > 0) text += i + 1 == rows.named.size() && rows.More() == 0 ? u" and " : u", ";
         text += Number(rows.named[i]);
     }
-    if (rows.More() > 0) text += u" and " + GroupedDecimal(static_cast<std::uint64_t>(rows.More())) + u" more";
+    if (rows.More() > 0)
+        text += u" and " + GroupedDecimal(static_cast<std::uint64_t>(rows.More())) + u" more";
     return text;
 }
 

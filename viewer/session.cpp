@@ -474,13 +474,26 @@ std::vector<std::int16_t> Session::PaneCodes(ViewMode view) const {
     return s.panes.Codes(view);
 }
 
-void Session::WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink) {
+bool Session::WritePane(ViewMode view, const TextSink& sink) {
     State& s = *state_;
-    if (s.showsFile && view != ViewBasic && !(view == ViewAssembly && s.requested)) {
-        s.panes.Write(view, sink);
-    } else {
-        sink(PaneText(view));
-    }
+    if (!s.showsFile || view == ViewBasic) return sink(PaneText(view));
+    return view == ViewAssembly && s.requested ? s.requested->Write(view, sink)
+                                               : s.panes.Write(view, sink);
+}
+
+bool Session::WritePaneUtf8(ViewMode view, const Utf8Sink& sink) {
+    State& s = *state_;
+    if (!s.showsFile || view == ViewBasic) return sink(Utf16ToUtf8(PaneText(view)));
+    return view == ViewAssembly && s.requested ? s.requested->WriteUtf8(view, sink)
+                                               : s.panes.WriteUtf8(view, sink);
+}
+
+void Session::SetPaneLimit(std::size_t bytes) {
+    state_->viewer.paneLimit = bytes;
+}
+
+bool Session::PanesCut() const {
+    return state_->showsFile && state_->panes.Cut();
 }
 
 void Session::SetAllOpcodes(bool allOpcodes) {
@@ -496,6 +509,12 @@ std::u16string Session::AssemblySource() const {
     const State& s = *state_;
     if (!s.showsFile) return s.message.value_or(std::u16string());
     return kestrune::AssemblySource(s.viewer.fileChain.Data());
+}
+
+bool Session::WriteAssemblySource(const TextSink& sink) const {
+    const State& s = *state_;
+    if (!s.showsFile) return sink(s.message.value_or(std::u16string()));
+    return kestrune::WriteAssemblySource(s.viewer.fileChain.Data(), sink);
 }
 
 SearchHits Session::FindBytesInHexPane(const std::vector<int>& pattern) const {

@@ -16,6 +16,7 @@
 
 #include "text/marked_text.h"
 #include "text/message.h"
+#include "text/text_sink.h"
 #include "viewer/disk_map.h"
 #include "viewer/file_export.h"
 #include "viewer/row_texts.h"
@@ -131,8 +132,17 @@ class Session {
     const std::optional<MarkedText>& Listing() const;
     // The text of a view's pane: a text pane's text, the page for the BASIC view, or the message.
     const std::u16string& PaneText(ViewMode view);
-    // The same text handed to sink piece by piece, where a long pane can be written as it is made.
-    void WritePane(ViewMode view, const std::function<void(std::u16string_view)>& sink);
+    // The whole text of a view's pane handed to sink piece by piece as it is made, however much
+    // of it the pane's own text holds (see SetPaneLimit); false when the sink stopped it.
+    bool WritePane(ViewMode view, const TextSink& sink);
+    // The same text in UTF-8.
+    bool WritePaneUtf8(ViewMode view, const Utf8Sink& sink);
+    // A window that shows a file's panes whole only up to a size: each text pane then holds the
+    // rendering of the first bytes of the content, and a note of what it left out. Applies to
+    // the files shown from now on.
+    void SetPaneLimit(std::size_t bytes);
+    // Whether the panes of the file on show hold only its first part.
+    bool PanesCut() const;
     // The PETSCII code each character of the pane's text stands for, -1 for none: how the
     // HEX/ASCII, PETSCII and ScrCode panes are drawn in the C64's character set. Empty for the
     // other panes and while a message is on show.
@@ -144,6 +154,8 @@ class Session {
     // The file on show as 64tass source that assembles to exactly its bytes; the message when only
     // a message is on show.
     std::u16string AssemblySource() const;
+    // The same text handed to sink piece by piece; false when the sink stopped it.
+    bool WriteAssemblySource(const TextSink& sink) const;
 
     // In the HEX/ASCII pane of the file on show: where the bytes that pattern names stand (see
     // BytePattern), a range for each line a hit's hexadecimal pairs take.

@@ -33,8 +33,8 @@ TextPanes Panes(ViewerState& state, RowDisplay& display) {
     state.rangeEnd = pane.rangeEnd;
     state.gotoAddress = 0;
     if (!pane.fromRequest) display.addressBoxText = Decimal(pane.disasmStart);
-    return TextPanes(state.fileChain.Content(), state.fileChain.startAddress, pane.first,
-                     state.allOpcodes);
+    return TextPanes(state.fileChain.storage, state.fileChain.Content(),
+                     state.fileChain.startAddress, pane.first, state.allOpcodes, state.paneLimit);
 }
 
 }  // namespace

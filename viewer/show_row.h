@@ -35,6 +35,7 @@ struct ViewerState {
     bool notBasic = false;         // the last BASIC listing's verdict
     bool allOpcodes = false;       // the disassembly decodes every opcode, not only documented ones
     std::optional<BasicDialect> basicDialect;  // the listing's dialect; none to detect it
+    std::optional<std::size_t> paneLimit;      // the most content a text pane's text covers
 };
 
 struct RowDisplay {

@@ -1,17 +1,55 @@
 #include "viewer/text_panes.h"
 
+#include "text/number_text.h"
+#include "text/unicode.h"
 #include "views/disassembly.h"
 #include "views/hex_dump.h"
 #include "views/text_views.h"
 
 namespace kestrune {
 
-TextPanes::TextPanes(std::span<const std::uint8_t> content, std::int32_t start,
-                     std::size_t disassemblyFrom, bool allOpcodes)
-    : content_(content.begin(), content.end()),
+namespace {
+
+// A sink of UTF-16 pieces that hands each on in UTF-8. The renderers write whole lines, so no
+// piece ends between the two halves of a surrogate pair; a long piece is encoded in steps.
+TextSink Utf8Pieces(const Utf8Sink& sink) {
+    return [&sink](std::u16string_view piece) {
+        constexpr std::size_t kStep = 4096;
+        char buffer[3 * kStep + 3];
+        while (!piece.empty()) {
+            std::size_t n = std::min(kStep, piece.size());
+            if (n < piece.size() && piece[n - 1] >= 0xD800 && piece[n - 1] <= 0xDBFF) ++n;
+            const char* end = EncodeUtf8(buffer, piece.substr(0, n));
+            if (!sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer))))
+                return false;
+            piece.remove_prefix(n);
+        }
+        return true;
+    };
+}
+
+const OpcodeSet& Opcodes(bool allOpcodes) {
+    return allOpcodes ? AllOpcodeTable : OpcodeTable;
+}
+
+// What a pane that shows only the first part of a file says after it.
+std::u16string CutNote(std::size_t shown, std::size_t whole) {
+    return u"--- The first " + GroupedDecimal(shown) + u" of the file's " + GroupedDecimal(whole) +
+           u" bytes are shown here. File > Export... writes the whole view, and kestrune-cli "
+           u"show prints it. ---";
+}
+
+}  // namespace
+
+TextPanes::TextPanes(std::shared_ptr<const std::vector<std::uint8_t>> storage,
+                     std::span<const std::uint8_t> content, std::int32_t start,
+                     std::size_t disassemblyFrom, bool allOpcodes, std::optional<std::size_t> limit)
+    : storage_(std::move(storage)),
+      content_(content),
       start_(start),
       disassemblyFrom_(disassemblyFrom),
-      allOpcodes_(allOpcodes) {}
+      allOpcodes_(allOpcodes),
+      limit_(limit) {}
 
 void TextPanes::SetAllOpcodes(bool allOpcodes) {
     if (allOpcodes == allOpcodes_) return;
@@ -19,22 +57,22 @@ void TextPanes::SetAllOpcodes(bool allOpcodes) {
     texts_[ViewAssembly].reset();
 }
 
-namespace {
-
-const OpcodeSet& Opcodes(bool allOpcodes) {
-    return allOpcodes ? AllOpcodeTable : OpcodeTable;
+bool TextPanes::Cut() const {
+    return limit_ && content_.size() > *limit_;
 }
 
-}  // namespace
+std::span<const std::uint8_t> TextPanes::Shown() const {
+    return Cut() ? content_.first(*limit_) : content_;
+}
 
 std::vector<std::int16_t> TextPanes::Codes(ViewMode view) const {
     switch (view) {
         case ViewHex:
-            return HexDumpCodes(content_, start_);
+            return HexDumpCodes(Shown(), start_);
         case ViewPetscii:
-            return PetsciiCodes(content_);
+            return PetsciiCodes(Shown());
         case ViewScrCode:
-            return ScrCodeCodes(content_);
+            return ScrCodeCodes(Shown());
         default:
             return {};
     }
@@ -42,40 +80,58 @@ std::vector<std::int16_t> TextPanes::Codes(ViewMode view) const {
 
 const std::u16string& TextPanes::Text(ViewMode view) {
     std::optional<std::u16string>& text = texts_[view];
-    if (!text) {
-        switch (view) {
-            case ViewAssembly:
-                text = Disassemble(content_, start_, disassemblyFrom_, Opcodes(allOpcodes_));
-                break;
-            case ViewHex:
-                text = HexDump(content_, start_);
-                break;
-            case ViewPetscii:
-                text = PetsciiText(content_);
-                break;
-            case ViewScrCode:
-                text = ScrCodeText(content_);
-                break;
-            case ViewBasic:
-                text.emplace();
-                break;
-        }
+    if (text) return *text;
+    text.emplace();
+    const auto append = [&](std::u16string_view piece) {
+        text->append(piece);
+        return true;
+    };
+    switch (view) {
+        case ViewAssembly:
+            // A bounded pane lists as many bytes from where the disassembly begins.
+            Disassemble(content_, start_, disassemblyFrom_, append, Opcodes(allOpcodes_),
+                        Cut() ? disassemblyFrom_ + *limit_ : SIZE_MAX);
+            break;
+        case ViewHex:
+            HexDump(Shown(), start_, append);
+            break;
+        case ViewPetscii:
+            PetsciiText(Shown(), append);
+            break;
+        case ViewScrCode:
+            ScrCodeText(Shown(), append);
+            break;
+        case ViewBasic:
+            return *text;
+    }
+    if (Cut()) {
+        if (!text->ends_with(u"\r\n")) text->append(u"\r\n");
+        text->append(u"\r\n" + CutNote(*limit_, content_.size()));
     }
     return *text;
 }
 
-}  // namespace kestrune
-
-namespace kestrune {
-
-void TextPanes::Write(ViewMode view, const std::function<void(std::u16string_view)>& sink) {
-    if (view == ViewHex && !texts_[view]) {
-        HexDump(content_, start_, sink);
-    } else if (view == ViewAssembly && !texts_[view]) {
-        Disassemble(content_, start_, disassemblyFrom_, sink, Opcodes(allOpcodes_));
-    } else {
-        sink(Text(view));
+bool TextPanes::Write(ViewMode view, const TextSink& sink) const {
+    if (texts_[view] && !Cut()) return sink(*texts_[view]);
+    switch (view) {
+        case ViewAssembly:
+            return Disassemble(content_, start_, disassemblyFrom_, sink, Opcodes(allOpcodes_));
+        case ViewHex:
+            return HexDump(content_, start_, sink);
+        case ViewPetscii:
+            return PetsciiText(content_, sink);
+        case ViewScrCode:
+            return ScrCodeText(content_, sink);
+        case ViewBasic:
+            break;
     }
+    return true;
+}
+
+bool TextPanes::WriteUtf8(ViewMode view, const Utf8Sink& sink) const {
+    // The hex dump, the longest text for its bytes, is made in UTF-8 straight away.
+    if (view == ViewHex && !(texts_[view] && !Cut())) return HexDumpUtf8(content_, start_, sink);
+    return Write(view, Utf8Pieces(sink));
 }
 
 }  // namespace kestrune

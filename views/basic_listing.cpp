@@ -198,8 +198,10 @@ BasicListing Lister::List() {
         const std::int64_t link = WordAt(offset);
         if (link == 0) break;
         if (link < address || link > base_ + n_ - 1) return {std::nullopt, true};
-        // A program whose first link holds is likely BASIC: room for a typical listing.
-        if (offset == 0) lines_.Reserve(static_cast<std::size_t>(n_) * 3);
+        // A program whose first link holds is likely BASIC: room for a typical listing. Links are
+        // addresses below $10000, so no listing reaches past the first 64 KB of a file.
+        constexpr std::int64_t kListable = 0x10000;
+        if (offset == 0) lines_.Reserve(static_cast<std::size_t>(std::min(n_, kListable)) * 3);
         work_ += 2;
         char16_t number[8];
         char16_t* numberEnd = PutDecimal(number, WordAt(offset + 2));

@@ -66,25 +66,27 @@ char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t
 
 }  // namespace
 
-void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
-                 const std::function<void(std::u16string_view)>& sink, const OpcodeSet& opcodes) {
+bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                 const TextSink& sink, const OpcodeSet& opcodes, std::size_t until) {
     // Lines are written into a buffer that is handed on whenever the longest line (address,
     // bytes, mnemonic, operand, comment, CR LF) might not fit any more.
     constexpr std::size_t kLongestLine = 96;
-    char16_t buffer[256 * kLongestLine];
+    char16_t buffer[64 * kLongestLine];
     char16_t* out = buffer;
-    for (std::size_t d = first; d < data.size();) {
+    for (std::size_t d = first; d < data.size() && d < until;) {
         const std::uint8_t raw[3] = {data[d], d + 1 < data.size() ? data[d + 1] : std::uint8_t{0},
                                      d + 2 < data.size() ? data[d + 2] : std::uint8_t{0}};
         const Opcode& entry = opcodes[raw[0]];
         out = PutInstruction(out, std::int64_t{start} + static_cast<std::int64_t>(d), raw, entry);
         d += static_cast<std::size_t>(entry.length);
         if (out + kLongestLine > std::end(buffer)) {
-            sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
+            if (!sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer))))
+                return false;
             out = buffer;
         }
     }
-    if (out != buffer) sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
+    return out == buffer ||
+           sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
 }
 
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
@@ -92,7 +94,12 @@ std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t star
     std::u16string text;
     if (first < data.size()) text.reserve((data.size() - first) * 16);
     Disassemble(
-        data, start, first, [&](std::u16string_view piece) { text.append(piece); }, opcodes);
+        data, start, first,
+        [&](std::u16string_view piece) {
+            text.append(piece);
+            return true;
+        },
+        opcodes);
     return text;
 }
 

@@ -3,13 +3,14 @@
 // linearly and does not tell code from data.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "image/file_chain.h"
+#include "text/text_sink.h"
 #include "views/opcodes.h"
 
 namespace kestrune {
@@ -22,10 +23,12 @@ using OpcodeSet = std::array<Opcode, 256>;
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,
                            std::size_t first = 0, const OpcodeSet& opcodes = OpcodeTable);
 
-// The same text handed to sink piece after piece, for a caller that passes it straight on.
-void Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
-                 const std::function<void(std::u16string_view)>& sink,
-                 const OpcodeSet& opcodes = OpcodeTable);
+// The same text handed to sink piece after piece, for a caller that passes it straight on; false
+// when the sink stopped it. With until, the listing ends before the first instruction that starts
+// at that offset or after it.
+bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                 const TextSink& sink, const OpcodeSet& opcodes = OpcodeTable,
+                 std::size_t until = SIZE_MAX);
 
 // Where the Assembly pane of the file on show begins, and what the window keeps of it.
 struct DisassemblyPane {

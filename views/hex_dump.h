@@ -3,11 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/text_sink.h"
 
 namespace kestrune {
 
@@ -15,12 +16,15 @@ namespace kestrune {
 // the first address alone. Lines end in CR LF, the last line has no line end.
 std::u16string HexDump(std::span<const std::uint8_t> data, std::int32_t start);
 
-// The same text handed to sink piece after piece, for a caller that passes it straight on.
+// The same text handed to sink piece after piece, for a caller that passes it straight on; false
+// when the sink stopped it.
+bool HexDump(std::span<const std::uint8_t> data, std::int32_t start, const TextSink& sink);
+
+// The same text in UTF-8, byte for byte, made as UTF-8 for a caller that writes UTF-8 anyway.
+bool HexDumpUtf8(std::span<const std::uint8_t> data, std::int32_t start, const Utf8Sink& sink);
+
 // Where the two hexadecimal digits of byte index stand in the dump of data starting at start.
 std::size_t HexDumpOffset(std::int32_t start, std::size_t index);
-
-void HexDump(std::span<const std::uint8_t> data, std::int32_t start,
-             const std::function<void(std::u16string_view)>& sink);
 
 // For drawing the dump in the C64's character set: for each character of HexDump's text, the
 // PETSCII code it stands for in the PETSCII and ScrCode columns (a screen code as the PETSCII

@@ -71,4 +71,27 @@ std::u16string PetsciiText(std::span<const std::uint8_t> data) {
     return MapBytes(data, IsPetsciiBreak, PetsciiChar);
 }
 
+namespace {
+
+// MapBytes over the data a piece at a time.
+template <typename IsBreak, typename Map>
+bool MapPieces(std::span<const std::uint8_t> data, IsBreak isBreak, Map map, const TextSink& sink) {
+    constexpr std::size_t kPiece = 16384;
+    for (std::size_t at = 0; at < data.size(); at += kPiece) {
+        if (!sink(MapBytes(data.subspan(at, std::min(kPiece, data.size() - at)), isBreak, map)))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ScrCodeText(std::span<const std::uint8_t> data, const TextSink& sink) {
+    return MapPieces(data, IsScreenBreak, ScreenCodeChar, sink);
+}
+
+bool PetsciiText(std::span<const std::uint8_t> data, const TextSink& sink) {
+    return MapPieces(data, IsPetsciiBreak, PetsciiChar, sink);
+}
+
 }  // namespace kestrune

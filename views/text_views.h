@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text/text_sink.h"
+
 namespace kestrune {
 
 // Screen codes through the screen-code table (the reverse bit ignored); a byte 0x1F, tested
@@ -15,6 +17,10 @@ std::u16string ScrCodeText(std::span<const std::uint8_t> data);
 // PETSCII through the PETSCII table; RETURN (0x0D) and shifted RETURN (0x8D) break the line with
 // CR LF. Nothing else is interpreted.
 std::u16string PetsciiText(std::span<const std::uint8_t> data);
+
+// The same texts handed to sink piece after piece; false when the sink stopped them.
+bool ScrCodeText(std::span<const std::uint8_t> data, const TextSink& sink);
+bool PetsciiText(std::span<const std::uint8_t> data, const TextSink& sink);
 
 // For drawing those texts in the C64's character set: the PETSCII code each character of the
 // text stands for (a screen code as the PETSCII code of its glyph), -1 for the line breaks.

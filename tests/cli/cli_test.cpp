@@ -359,7 +359,8 @@ TEST_F(CliTest, UndocumentedOpcodesOnRequest) {
 
 TEST_F(CliTest, SourceOfAFile) {
     EXPECT_EQ(Cli({"show", fixture_, "--row", "2", "--as", "source"}).out,
-              "\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print char in [a]\r\n\trts\r\n");
+              "; 64tass -o OUT SOURCE\r\n\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print "
+              "char in [a]\r\n\trts\r\n");
     EXPECT_EQ(Cli({"show", fixture_, "--row", "5", "--as", "source"}).out, "Nothing to display");
 }
 

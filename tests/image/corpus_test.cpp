@@ -49,7 +49,7 @@ TEST(Corpus, WholeDiskFileIsReadWhole) {
     FileChain chain;
     Assemble(chain, *image, directory.entries[0].track, directory.entries[0].sector);
     // All 664 blocks are read.
-    EXPECT_EQ(chain.bytes.size(), 664u * 254);
+    EXPECT_EQ(chain.Read().size(), 664u * 254);
     EXPECT_GT(chain.length, 663 * 254);
 }
 

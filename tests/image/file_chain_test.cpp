@@ -57,16 +57,16 @@ TEST(FileChain, GathersTheDataBytesOfEveryBlockInChainOrder) {
 
 TEST(FileChain, ContentWindowSkipsOnlyALoadAddress) {
     FileChain chain;
-    chain.bytes.resize(254);
+    chain.Take(Bytes(254));
     chain.length = 10;
     EXPECT_EQ(chain.ContentOffset(), 0);
     EXPECT_EQ(chain.ContentLength(), 10);
-    EXPECT_EQ(chain.Content().data(), chain.bytes.data());
+    EXPECT_EQ(chain.Content().data(), chain.Read().data());
     chain.hasLoadAddress = true;
     EXPECT_EQ(chain.ContentOffset(), 2);
     EXPECT_EQ(chain.ContentLength(), 8);
     EXPECT_EQ(chain.Content().size(), 8u);
-    EXPECT_EQ(chain.Content().data(), chain.bytes.data() + 2);
+    EXPECT_EQ(chain.Content().data(), chain.Read().data() + 2);
     for (std::int32_t length : {2, 1, 0, -1}) {
         chain.length = length;
         EXPECT_EQ(chain.ContentLength(), length - 2);
@@ -126,7 +126,7 @@ TEST(FileChain, ReadsChainsOfAnyLengthWhole) {
     // A shorter file read next holds none of the longer one's bytes.
     disk.RawBlock({1, 0}, 0, 3, Bytes{7, 8});
     Assemble(chain, disk.Image(), 1, 0);
-    EXPECT_EQ(chain.bytes.size(), 254u);
+    EXPECT_EQ(chain.Read().size(), 254u);
     EXPECT_EQ(Bytes(chain.Data().begin(), chain.Data().end()), (Bytes{7, 8}));
 }
 

@@ -316,7 +316,7 @@ TEST(T64, EntriesAreReadFromWhatIsThereAndTheirFaultsCounted) {
         std::copy_n(archive.begin() + 64 + 8, 4, archive.begin() + 64 + 32 * entry + 8);
     const Volume many = OpenOrFail("many.t64", archive);
     ASSERT_EQ(many.entries.size(), 2000u);
-    EXPECT_EQ(many.held.size(), archive.size());
+    EXPECT_EQ(many.held->size(), archive.size());
     EXPECT_EQ(FileOf(many, 1999).size(), 2 + archive.size() - first);
     const std::string one = "the end address of \"SAME\" does not match its data: " +
                             std::to_string(archive.size() - first) + " bytes read; ";

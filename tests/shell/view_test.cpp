@@ -260,7 +260,8 @@ void ViewTest::exportWritesTheViewOrItsSource() {
     window.Click(1);
     QCOMPARE(exportAs("code.txt", {}), Text(ui.assembly->text()));
     QCOMPARE(exportAs("code.asm", "64tass source (*.asm *.s)"),
-             QStringLiteral("\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print char in "
+             QStringLiteral("; 64tass -o OUT SOURCE\r\n"
+                            "\t* = $c000\r\n\tlda #$93\r\n\tjsr $ffd2\t; print char in "
                             "[a]\r\n\trts\r\n"));
     window.Click(0);
     QCOMPARE(exportAs("hello.txt", {}), QStringLiteral("10 print \"hi\""));

@@ -162,5 +162,35 @@ TEST_F(ShowRowTest, DegenerateChainsShowEmptyPanes) {
     EXPECT_EQ(state_.rangeEnd, -3);
 }
 
+// A window bounds its panes: each shows the first part and says what it left out, while the
+// whole text is still there to be written out.
+TEST(TextPanesTest, BoundedPanesShowTheFirstPartAndSaySo) {
+    const auto storage = std::make_shared<const Bytes>(Bytes(100, 0xEA));
+    const std::span<const std::uint8_t> content(*storage);
+    TextPanes bounded(storage, content, 0xC000, 0, false, 16);
+    TextPanes whole(storage, content, 0xC000, 0, false);
+    EXPECT_TRUE(bounded.Cut());
+    EXPECT_FALSE(whole.Cut());
+    const std::u16string note =
+        u"\r\n--- The first 16 of the file's 100 bytes are shown here. File > Export... writes "
+        u"the whole view, and kestrune-cli show prints it. ---";
+    for (const ViewMode view : {ViewAssembly, ViewHex, ViewPetscii, ViewScrCode}) {
+        const std::u16string& text = bounded.Text(view);
+        EXPECT_TRUE(text.ends_with(note)) << view;
+        std::u16string written;
+        EXPECT_TRUE(bounded.Write(view, [&](std::u16string_view piece) {
+            written.append(piece);
+            return true;
+        }));
+        EXPECT_EQ(written, whole.Text(view)) << view;
+        // What shows is the start of the whole text (a line end set before the note aside).
+        std::u16string_view shown = std::u16string_view(text).substr(0, text.size() - note.size());
+        if (!written.starts_with(shown) && shown.ends_with(u"\r\n")) shown.remove_suffix(2);
+        EXPECT_TRUE(written.starts_with(shown)) << view;
+    }
+    EXPECT_EQ(bounded.Text(ViewAssembly).substr(0, bounded.Text(ViewAssembly).size() - note.size()),
+              whole.Text(ViewAssembly).substr(0, 16 * 21));
+}
+
 }  // namespace
 }  // namespace kestrune

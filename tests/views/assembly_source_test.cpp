@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "image/directory.h"
 #include "image/file_chain.h"
@@ -22,12 +23,23 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Assembles source with the command its first line names ("; 64tass OPTIONS -o OUT SOURCE").
 Bytes Assembled(const testing::TempDir& dir, std::u16string_view source) {
     const auto input = dir / "program.asm";
     const auto output = dir / "program.prg";
     std::filesystem::remove(output);
     std::ofstream(input, std::ios::binary) << Utf16ToUtf8(source);
-    testing::RunProgram("/usr/bin/64tass", {"--quiet", "-o", output.string(), input.string()});
+    const std::string text = Utf16ToUtf8(source);
+    const std::string command = text.substr(0, text.find('\r'));
+    const std::string_view prefix = "; 64tass", suffix = " -o OUT SOURCE";
+    EXPECT_TRUE(command.starts_with(prefix) && command.ends_with(suffix)) << command;
+    std::vector<std::string> arguments = {"--quiet"};
+    std::istringstream options(
+        command.substr(prefix.size(), command.size() - prefix.size() - suffix.size()));
+    for (std::string option; options >> option;)
+        arguments.push_back(option);
+    arguments.insert(arguments.end(), {"-o", output.string(), input.string()});
+    testing::RunProgram("/usr/bin/64tass", arguments);
     std::ifstream in(output, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
@@ -36,6 +48,7 @@ TEST(AssemblySource, ReadsLikeTheAssemblyView) {
     const Bytes program = {0x00, 0xC0, 0xA9, 0x93, 0x20, 0xD2, 0xFF, 0xAD,
                            0x2B, 0x00, 0xD0, 0xF6, 0xA7, 0x12, 0xB0};
     EXPECT_EQ(AssemblySource(program),
+              u"; 64tass -o OUT SOURCE\r\n"
               u"\t* = $c000\r\n"
               u"\tlda #$93\r\n"
               u"\tjsr $ffd2\t; print char in [a]\r\n"
@@ -59,9 +72,9 @@ TEST(AssemblySource, EveryProgramReassemblesToItsBytes) {
             if (extension == ".d64" || extension == ".d71") images.push_back(entry.path());
         }
     }
-    // A program file holds 64 KB from its load address: a file that runs past $ffff, or holds
-    // nothing after its load address, cannot be one that 64tass writes.
-    int programs = 0, identical = 0, beyond = 0;
+    // Every file, programs or not, those that run past $ffff (COMAL programs load at $ffff) and
+    // those with nothing after their first two bytes among them.
+    int files = 0, identical = 0;
     for (std::size_t index = 0; index < images.size(); ++index) {
         const auto& path = images[index];
         LoadOutcome loaded = LoadImage(path.string(), [](const Message&) { return true; }, {});
@@ -71,16 +84,10 @@ TEST(AssemblySource, EveryProgramReassemblesToItsBytes) {
         }
         FileChain chain;
         for (const DirectoryEntry& entry : loaded.volume->entries) {
-            if (!entry.loadAddress) continue;
+            if (entry.track == 0 || entry.geosType != 0 || entry.partition) continue;
             ReadFile(chain, *loaded.volume, entry);
-            const auto data = chain.Data();
-            if (data.size() < 2) continue;
-            if (data.size() == 2 || (data[0] | (data[1] << 8)) + data.size() - 2 > 0x10000) {
-                ++beyond;
-                continue;
-            }
-            ++programs;
-            const Bytes bytes(data.begin(), data.end());
+            ++files;
+            const Bytes bytes(chain.Data().begin(), chain.Data().end());
             if (Assembled(dir, AssemblySource(bytes)) == bytes) {
                 ++identical;
             } else {
@@ -89,9 +96,32 @@ TEST(AssemblySource, EveryProgramReassemblesToItsBytes) {
             }
         }
     }
-    std::printf("%d of %d programs reassemble to their bytes; %d cannot be a program file\n",
-                identical, programs, beyond);
-    EXPECT_GT(programs, 5);
+    std::printf("%d of %d files reassemble to their bytes\n", identical, files);
+    EXPECT_GT(files, 5);
+}
+
+// Files no program file can hold: too short, nothing after the load address, past $ffff, larger
+// than 64 KB.
+TEST(AssemblySource, FilesNoProgramFileHoldsAreAssembledRaw) {
+    testing::TempDir dir;
+    Bytes large = testing::Program(0x0801, testing::Noise(70000, 5));
+    const std::vector<Bytes> files = {{},
+                                      {0x41},
+                                      {0x01, 0x08},
+                                      testing::Program(0xFFFF, testing::Noise(300, 6)),
+                                      testing::Program(0xFFF0, Bytes{0xA9, 0x00, 0x8D, 0x20, 0xD0}),
+                                      large};
+    for (const Bytes& file : files) {
+        SCOPED_TRACE(file.size());
+        EXPECT_EQ(Assembled(dir, AssemblySource(file)), file);
+    }
+    EXPECT_EQ(AssemblySource(Bytes{0x01, 0x08}),
+              u"; 64tass --nostart -o OUT SOURCE\r\n"
+              u"; no byte follows the load address, so no program file holds this file: its "
+              u"bytes are written as they are\r\n"
+              u"\t* = $0000\r\n\t.word $0801\r\n");
+    EXPECT_TRUE(AssemblySource(large).starts_with(
+        u"; 64tass --m65816 --long-address --nostart -o OUT SOURCE\r\n"));
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(Disassembly, StartsAtARequestedAddressInsideTheFile) {
     chain.hasLoadAddress = true;
     chain.startAddress = 0xC000;
     chain.length = 2 + 100;
-    chain.bytes.assign(chain.length, 0xEA);
+    chain.Take(std::vector<std::uint8_t>(static_cast<std::size_t>(chain.length), 0xEA));
 
     DisassemblyPane pane = DisplayDisassembly(chain, 0);
     EXPECT_FALSE(pane.fromRequest);
@@ -109,7 +109,7 @@ TEST(Disassembly, EmptyOrNegativeContentGivesAnEmptyPaneAndAnEmptyRange) {
 TEST(Disassembly, FilesWithoutALoadAddressIncludeTheirFirstTwoBytesAtAddressZero) {
     FileChain chain;
     chain.length = 2;
-    chain.bytes = {0xEA, 0x60};
+    chain.Take({0xEA, 0x60});
     const DisassemblyPane pane = DisplayDisassembly(chain, 0);
     EXPECT_EQ(Disassemble(chain.Content(), chain.startAddress, pane.first),
               Lines({u"0000: ea        nop", u"0001: 60        rts"}));

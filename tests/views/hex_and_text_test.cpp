@@ -8,6 +8,7 @@
 
 #include "text/c64_charsets.h"
 #include "text/charsets.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 namespace {
@@ -55,6 +56,31 @@ TEST(HexDump, EveryLineLinesUpWithTheHeading) {
         at = end + 2;
     }
     EXPECT_EQ(lines, 2u + 13u);
+}
+
+// The UTF-8 dump a terminal gets is the UTF-8 of the pane's text, byte for byte, whatever the
+// length and the addresses; and a sink that asks to stop is not handed more.
+TEST(HexDump, Utf8DumpIsTheUtf8OfTheText) {
+    Bytes every(256 * 3 + 5);
+    for (std::size_t i = 0; i < every.size(); ++i)
+        every[i] = static_cast<std::uint8_t>(i * 7);
+    for (const std::size_t size : {0u, 3u, 8u, 777u, 8 * 2000u + 5}) {
+        for (const std::int32_t start : {0, 0x0801, 0xFFF8, 0xFFFFFF0}) {
+            const std::span<const std::uint8_t> data(every.data(), std::min(size, every.size()));
+            Bytes big;
+            if (size > every.size()) big.assign(size, 0x5C);
+            const std::span<const std::uint8_t> bytes = big.empty() ? data : std::span(big);
+            std::string utf8;
+            EXPECT_TRUE(HexDumpUtf8(bytes, start, [&](std::string_view piece) {
+                utf8.append(piece);
+                return true;
+            }));
+            EXPECT_EQ(utf8, Utf16ToUtf8(HexDump(bytes, start))) << size << " " << start;
+        }
+    }
+    int pieces = 0;
+    EXPECT_FALSE(HexDumpUtf8(Bytes(100000), 0, [&](std::string_view) { return ++pieces < 2; }));
+    EXPECT_EQ(pieces, 2);
 }
 
 TEST(TextViews, PetsciiBreaksOnReturnAndShiftedReturn) {
