@@ -173,7 +173,7 @@ void WriteShowJson(std::ostream& out, Session& session) {
     for (int view = 0; view < kViewCount; ++view) {
         out << "    \"" << kViewNames[view] << "\": ";
         JsonString text(out);
-        session.WritePane(static_cast<ViewMode>(view), std::ref(text));
+        session.WritePaneUtf8(static_cast<ViewMode>(view), std::ref(text));
         text.Close();
         out << (view + 1 < kViewCount ? ",\n" : "\n");
     }

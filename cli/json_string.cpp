@@ -1,93 +1,85 @@
 #include "cli/json_string.h"
 
-#include "text/unicode.h"
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace kestrune::cli {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 16;
+// The escape of each byte below 0x20 and of '"' and '\\'; empty for a byte that stands as it is.
+constexpr std::array<std::string_view, 256> kEscapes = [] {
+    std::array<std::string_view, 256> escapes{};
+    constexpr std::string_view kControls[32] = {
+        "\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005", "\\u0006", "\\u0007",
+        "\\b",     "\\t",     "\\n",     "\\u000b", "\\f",     "\\r",     "\\u000e", "\\u000f",
+        "\\u0010", "\\u0011", "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017",
+        "\\u0018", "\\u0019", "\\u001a", "\\u001b", "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
+    for (std::size_t c = 0; c < 32; ++c)
+        escapes[c] = kControls[c];
+    escapes['"'] = "\\\"";
+    escapes['\\'] = "\\\\";
+    return escapes;
+}();
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
+// Of eight bytes read as a little-endian word, how many come before the first that needs an
+// escape (is below 0x20, '"' or '\\'); 8 when none does. The marks a test sets above the first
+// marked byte may be wrong, the first is not.
+int PlainBytes(std::uint64_t bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    const auto below = [&](std::uint64_t x, std::uint8_t n) {
+        return (x - kOnes * n) & ~x & kHighs;
+    };
+    const std::uint64_t marks =
+        below(bytes, 0x20) | below(bytes ^ (kOnes * '"'), 1) | below(bytes ^ (kOnes * '\\'), 1);
+    return marks == 0 ? 8 : std::countr_zero(marks) / 8;
 }
 
 }  // namespace
 
 JsonString::JsonString(std::ostream& out) : out_(out) {
-    buffer_.reserve(kBufferSize + 64);
-    buffer_.push_back('"');
+    *end_++ = '"';
 }
 
-bool JsonString::operator()(std::u16string_view piece) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::size_t plain = 0;  // the start of a run of units that need no escape
-    const auto passPlain = [&](std::size_t end) {
-        if (end > plain) AppendUtf8(buffer_, piece.substr(plain, end - plain));
-    };
-    if (highSurrogate_ != 0) {
-        const char16_t pair[2] = {highSurrogate_, piece.empty() ? u'\0' : piece[0]};
-        highSurrogate_ = 0;
-        if (piece.empty()) {
-            AppendUtf8(buffer_, std::u16string_view(pair, 1));
+bool JsonString::operator()(std::string_view piece) {
+    const char* in = piece.data();
+    const char* const last = in + piece.size();
+    while (in < last) {
+        // Eight bytes at a time, up to the first that needs an escape.
+        while (last - in >= 8 && buffer_ + kBufferSize - end_ >= 8) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, in, 8);
+            const int plain = PlainBytes(bytes);
+            std::memcpy(end_, in, 8);
+            end_ += plain;
+            in += plain;
+            if (plain < 8) break;
+        }
+        if (end_ >= buffer_ + kBufferSize) Flush();
+        if (in == last) break;
+        const std::string_view escape = kEscapes[static_cast<unsigned char>(*in)];
+        if (escape.empty()) {
+            *end_++ = *in;
         } else {
-            AppendUtf8(buffer_, std::u16string_view(pair, 2));
-            plain = 1;
+            std::memcpy(end_, escape.data(), escape.size());
+            end_ += escape.size();
         }
+        ++in;
     }
-    for (std::size_t i = plain; i < piece.size(); ++i) {
-        const char16_t unit = piece[i];
-        if (unit >= 0x20 && unit != u'"' && unit != u'\\') continue;
-        passPlain(i);
-        plain = i + 1;
-        switch (unit) {
-            case u'"':
-                buffer_ += "\\\"";
-                break;
-            case u'\\':
-                buffer_ += "\\\\";
-                break;
-            case u'\b':
-                buffer_ += "\\b";
-                break;
-            case u'\f':
-                buffer_ += "\\f";
-                break;
-            case u'\n':
-                buffer_ += "\\n";
-                break;
-            case u'\r':
-                buffer_ += "\\r";
-                break;
-            case u'\t':
-                buffer_ += "\\t";
-                break;
-            default:
-                buffer_ += "\\u00";
-                buffer_ += kHex[unit >> 4];
-                buffer_ += kHex[unit & 0xF];
-                break;
-        }
-        if (buffer_.size() >= kBufferSize) Flush();
-    }
-    // A pair split between two pieces is encoded once both halves are there.
-    std::size_t end = piece.size();
-    if (end > plain && IsHighSurrogate(piece[end - 1])) highSurrogate_ = piece[--end];
-    passPlain(end);
-    if (buffer_.size() >= kBufferSize) Flush();
     return true;
 }
 
 void JsonString::Close() {
-    if (highSurrogate_ != 0) AppendUtf8(buffer_, std::u16string_view(&highSurrogate_, 1));
-    highSurrogate_ = 0;
-    buffer_.push_back('"');
+    *end_++ = '"';
     Flush();
 }
 
 void JsonString::Flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    out_.write(buffer_, end_ - buffer_);
+    end_ = buffer_;
 }
 
 }  // namespace kestrune::cli

@@ -129,8 +129,13 @@ bool TextPanes::Write(ViewMode view, const TextSink& sink) const {
 }
 
 bool TextPanes::WriteUtf8(ViewMode view, const Utf8Sink& sink) const {
-    // The hex dump, the longest text for its bytes, is made in UTF-8 straight away.
-    if (view == ViewHex && !(texts_[view] && !Cut())) return HexDumpUtf8(content_, start_, sink);
+    // Texts not made yet are made in UTF-8 straight away.
+    if (texts_[view] && !Cut()) return Write(view, Utf8Pieces(sink));
+    if (view == ViewHex) return HexDumpUtf8(content_, start_, sink);
+    if (view == ViewAssembly)
+        return DisassembleUtf8(content_, start_, disassemblyFrom_, sink, Opcodes(allOpcodes_));
+    if (view == ViewPetscii) return PetsciiTextUtf8(content_, sink);
+    if (view == ViewScrCode) return ScrCodeTextUtf8(content_, sink);
     return Write(view, Utf8Pieces(sink));
 }
 

@@ -1,8 +1,9 @@
 #include "views/disassembly.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 
-#include "text/number_text.h"
 #include "views/address_labels.h"
 #include "views/opcodes.h"
 
@@ -12,21 +13,39 @@ namespace {
 
 constexpr int kBytesColumnWidth = 10;
 
-char16_t* PutAscii(char16_t* out, std::string_view ascii) {
+template <typename Char>
+Char* PutAscii(Char* out, std::string_view ascii) {
     return std::copy(ascii.begin(), ascii.end(), out);
 }
 
-char16_t* PutText(char16_t* out, std::u16string_view text) {
-    return std::copy(text.begin(), text.end(), out);
+// The operand forms' texts are ASCII.
+template <typename Char>
+Char* PutText(Char* out, std::u16string_view text) {
+    for (const char16_t c : text)
+        *out++ = static_cast<Char>(c);
+    return out;
+}
+
+// value in lower-case hexadecimal, at least digits digits (2 or 4).
+template <typename Char>
+Char* PutHexDigits(Char* out, std::uint32_t value, int digits) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const int count = value < (digits == 2 ? 0x100u : 0x10000u)
+                          ? digits
+                          : static_cast<int>(std::bit_width(value) + 3) / 4;
+    for (int i = count - 1; i >= 0; --i, value >>= 4)
+        out[i] = static_cast<Char>(kDigits[value & 0xF]);
+    return out + count;
 }
 
 // The comment for an operand address g that names a well-known location: address 0 is never
 // named, and zero-page comments stand two tabs out.
-char16_t* PutLabel(char16_t* out, std::uint32_t g) {
+template <typename Char>
+Char* PutLabel(Char* out, std::uint32_t g) {
     if (g == 0) return out;
     const std::string_view label = LabelFor(g);
     if (label.empty()) return out;
-    out = PutText(out, g < 0x100 ? u"\t\t; " : u"\t; ");
+    out = PutAscii(out, g < 0x100 ? "\t\t; " : "\t; ");
     return PutAscii(out, label);
 }
 
@@ -38,41 +57,44 @@ std::uint32_t BranchTarget(std::int64_t next, std::uint8_t offset) {
 }
 
 // Writes the line of the instruction whose bytes are raw (operand bytes past the data are 0).
-char16_t* PutInstruction(char16_t* out, std::int64_t address, const std::uint8_t raw[3],
-                         const Opcode& entry) {
-    out = PutHex(out, static_cast<std::uint32_t>(address), 4);
-    out = PutText(out, u": ");
-    char16_t* const bytesColumn = out;
+template <typename Char>
+Char* PutInstruction(Char* out, std::int64_t address, const std::uint8_t raw[3],
+                     const Opcode& entry) {
+    out = PutHexDigits(out, static_cast<std::uint32_t>(address), 4);
+    out = PutAscii(out, ": ");
+    Char* const bytesColumn = out;
     for (int i = 0; i < entry.length; ++i) {
-        if (i > 0) *out++ = u' ';
-        out = PutHex(out, raw[i], 2);
+        if (i > 0) *out++ = ' ';
+        out = PutHexDigits(out, raw[i], 2);
     }
-    out = std::fill_n(out, kBytesColumnWidth - (out - bytesColumn), u' ');
+    out = std::fill_n(out, kBytesColumnWidth - (out - bytesColumn), Char{' '});
     out = PutAscii(out, entry.mnemonic);
 
     if (IsBranch(raw[0])) {
-        out = PutText(out, u" $");
-        out = PutHex(out, BranchTarget(address + 2, raw[1]), 4);
+        out = PutAscii(out, " $");
+        out = PutHexDigits(out, BranchTarget(address + 2, raw[1]), 4);
     } else if (entry.mode != Implied) {
         const OperandForm& form = OperandForms[entry.mode];
         const std::uint32_t value = form.digits == 2 ? raw[1] : raw[1] | (raw[2] << 8);
         out = PutText(out, form.prefix);
-        out = PutHex(out, value, form.digits);
+        out = PutHexDigits(out, value, form.digits);
         out = PutText(out, form.suffix);
         if (form.labelled) out = PutLabel(out, value);
     }
-    return PutText(out, u"\r\n");
+    return PutAscii(out, "\r\n");
 }
 
-}  // namespace
-
-bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
-                 const TextSink& sink, const OpcodeSet& opcodes, std::size_t until) {
-    // Lines are written into a buffer that is handed on whenever the longest line (address,
-    // bytes, mnemonic, operand, comment, CR LF) might not fit any more.
+// The listing, written into a buffer that is handed on whenever the longest line (address,
+// bytes, mnemonic, operand, comment, CR LF) might not fit any more.
+template <typename Char, typename Sink>
+bool WriteListing(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                  const Sink& sink, const OpcodeSet& opcodes, std::size_t until) {
     constexpr std::size_t kLongestLine = 96;
-    char16_t buffer[64 * kLongestLine];
-    char16_t* out = buffer;
+    Char buffer[64 * kLongestLine];
+    Char* out = buffer;
+    const auto pass = [&] {
+        return sink(std::basic_string_view<Char>(buffer, static_cast<std::size_t>(out - buffer)));
+    };
     for (std::size_t d = first; d < data.size() && d < until;) {
         const std::uint8_t raw[3] = {data[d], d + 1 < data.size() ? data[d + 1] : std::uint8_t{0},
                                      d + 2 < data.size() ? data[d + 2] : std::uint8_t{0}};
@@ -80,13 +102,23 @@ bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::si
         out = PutInstruction(out, std::int64_t{start} + static_cast<std::int64_t>(d), raw, entry);
         d += static_cast<std::size_t>(entry.length);
         if (out + kLongestLine > std::end(buffer)) {
-            if (!sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer))))
-                return false;
+            if (!pass()) return false;
             out = buffer;
         }
     }
-    return out == buffer ||
-           sink(std::u16string_view(buffer, static_cast<std::size_t>(out - buffer)));
+    return out == buffer || pass();
+}
+
+}  // namespace
+
+bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                 const TextSink& sink, const OpcodeSet& opcodes, std::size_t until) {
+    return WriteListing<char16_t>(data, start, first, sink, opcodes, until);
+}
+
+bool DisassembleUtf8(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                     const Utf8Sink& sink, const OpcodeSet& opcodes) {
+    return WriteListing<char>(data, start, first, sink, opcodes, SIZE_MAX);
 }
 
 std::u16string Disassemble(std::span<const std::uint8_t> data, std::int32_t start,

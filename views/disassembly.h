@@ -30,6 +30,10 @@ bool Disassemble(std::span<const std::uint8_t> data, std::int32_t start, std::si
                  const TextSink& sink, const OpcodeSet& opcodes = OpcodeTable,
                  std::size_t until = SIZE_MAX);
 
+// The same text in UTF-8, byte for byte, made as UTF-8 for a caller that writes UTF-8 anyway.
+bool DisassembleUtf8(std::span<const std::uint8_t> data, std::int32_t start, std::size_t first,
+                     const Utf8Sink& sink, const OpcodeSet& opcodes = OpcodeTable);
+
 // Where the Assembly pane of the file on show begins, and what the window keeps of it.
 struct DisassemblyPane {
     std::size_t first = 0;         // the content offset of the first instruction listed

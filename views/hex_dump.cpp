@@ -8,6 +8,7 @@
 #include "text/c64_charsets.h"
 #include "text/charsets.h"
 #include "text/number_text.h"
+#include "views/utf8_tables.h"
 
 namespace kestrune {
 
@@ -20,33 +21,6 @@ constexpr std::size_t kBytesPerLine = 8;
 constexpr std::size_t kHexWidth = 3 * kBytesPerLine;  // "%02x " for each byte of a full line
 // The longest line: an address of up to eight digits and ": ", the bytes, both columns, CR LF.
 constexpr std::size_t kLongestLine = 10 + kHexWidth + 2 + kBytesPerLine + 3 + kBytesPerLine + 2;
-
-// A character of the PETSCII or ScrCode column as the dump writes it: one UTF-16 unit, or its
-// UTF-8 bytes.
-struct Utf8Char {
-    char bytes[3];
-    std::uint8_t size;
-};
-
-constexpr Utf8Char EncodedChar(char16_t c) {
-    if (c < 0x80) return {{static_cast<char>(c), 0, 0}, 1};
-    if (c < 0x800)
-        return {{static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0}, 2};
-    return {{static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-             static_cast<char>(0x80 | (c & 0x3F))},
-            3};
-}
-
-template <typename Map>
-constexpr std::array<Utf8Char, 256> EncodedTable(Map map) {
-    std::array<Utf8Char, 256> table{};
-    for (int code = 0; code < 256; ++code)
-        table[static_cast<std::size_t>(code)] = EncodedChar(map(static_cast<std::uint8_t>(code)));
-    return table;
-}
-
-constexpr auto kPetsciiUtf8 = EncodedTable([](std::uint8_t b) { return PetsciiTable[b]; });
-constexpr auto kScreenUtf8 = EncodedTable([](std::uint8_t b) { return ScreenCodeTable[b & 0x7F]; });
 
 // A byte in hexadecimal and the space after it, "3f ", each as a character.
 constexpr std::array<std::array<char, 4>, 256> kHexTriples = [] {
@@ -90,11 +64,11 @@ struct Encoding<char> {
         return out + 3;
     }
     static char* Put(char* out, const Utf8Char& c) {
-        std::memcpy(out, c.bytes, 4);
+        std::memcpy(out, &c, sizeof(Utf8Char));
         return out + c.size;
     }
     static char* Petscii(char* out, std::uint8_t b) { return Put(out, kPetsciiUtf8[b]); }
-    static char* Screen(char* out, std::uint8_t b) { return Put(out, kScreenUtf8[b]); }
+    static char* Screen(char* out, std::uint8_t b) { return Put(out, kScreenCodeUtf8[b]); }
 };
 
 template <typename Char>

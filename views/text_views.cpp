@@ -1,9 +1,11 @@
 #include "views/text_views.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/c64_charsets.h"
 #include "text/charsets.h"
+#include "views/utf8_tables.h"
 
 namespace kestrune {
 
@@ -42,12 +44,29 @@ std::vector<std::int16_t> MapCodes(std::span<const std::uint8_t> data, IsBreak i
     return codes;
 }
 
-bool IsScreenBreak(std::uint8_t byte) {
-    return byte == 0x1F;
-}
+constexpr auto IsScreenBreak = [](std::uint8_t byte) { return byte == 0x1F; };
+constexpr auto IsPetsciiBreak = [](std::uint8_t byte) { return byte == 0x0D || byte == 0x8D; };
 
-bool IsPetsciiBreak(std::uint8_t byte) {
-    return byte == 0x0D || byte == 0x8D;
+// MapBytes in UTF-8 from a table of encoded characters, a piece at a time.
+template <typename IsBreak>
+bool MapUtf8(std::span<const std::uint8_t> data, IsBreak isBreak,
+             const std::array<Utf8Char, 256>& table, const Utf8Sink& sink) {
+    constexpr std::size_t kPiece = 16384;
+    char buffer[3 * kPiece + 1];
+    for (std::size_t at = 0; at < data.size(); at += kPiece) {
+        char* out = buffer;
+        for (const std::uint8_t byte : data.subspan(at, std::min(kPiece, data.size() - at))) {
+            if (isBreak(byte)) {
+                *out++ = '\r';
+                *out++ = '\n';
+            } else {
+                std::memcpy(out, &table[byte], sizeof(Utf8Char));
+                out += table[byte].size;
+            }
+        }
+        if (!sink(std::string_view(buffer, static_cast<std::size_t>(out - buffer)))) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -92,6 +111,14 @@ bool ScrCodeText(std::span<const std::uint8_t> data, const TextSink& sink) {
 
 bool PetsciiText(std::span<const std::uint8_t> data, const TextSink& sink) {
     return MapPieces(data, IsPetsciiBreak, PetsciiChar, sink);
+}
+
+bool ScrCodeTextUtf8(std::span<const std::uint8_t> data, const Utf8Sink& sink) {
+    return MapUtf8(data, IsScreenBreak, kScreenCodeUtf8, sink);
+}
+
+bool PetsciiTextUtf8(std::span<const std::uint8_t> data, const Utf8Sink& sink) {
+    return MapUtf8(data, IsPetsciiBreak, kPetsciiUtf8, sink);
 }
 
 }  // namespace kestrune

@@ -21,6 +21,9 @@ std::u16string PetsciiText(std::span<const std::uint8_t> data);
 // The same texts handed to sink piece after piece; false when the sink stopped them.
 bool ScrCodeText(std::span<const std::uint8_t> data, const TextSink& sink);
 bool PetsciiText(std::span<const std::uint8_t> data, const TextSink& sink);
+// And in UTF-8, byte for byte, made as UTF-8 for a caller that writes UTF-8 anyway.
+bool ScrCodeTextUtf8(std::span<const std::uint8_t> data, const Utf8Sink& sink);
+bool PetsciiTextUtf8(std::span<const std::uint8_t> data, const Utf8Sink& sink);
 
 // For drawing those texts in the C64's character set: the PETSCII code each character of the
 // text stands for (a screen code as the PETSCII code of its glyph), -1 for the line breaks.

@@ -61,6 +61,27 @@ TEST(Disassembly, AddressesPastFfffTakeFiveDigits) {
     EXPECT_NE(text.find(u"ffff: ea        nop\r\n10000: ea        nop\r\n"), std::u16string::npos);
 }
 
+// The UTF-8 listing a terminal gets is the UTF-8 of the pane's text, for every opcode, labels,
+// branches and addresses past $ffff among them.
+TEST(Disassembly, Utf8ListingIsTheUtf8OfTheText) {
+    Bytes every;
+    for (int opcode = 0; opcode < 256; ++opcode)
+        every.insert(every.end(), {static_cast<std::uint8_t>(opcode), 0xD2, 0xFF});
+    for (const std::int32_t start : {0, 0xC000, 0xFF00, 0xFFFFF00}) {
+        for (const OpcodeSet* opcodes : {&OpcodeTable, &AllOpcodeTable}) {
+            std::string utf8;
+            EXPECT_TRUE(DisassembleUtf8(
+                every, start, 1,
+                [&](std::string_view piece) {
+                    utf8.append(piece);
+                    return true;
+                },
+                *opcodes));
+            EXPECT_EQ(utf8, Utf16ToUtf8(Disassemble(every, start, 1, *opcodes))) << start;
+        }
+    }
+}
+
 TEST(Disassembly, LastInstructionIsPrintedWholeWithMissingBytesAsZero) {
     EXPECT_EQ(Disassemble(Bytes{0xEA, 0x20, 0xD2}, 0x0801),
               Lines({u"0801: ea        nop", u"0802: 20 d2 00  jsr $00d2"}));

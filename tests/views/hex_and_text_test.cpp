@@ -83,6 +83,24 @@ TEST(HexDump, Utf8DumpIsTheUtf8OfTheText) {
     EXPECT_EQ(pieces, 2);
 }
 
+TEST(TextViews, Utf8TextsAreTheUtf8OfTheTexts) {
+    Bytes every(70000);
+    for (std::size_t i = 0; i < every.size(); ++i)
+        every[i] = static_cast<std::uint8_t>(i * 13);
+    const auto gathered = [](auto write) {
+        std::string utf8;
+        write([&](std::string_view piece) {
+            utf8.append(piece);
+            return true;
+        });
+        return utf8;
+    };
+    EXPECT_EQ(gathered([&](const Utf8Sink& sink) { return PetsciiTextUtf8(every, sink); }),
+              Utf16ToUtf8(PetsciiText(every)));
+    EXPECT_EQ(gathered([&](const Utf8Sink& sink) { return ScrCodeTextUtf8(every, sink); }),
+              Utf16ToUtf8(ScrCodeText(every)));
+}
+
 TEST(TextViews, PetsciiBreaksOnReturnAndShiftedReturn) {
     const Bytes bytes = {0x48, 0x49, 0x0D, 0xC8, 0xC9, 0x8D, 0x0A, 0x41, 0x00};
     EXPECT_EQ(PetsciiText(bytes), u"hi\r\nHI\r\n.a.");
