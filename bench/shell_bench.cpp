@@ -106,6 +106,33 @@ void BM_SwitchViews(benchmark::State& state) {
 }
 BENCHMARK(BM_SwitchViews)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A file of 64 MiB of noise selected, then one view shown: the window's panes hold a first part
+// of such a file, so each action stays short whatever the file's size.
+void BM_SelectHugeFileInAView(benchmark::State& state) {
+    kestrune::testing::TempDir dir;
+    const auto path = kestrune::testing::WriteFile(
+        dir / "huge.prg",
+        kestrune::testing::Program(0xC000, kestrune::testing::Noise((64u << 20) - 2)));
+    Window window(path.string());
+    auto* button = static_cast<QAbstractButton*>(
+        state.range(0) < 5 ? window.Control(IDC_RADIO_BASIC + static_cast<int>(state.range(0)))
+                           : window.dialog.findChild<QWidget*>(QStringLiteral("diskButton")));
+    for (auto _ : state) {
+        window.Select(0);
+        button->click();
+        QApplication::processEvents();
+        state.PauseTiming();
+        window.List()->clearSelection();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SelectHugeFileInAView)
+    ->DenseRange(0, 5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+
 void BM_Sort144Rows(benchmark::State& state) {
     kestrune::testing::TempDir dir;
     DiskBuilder disk;

@@ -23,6 +23,9 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <algorithm>
+#include <array>
+
 #include "shell/about_dialog.h"
 #include "shell/address_box.h"
 #include "shell/browser_pane.h"
@@ -36,7 +39,9 @@
 #include "shell/list_cell_delegate.h"
 #include "shell/message_box.h"
 #include "shell/page_files.h"
+#include "shell/progress_writer.h"
 #include "shell/text_pane.h"
+#include "text/text_sink.h"
 
 using namespace kestrune;
 
@@ -52,6 +57,10 @@ constexpr double kC64LineSpacing = 1.25;  // of the C64 font's line spacing, in 
 
 // A file of exactly this size in place of the instructions page is shown as it is.
 constexpr qint64 kKeptInstructionsSize = 4096;
+
+// The most of a file the text panes show: the largest file of a 1581 disk (800 KB) shows whole,
+// and no pane of a larger one keeps the window from answering.
+constexpr std::size_t kPaneLimit = 1 << 19;
 
 // The disk fields and the status line, in the order of MainWindow::fields_.
 constexpr std::array<ControlId, 5> kFieldIds = {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE,
@@ -89,6 +98,7 @@ bool AcceptAsCopy(Event* event) {
 MainWindow::MainWindow(QWidget* parent)
     : QDialog(parent), model_(new DirectoryModel(session_, this)) {
     InitShellResources();
+    session_.SetPaneLimit(kPaneLimit);
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 256})
         icon.addFile(QStringLiteral(":/icons/kestrune-%1.png").arg(size));
@@ -574,22 +584,34 @@ void MainWindow::exportView() {
     if (visible_ == ViewAssembly && session_.ShowsFile()) filters << source;
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().first();
 
-    QString content;
+    // The whole view is written, also where the pane shows only the first part of a large file,
+    // on a thread of its own: the size of what a byte makes guesses the progress.
+    constexpr std::array<std::uint64_t, kViewCount> kTextPerByte = {1, 16, 7, 1, 1};
+    const auto contentBytes =
+        static_cast<std::uint64_t>(std::max(0, session_.RangeEnd() - session_.RangeStart() + 1));
+    WriteResult result = WriteResult::Written;
     if (dialog.selectedNameFilter() == source) {
-        content = Text(session_.AssemblySource());
+        result = WriteWithProgress(this, path, 16 * contentBytes, [this](const Utf8Sink& sink) {
+            return session_.WriteAssemblySource(InUtf8(sink));
+        });
     } else if (panes_[visible_] != nullptr) {
-        content = Text(panes_[visible_]->text());
-    } else if (browser_->showsListing()) {
-        content = Text(browser_->listing()->text());
+        result = WriteWithProgress(
+            this, path, kTextPerByte[visible_] * contentBytes,
+            [this](const Utf8Sink& sink) { return session_.WritePaneUtf8(visible_, sink); });
     } else {
-        content = browser_->browser()->toPlainText();
+        const QString content = browser_->showsListing() ? Text(browser_->listing()->text())
+                                                         : browser_->browser()->toPlainText();
+        QFile file(path);
+        const QByteArray bytes = content.toUtf8();
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            result = WriteResult::Failed;
     }
-    QFile file(dialog.selectedFiles().first());
-    const QByteArray bytes = content.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    if (result == WriteResult::Failed)
         ShowMessageBox(this, {MessageId::ExportFailed, MessageKind::Error,
-                              u"Unable to write " + file.fileName().toStdU16String()});
+                              u"Unable to write " + path.toStdU16String()});
 }
 
 void MainWindow::saveFileAs() {
@@ -705,8 +727,8 @@ void MainWindow::ShowSession(bool withAddress) {
     leavePartition_->setEnabled(session_.PartitionDepth() > 0);
     if (model_->rowCount() != session_.RowCount()) model_->Reload();
 
-    ShowPanes();
     const ViewMode view = session_.View();
+    ShowPanes(view);
     QWidget* const filePane =
         panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view]) : browser_;
     QWidget* const wanted = diskShown_ ? static_cast<QWidget*>(diskPane_) : filePane;
@@ -801,12 +823,18 @@ void MainWindow::selectAllOfPane() {
     }
 }
 
-void MainWindow::ShowPanes() {
-    // Only the panes that changed take their text again: a typed start address redoes the
-    // Assembly pane alone.
+void MainWindow::ShowPanes(ViewMode visible) {
+    // Only the panes that changed take their text again (a typed start address redoes the
+    // Assembly pane alone), and of those the text panes when they are on show: a hidden pane
+    // takes its text when it is shown.
     for (int view = 0; view < kViewCount; ++view) {
         const std::uint64_t version = session_.PaneVersion(static_cast<ViewMode>(view));
         if (version == panesShown_[view]) continue;
+        if (panes_[view] != nullptr && view != visible) {
+            // Nothing of the last file stays in a hidden pane.
+            if (!panes_[view]->text().empty()) panes_[view]->setText({});
+            continue;
+        }
         panesShown_[view] = version;
         if (panes_[view] != nullptr) {
             panes_[view]->setText(session_.PaneText(static_cast<ViewMode>(view)));

@@ -96,7 +96,8 @@ class MainWindow : public QDialog {
     kestrune::Charset C64Charset() const;
     // Asks which of an archive's images to open.
     std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
-    void ShowPanes();
+    // Gives the panes that changed their new text: the browser pane, and the text pane on show.
+    void ShowPanes(kestrune::ViewMode visible);
     void ShowPage();
     // The text pane on view, the listing of the browser pane among them; none for other pages.
     TextPane* SearchablePane() const;

@@ -13,6 +13,10 @@ using TextSink = std::function<bool(std::u16string_view piece)>;
 // The same for a text in UTF-8.
 using Utf8Sink = std::function<bool(std::string_view piece)>;
 
+// A sink of UTF-16 pieces that hands each on to sink in UTF-8 (sink must outlive it). Writers put
+// whole lines in a piece, so no piece ends between the two halves of a surrogate pair.
+TextSink InUtf8(const Utf8Sink& sink);
+
 // Gathers pieces into a buffer of its own and hands the buffer on when it is full: writers append
 // a line at a time and the sink sees pieces of a good size.
 class SinkBuffer {

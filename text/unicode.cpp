@@ -1,5 +1,8 @@
 #include "text/unicode.h"
 
+#include "text/text_sink.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -193,6 +196,23 @@ std::u16string VisibleText(std::u16string_view text) {
 
 std::u16string VisibleUtf8(std::string_view text) {
     return VisibleText(Utf8ToUtf16(text));
+}
+
+TextSink InUtf8(const Utf8Sink& sink) {
+    return [&sink](std::u16string_view piece) {
+        // A long piece is encoded in steps, never between the two halves of a pair.
+        constexpr std::size_t kStep = 4096;
+        char buffer[3 * kStep + 3];
+        while (!piece.empty()) {
+            std::size_t n = std::min(kStep, piece.size());
+            if (n < piece.size() && IsHighSurrogate(piece[n - 1])) ++n;
+            const char* end = EncodeUtf8(buffer, piece.substr(0, n));
+            if (!sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer))))
+                return false;
+            piece.remove_prefix(n);
+        }
+        return true;
+    };
 }
 
 }  // namespace kestrune

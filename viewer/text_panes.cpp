@@ -10,24 +10,6 @@ namespace kestrune {
 
 namespace {
 
-// A sink of UTF-16 pieces that hands each on in UTF-8. The renderers write whole lines, so no
-// piece ends between the two halves of a surrogate pair; a long piece is encoded in steps.
-TextSink Utf8Pieces(const Utf8Sink& sink) {
-    return [&sink](std::u16string_view piece) {
-        constexpr std::size_t kStep = 4096;
-        char buffer[3 * kStep + 3];
-        while (!piece.empty()) {
-            std::size_t n = std::min(kStep, piece.size());
-            if (n < piece.size() && piece[n - 1] >= 0xD800 && piece[n - 1] <= 0xDBFF) ++n;
-            const char* end = EncodeUtf8(buffer, piece.substr(0, n));
-            if (!sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer))))
-                return false;
-            piece.remove_prefix(n);
-        }
-        return true;
-    };
-}
-
 const OpcodeSet& Opcodes(bool allOpcodes) {
     return allOpcodes ? AllOpcodeTable : OpcodeTable;
 }
@@ -130,13 +112,13 @@ bool TextPanes::Write(ViewMode view, const TextSink& sink) const {
 
 bool TextPanes::WriteUtf8(ViewMode view, const Utf8Sink& sink) const {
     // Texts not made yet are made in UTF-8 straight away.
-    if (texts_[view] && !Cut()) return Write(view, Utf8Pieces(sink));
+    if (texts_[view] && !Cut()) return Write(view, InUtf8(sink));
     if (view == ViewHex) return HexDumpUtf8(content_, start_, sink);
     if (view == ViewAssembly)
         return DisassembleUtf8(content_, start_, disassemblyFrom_, sink, Opcodes(allOpcodes_));
     if (view == ViewPetscii) return PetsciiTextUtf8(content_, sink);
     if (view == ViewScrCode) return ScrCodeTextUtf8(content_, sink);
-    return Write(view, Utf8Pieces(sink));
+    return Write(view, InUtf8(sink));
 }
 
 }  // namespace kestrune

@@ -14,6 +14,7 @@
 #include "shell/browser_pane.h"
 #include "shell/control_ids.h"
 #include "shell/text_pane.h"
+#include "viewer/view_mode.h"
 
 #include "shell/message_box.h"
 
@@ -96,6 +97,11 @@ QLabel* Ui::label(int id) const {
 
 QAbstractButton* Ui::viewButton(int view) const {
     return static_cast<QAbstractButton*>(control(IDC_RADIO_BASIC + view));
+}
+
+std::u16string Ui::shownText(int view) const {
+    QTest::mouseClick(viewButton(view), Qt::LeftButton);
+    return view == kestrune::ViewBasic ? browser->page().toStdU16String() : textPane(view)->text();
 }
 
 QWidget* Ui::pane(int view) const {

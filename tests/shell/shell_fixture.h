@@ -78,6 +78,8 @@ struct Ui {
     void chooseMenuItem(const QString& text) const;
     // The box's text typed, then Enter pressed in it.
     void enterAddress(const QString& typed) const;
+    // A click on a view's button, and the text its pane then shows (the page for BASIC).
+    std::u16string shownText(int view) const;
 
     const QWidget& window;
     QTableView* list;

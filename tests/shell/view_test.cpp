@@ -108,21 +108,6 @@ QByteArray SaveThroughMenu(const Ui& ui, const QString& item, const QString& pat
     return file.readAll();
 }
 
-std::u16string PaneText(const MainWindow& dialog, int view) {
-    switch (view) {
-        case ViewAssembly:
-            return Ui(dialog).assembly->text();
-        case ViewHex:
-            return Ui(dialog).hex->text();
-        case ViewPetscii:
-            return Ui(dialog).petscii->text();
-        case ViewScrCode:
-            return Ui(dialog).scrcode->text();
-        default:
-            return Ui(dialog).browser->page().toStdU16String();
-    }
-}
-
 }  // namespace
 
 class ViewTest : public QObject {
@@ -134,6 +119,7 @@ class ViewTest : public QObject {
     void homeEndAndPageKeysMoveThroughTheFiles();
     void undocumentedOpcodesFromTheViewMenu();
     void exportWritesTheViewOrItsSource();
+    void largeFileShowsItsFirstPartAndExportsWhole();
     void searchBoxFindsInTheVisiblePane();
     void editMenuActsOnTheVisiblePane();
     void disassembleFromTheFirstLinesSys();
@@ -265,6 +251,31 @@ void ViewTest::exportWritesTheViewOrItsSource() {
                             "[a]\r\n\trts\r\n"));
     window.Click(0);
     QCOMPARE(exportAs("hello.txt", {}), QStringLiteral("10 print \"hi\""));
+}
+
+// A file larger than the panes hold: each shows its first part and says so; Export writes all
+// of the view, as kestrune-cli prints it.
+void ViewTest::largeFileShowsItsFirstPartAndExportsWhole() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    dialog.show();
+    MessageRecorder quiet;
+    const QString path =
+        fixture.Write("large.prg", testing::Program(0xC000, testing::Noise(600000)));
+    dialog.openImage(path);
+    const Ui ui(dialog);
+    ui.list->selectRow(0);
+    const std::u16string shown = ui.shownText(ViewHex);
+    QVERIFY(
+        shown.ends_with(u"--- The first 524,288 of the file's 600,000 bytes are shown here. "
+                        u"File > Export... writes the whole view, and kestrune-cli show prints "
+                        u"it. ---"));
+    const QByteArray exported =
+        SaveThroughMenu(ui, "&Export...", fixture.Path("large.txt"), QString());
+    const testing::ProgramRun run = testing::RunProgram(
+        KESTRUNE_CLI_PATH, {"show", path.toStdString(), "--row", "1", "--as", "hex"});
+    QCOMPARE(exported.size(), static_cast<qsizetype>(run.out.size()));
+    QVERIFY(exported == QByteArray::fromStdString(run.out));
 }
 
 void ViewTest::searchBoxFindsInTheVisiblePane() {
@@ -450,11 +461,10 @@ void ViewTest::messageRowsKeepTheVisiblePane() {
         window.Click(c.row);
         QCOMPARE(window.VisiblePane(), int(ViewAssembly));
         QCOMPARE(window.CheckedView(), int(ViewAssembly));
-        for (int view = ViewAssembly; view <= ViewScrCode; ++view) {
-            QCOMPARE(PaneText(window.dialog, view), std::u16string(c.message));
-        }
         QCOMPARE(Ui(window.dialog).browser->page(), Text(MessagePage(c.message)));
         QCOMPARE(Ui(window.dialog).address->text(), QStringLiteral("0"));
+        for (int view = ViewScrCode; view >= ViewAssembly; --view)
+            QCOMPARE(Ui(window.dialog).shownText(view), std::u16string(c.message));
     }
 }
 
@@ -462,18 +472,19 @@ void ViewTest::theRowOnShowIsNotShownAgain() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(2);
+    Ui(window.dialog).shownText(ViewHex);
     Ui(window.dialog).hex->setText(u"untouched");
     window.Click(2);
     QCOMPARE(Ui(window.dialog).hex->text(), std::u16string(u"untouched"));
     window.Click(3);
-    QVERIFY(Ui(window.dialog).hex->text() != u"untouched");
+    QVERIFY(Ui(window.dialog).shownText(ViewHex) != u"untouched");
 }
 
 void ViewTest::viewButtonsOnlySwitchPanes() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(0);
-    const std::u16string assembly = Ui(window.dialog).assembly->text();
+    const std::u16string assembly = Ui(window.dialog).shownText(ViewAssembly);
     for (int view : {ViewAssembly, ViewHex, ViewPetscii, ViewScrCode, ViewBasic, ViewAssembly}) {
         QTest::mouseClick(
             static_cast<QAbstractButton*>(Ui(window.dialog).control(IDC_RADIO_BASIC + view)),
@@ -498,7 +509,8 @@ void ViewTest::startAddressEntry() {
     ShellFixture fixture;
     Window window(fixture);
     window.Click(1);
-    const std::u16string hex = Ui(window.dialog).hex->text();
+    const std::u16string hex = Ui(window.dialog).shownText(ViewHex);
+    Ui(window.dialog).shownText(ViewAssembly);
     const std::u16string fromC002 =
         u"c002: 20 d2 ff  jsr $ffd2\t; print char in [a]\r\nc005: 60        rts\r\n";
     for (const QString typed : {"49154", "$C002", "$c002"}) {
@@ -508,7 +520,8 @@ void ViewTest::startAddressEntry() {
         QCOMPARE(Ui(window.dialog).assembly->text(), fromC002);
         QCOMPARE(Ui(window.dialog).address->text(), typed);
         QCOMPARE(window.VisiblePane(), int(ViewAssembly));
-        QCOMPARE(Ui(window.dialog).hex->text(), hex);
+        QCOMPARE(Ui(window.dialog).shownText(ViewHex), hex);
+        Ui(window.dialog).shownText(ViewAssembly);
     }
     {
         MessageRecorder recorder;
@@ -530,8 +543,8 @@ void ViewTest::startAddressEntry() {
     Ui(window.dialog).address->setText("5");
     QTest::keyClick(Ui(window.dialog).petscii, Qt::Key_Return);
     QVERIFY(recorder.shown.empty());
-    QCOMPARE(Ui(window.dialog).assembly->text().substr(0, 6), std::u16string(u"0005: "));
     QCOMPARE(window.VisiblePane(), int(ViewPetscii));
+    QCOMPARE(Ui(window.dialog).shownText(ViewAssembly).substr(0, 6), std::u16string(u"0005: "));
 }
 
 void ViewTest::sortingByEachColumnAndRevert() {
@@ -611,7 +624,7 @@ void ViewTest::everyRowMatchesTheCli() {
         const nlohmann::json shown = nlohmann::json::parse(run.out);
         const char* names[] = {"basic", "assembly", "hex", "petscii", "scrcode"};
         for (int view = ViewAssembly; view <= ViewScrCode; ++view) {
-            QCOMPARE(Text(PaneText(dialog, view)),
+            QCOMPARE(Text(Ui(dialog).shownText(view)),
                      QString::fromStdString(shown["panes"][names[view]]));
         }
         const QString basic = QString::fromStdString(shown["panes"]["basic"]);

@@ -182,8 +182,8 @@ void WindowTest::pageFilesHoldTheirExactBytes() {
     Ui(dialog).list->selectRow(2);
     QCOMPARE(ReadBytes(view), Utf8(MessagePage(u"Nothing to display")));
     QCOMPARE(Ui(dialog).browser->page(), Text(MessagePage(u"Nothing to display")));
-    QCOMPARE(Ui(dialog).hex->text(), std::u16string(u"Nothing to display"));
     QCOMPARE(Ui(dialog).address->text(), QStringLiteral("0"));
+    QCOMPARE(Ui(dialog).shownText(ViewHex), std::u16string(u"Nothing to display"));
 
     // The same path again shows the file's new content.
     Ui(dialog).list->selectRow(1);
@@ -196,7 +196,7 @@ void WindowTest::pageFilesHoldTheirExactBytes() {
     QDir().mkpath(view);
     Ui(dialog).list->selectRow(2);
     QCOMPARE(Ui(dialog).browser->page(), Text(kNotBasicPage));
-    QCOMPARE(Ui(dialog).hex->text(), std::u16string(u"Nothing to display"));
+    QCOMPARE(Ui(dialog).shownText(ViewHex), std::u16string(u"Nothing to display"));
 }
 
 void WindowTest::instructionsFileOfExactly4096BytesIsKept() {
@@ -569,7 +569,7 @@ void WindowTest::partitionsOpenAndLeaveAsAUserWould() {
 
     // Selecting the partition row shows what to do with it.
     QTest::keyClick(list, Qt::Key_End);
-    QCOMPARE(Ui(dialog).petscii->text(),
+    QCOMPARE(Ui(dialog).shownText(ViewPetscii),
              std::u16string(u"1581 partition: open it (double-click or Enter) to list its files"));
 }
 
