@@ -177,7 +177,7 @@ void BM_PaintD81DiskView(benchmark::State& state) {
     kestrune::Session session;
     session.Open(path.string(), [](const kestrune::Message&) { return false; });
     DiskMapView view;
-    view.setMap(&session.Map(), [](int, int) { return QString(); });
+    view.setMap(session.Map(), [](int, int) { return QString(); });
     view.setHighlightRow(7);
     QImage image(view.sizeHint(), QImage::Format_RGB32);
     for (auto _ : state) {

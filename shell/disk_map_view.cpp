@@ -32,14 +32,12 @@ QColor DiskMapView::RowColour(int row) {
                            235 - (row % 2) * 35);
 }
 
-void DiskMapView::setMap(const kestrune::DiskMap* map, std::function<QString(int, int)> describe) {
-    map_ = map;
+void DiskMapView::setMap(kestrune::DiskMap map, std::function<QString(int, int)> describe) {
+    map_ = std::move(map);
     describe_ = std::move(describe);
     widest_ = 0;
-    if (map_ != nullptr) {
-        for (const kestrune::MapTrack& track : map_->tracks)
-            widest_ = std::max(widest_, static_cast<int>(track.sectors.size()));
-    }
+    for (const kestrune::MapTrack& track : map_.tracks)
+        widest_ = std::max(widest_, static_cast<int>(track.sectors.size()));
     updateGeometry();
     resize(sizeHint());
     update();
@@ -57,14 +55,13 @@ void DiskMapView::setChosen(int track, int sector) {
 }
 
 QSize DiskMapView::sizeHint() const {
-    const int tracks = map_ == nullptr ? 0 : static_cast<int>(map_->tracks.size());
+    const int tracks = static_cast<int>(map_.tracks.size());
     return {kLabelWidth + widest_ * kCell + 4, kHeadingHeight + tracks * kCell + 4};
 }
 
 QRect DiskMapView::cellRect(int track, int sector) const {
-    if (map_ == nullptr) return {};
-    for (std::size_t i = 0; i < map_->tracks.size(); ++i) {
-        const kestrune::MapTrack& mapped = map_->tracks[i];
+    for (std::size_t i = 0; i < map_.tracks.size(); ++i) {
+        const kestrune::MapTrack& mapped = map_.tracks[i];
         if (mapped.track != track) continue;
         if (sector < 0 || sector >= static_cast<int>(mapped.sectors.size())) return {};
         return {kLabelWidth + sector * kCell, kHeadingHeight + static_cast<int>(i) * kCell, kCell,
@@ -74,19 +71,17 @@ QRect DiskMapView::cellRect(int track, int sector) const {
 }
 
 std::optional<std::pair<int, int>> DiskMapView::SectorAt(QPoint point) const {
-    if (map_ == nullptr || point.x() < kLabelWidth || point.y() < kHeadingHeight)
-        return std::nullopt;
+    if (point.x() < kLabelWidth || point.y() < kHeadingHeight) return std::nullopt;
     const auto row = static_cast<std::size_t>((point.y() - kHeadingHeight) / kCell);
     const int sector = (point.x() - kLabelWidth) / kCell;
-    if (row >= map_->tracks.size() || sector >= static_cast<int>(map_->tracks[row].sectors.size()))
+    if (row >= map_.tracks.size() || sector >= static_cast<int>(map_.tracks[row].sectors.size()))
         return std::nullopt;
-    return std::pair{map_->tracks[row].track, sector};
+    return std::pair{map_.tracks[row].track, sector};
 }
 
 void DiskMapView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().window());
-    if (map_ == nullptr) return;
     painter.setFont(font());
     QFont small = font();
     small.setPixelSize(9);
@@ -98,14 +93,14 @@ void DiskMapView::paintEvent(QPaintEvent* event) {
     }
     // Only the tracks in the damaged rectangle are drawn.
     const int firstRow = std::max(0, (event->rect().top() - kHeadingHeight) / kCell);
-    const int lastRow = std::min(static_cast<int>(map_->tracks.size()) - 1,
+    const int lastRow = std::min(static_cast<int>(map_.tracks.size()) - 1,
                                  (event->rect().bottom() - kHeadingHeight) / kCell);
     const QPen gridPen(QColor(160, 160, 160));
     const QPen markPen(Qt::black, 1.2);
     const QPen errorPen(kErrorColour, 2);
     const QPen highlightPen(Qt::black, 2);
     for (int row = firstRow; row <= lastRow; ++row) {
-        const kestrune::MapTrack& track = map_->tracks[static_cast<std::size_t>(row)];
+        const kestrune::MapTrack& track = map_.tracks[static_cast<std::size_t>(row)];
         const int y = kHeadingHeight + row * kCell;
         painter.setPen(palette().windowText().color());
         painter.drawText(QRect(0, y, kLabelWidth - 4, kCell), Qt::AlignRight | Qt::AlignVCenter,

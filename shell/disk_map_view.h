@@ -19,8 +19,9 @@ class DiskMapView : public QWidget {
   public:
     explicit DiskMapView(QWidget* parent = nullptr);
 
-    // The map on show (the caller keeps it), and the function that names a sector for the tooltip.
-    void setMap(const kestrune::DiskMap* map, std::function<QString(int, int)> describe);
+    // The map to show, kept here, and the function that names a sector for the tooltip.
+    void setMap(kestrune::DiskMap map, std::function<QString(int, int)> describe);
+    const kestrune::DiskMap& map() const { return map_; }
     void setHighlightRow(int row);  // a 1-based directory row, 0 for none
     void setChosen(int track, int sector);
 
@@ -42,7 +43,7 @@ class DiskMapView : public QWidget {
     // The track and sector at a point, if any.
     std::optional<std::pair<int, int>> SectorAt(QPoint point) const;
 
-    const kestrune::DiskMap* map_ = nullptr;
+    kestrune::DiskMap map_;
     std::function<QString(int, int)> describe_;
     int highlightRow_ = 0;
     int chosenTrack_ = 0;

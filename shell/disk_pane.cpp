@@ -2,8 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -25,10 +27,10 @@ DiskPane::DiskPane(const kestrune::Session& session, QWidget* parent)
     map_->setObjectName(QStringLiteral("diskMap"));
     auto* scroll = new QScrollArea;
     scroll->setWidget(map_);
-    scroll->setWidgetResizable(false);
+    scroll->setWidgetResizable(true);
     scroll->setBackgroundRole(QPalette::Window);
 
-    title_ = new QLabel(tr("Click a sector to see its bytes."));
+    title_ = new QLabel;
     title_->setWordWrap(true);
     follow_ = new QPushButton(tr("Follow link"));
     follow_->setObjectName(QStringLiteral("followLink"));
@@ -43,38 +45,68 @@ DiskPane::DiskPane(const kestrune::Session& session, QWidget* parent)
     sectorLayout->addLayout(titleRow);
     sectorLayout->addWidget(sectorHex_, 1);
 
-    report_ = new TextPane(TextPane::Wrap::Words);
-    report_->setObjectName(QStringLiteral("checkReport"));
+    findings_ = new QListWidget;
+    findings_->setObjectName(QStringLiteral("checkFindings"));
+    findings_->setWordWrap(true);
+    findings_->setToolTip(tr("Click a finding to see its file and its sector"));
     tabs_ = new QTabWidget;
     tabs_->addTab(sectorPage, tr("Sector"));
-    tabs_->addTab(report_, tr("Check"));
+    tabs_->addTab(findings_, tr("Check"));
 
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll, 3);
     layout->addWidget(tabs_, 2);
 
+    notice_ = new QLabel;
+    notice_->setObjectName(QStringLiteral("diskNotice"));
+    notice_->setAlignment(Qt::AlignCenter);
+    notice_->setWordWrap(true);
+
+    stack_ = new QStackedWidget;
+    stack_->addWidget(content);
+    stack_->addWidget(notice_);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(stack_);
+
     connect(map_, &DiskMapView::sectorChosen, this, &DiskPane::chooseSector);
     connect(follow_, &QPushButton::clicked, this, &DiskPane::followLink);
+    connect(findings_, &QListWidget::currentRowChanged, this, &DiskPane::chooseFinding);
+}
+
+QString DiskPane::notice() const {
+    return stack_->currentWidget() == notice_ ? notice_->text() : QString();
 }
 
 void DiskPane::Reload() {
-    map_->setMap(&session_.Map(), [this](int track, int sector) {
+    map_->setMap(session_.Map(), [this](int track, int sector) {
         return Text(session_.SectorDescription(track, sector));
     });
     map_->setChosen(0, -1);
-    title_->setText(session_.Map().tracks.empty() ? tr("This image holds files, not sectors.")
-                                                  : tr("Click a sector to see its bytes."));
+    title_->setText(tr("Click a sector to see its bytes."));
     sectorHex_->setText({});
     follow_->setEnabled(false);
+    const QSignalBlocker quiet(findings_);
+    findings_->clear();
     const std::vector<kestrune::Finding>& findings = session_.Findings();
-    std::u16string report;
     for (const kestrune::Finding& finding : findings)
-        report += finding.text + u"\r\n";
-    report += kestrune::Widen(std::to_string(findings.size()));
-    report += findings.size() == 1 ? u" finding." : u" findings.";
-    report_->setText(std::move(report));
+        findings_->addItem(Text(finding.text));
     tabs_->setTabText(1, tr("Check (%1)").arg(findings.size()));
+    tabs_->setCurrentIndex(0);
+    // Without an image, or for one of files without sectors, there is no map: the pane says so.
+    const std::string_view format = session_.Format();
+    if (format.empty()) {
+        notice_->setText(tr("No image is open."));
+    } else if (session_.Map().tracks.empty()) {
+        notice_->setText(
+            tr("This %1 holds files, not sectors: it has no sector map.")
+                .arg(QString::fromLatin1(format.data(), static_cast<qsizetype>(format.size()))
+                         .toUpper()));
+    }
+    stack_->setCurrentWidget(format.empty() || session_.Map().tracks.empty() ? notice_
+                                                                             : stack_->widget(0));
 }
 
 void DiskPane::setHighlightRow(int row) {
@@ -82,10 +114,14 @@ void DiskPane::setHighlightRow(int row) {
 }
 
 void DiskPane::chooseSector(int track, int sector) {
+    ShowSector(track, sector);
+    tabs_->setCurrentIndex(0);
+}
+
+void DiskPane::ShowSector(int track, int sector) {
     map_->setChosen(track, sector);
     title_->setText(Text(session_.SectorDescription(track, sector)));
     sectorHex_->setText(session_.SectorHex(track, sector));
-    tabs_->setCurrentIndex(0);
     linkTrack_ = 0;
     for (const kestrune::MapTrack& mapped : session_.Map().tracks) {
         if (mapped.track != track || sector >= static_cast<int>(mapped.sectors.size())) continue;
@@ -102,4 +138,14 @@ void DiskPane::chooseSector(int track, int sector) {
 void DiskPane::followLink() {
     if (linkTrack_ == 0) return;
     chooseSector(linkTrack_, linkSector_);
+}
+
+void DiskPane::chooseFinding(int index) {
+    const std::vector<kestrune::Finding>& findings = session_.Findings();
+    if (index < 0 || index >= static_cast<int>(findings.size())) return;
+    const kestrune::Finding& finding = findings[static_cast<std::size_t>(index)];
+    const int row = finding.rows.empty() ? 0 : finding.rows.front();
+    emit findingChosen(row, finding.track, finding.sector);
+    // The sector is chosen in the map; the findings stay on view.
+    ShowSector(finding.track, finding.sector);
 }

@@ -323,6 +323,7 @@ void MainWindow::CreateControls() {
     diskPane_ = new DiskPane(session_, client_);
     diskPane_->setObjectName(QStringLiteral("diskPane"));
     diskPane_->hide();
+    connect(diskPane_, &DiskPane::findingChosen, this, &MainWindow::showFinding);
     shownPane_ = browser_;
     connect(viewButtons_, &QButtonGroup::idClicked, this, &MainWindow::chooseView);
     sysLink_ = new QLabel(client_);
@@ -527,7 +528,6 @@ void MainWindow::chooseImage() {
 
 void MainWindow::openImage(const QString& path) {
     model_->Clear();
-    diskStale_ = true;
     session_.Open(
         QFile::encodeName(path).toStdString(),
         [this](const Message& message) { return Tell(message); },
@@ -560,15 +560,19 @@ void MainWindow::leavePartition() {
 }
 
 void MainWindow::ShowNewDirectory() {
-    diskStale_ = true;
     model_->Reload();
     ShowSession(true);
     list_->setFocus();
 }
 
+void MainWindow::showFinding(int row, int, int) {
+    // The file the finding names first is selected in the list; the Disk view stays.
+    const int position = session_.PositionOfDirectoryRow(row);
+    if (position >= 0) list_->selectRow(position);
+}
+
 void MainWindow::closeImage() {
     session_.Close();
-    diskStale_ = true;
     model_->Reload();
     ShowSession(true);
 }
@@ -741,8 +745,9 @@ void MainWindow::ShowSession(bool withAddress) {
     }
     visible_ = view;
     if (diskShown_) {
-        if (diskStale_) diskPane_->Reload();
-        diskStale_ = false;
+        // The map is always the directory's on show, taken afresh whenever that changes.
+        if (session_.DirectoryVersion() != diskVersion_) diskPane_->Reload();
+        diskVersion_ = session_.DirectoryVersion();
         diskPane_->setHighlightRow(session_.DirectoryRow(session_.SelectedRow()));
     }
     address_->setEnabled(session_.AddressEnabled());

@@ -72,6 +72,7 @@ class MainWindow : public QDialog {
     void disassembleFromSys();
     void openPartition(const QModelIndex& index);
     void leavePartition();
+    void showFinding(int row, int track, int sector);
 
   private:
     void CreateMenu();
@@ -122,7 +123,7 @@ class MainWindow : public QDialog {
     QRadioButton* diskButton_ = nullptr;
     DiskPane* diskPane_ = nullptr;
     bool diskShown_ = false;
-    bool diskStale_ = true;  // the disk changed since the Disk view last read it
+    std::uint64_t diskVersion_ = 0;  // the session's directory the Disk view last took
     QWidget* shownPane_ = nullptr;
     // View > C64 Font: names in the C64's character set (remembered between runs).
     QAction* c64Font_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -9,6 +10,7 @@
 
 #include "text/number_text.h"
 #include "text/unicode.h"
+#include "viewer/row_texts.h"
 
 namespace kestrune {
 
@@ -27,7 +29,7 @@ std::u16string Number(long value) {
 }
 
 std::u16string Place(int track, int sector) {
-    return u"track " + Number(track) + u", sector " + Number(sector);
+    return SectorPlace(track, sector);
 }
 
 std::u16string Capitalised(std::u16string text) {
@@ -53,22 +55,25 @@ struct RowSet {
     long More() const { return total - static_cast<long>(named.size()); }
 };
 
-// "row 1", "rows 1 and 4", "rows 1, 2, 3, 4, 5 and 16,427 more".
-std::u16string RowsText(const RowSet& rows) {
+// The name of a 1-based row as the list shows it.
+using RowName = std::function<std::u16string(int row)>;
+
+// 'row 1 ("one")', 'rows 1 ("one") and 4 ("again")', 'rows 1 ("a"), 2 ("b"), 3 ("c"), 4 ("d"),
+// 5 ("e") and 16,427 more'.
+std::u16string RowsText(const RowSet& rows, const RowName& name) {
     std::u16string text = rows.total == 1 ? u"row " : u"rows ";
     for (std::size_t i = 0; i < rows.named.size(); ++i) {
         if (i > 0) text += i + 1 == rows.named.size() && rows.More() == 0 ? u" and " : u", ";
-        text += Number(rows.named[i]);
+        text += Number(rows.named[i]) + u" (\"" + name(rows.named[i]) + u"\")";
     }
     if (rows.More() > 0)
         text += u" and " + GroupedDecimal(static_cast<std::uint64_t>(rows.More())) + u" more";
     return text;
 }
 
-// "Row 2's chain" or "The chain of rows 2 and 5".
-std::u16string ChainOf(const RowSet& rows) {
-    if (rows.total == 1) return u"Row " + Number(rows.named[0]) + u"'s chain";
-    return u"The chain of " + RowsText(rows);
+// 'The chain of row 2 ("two")', 'The chain of rows 2 ("two") and 5 ("five")'.
+std::u16string ChainOf(const RowSet& rows, const RowName& name) {
+    return u"The chain of " + RowsText(rows, name);
 }
 
 // Where the sectors of a volume lie in its image.
@@ -234,6 +239,7 @@ class Analyser {
     Analyser(const Volume& volume, const std::vector<DirectoryEntry>& entries)
         : volume_(volume),
           entries_(entries),
+          name_([this](int row) { return ListName(row); }),
           sectors_(volume),
           walker_(sectors_),
           groupsAt_(sectors_.count()),
@@ -267,7 +273,8 @@ class Analyser {
                 const RowSet set = Named(rows);
                 const bool one = set.total == 1;
                 Add(kSizeMismatch, {track, sector}, set,
-                    Capitalised(RowsText(set)) + (one ? u" says " : u" say ") + Number(blocks) +
+                    Capitalised(RowsText(set, name_)) + (one ? u" says " : u" say ") +
+                        Number(blocks) +
                         (one ? u" blocks, its chain holds " : u" blocks, their chain holds ") +
                         Number(group.blocks));
             }
@@ -278,7 +285,7 @@ class Analyser {
                 const RowSet rows = RowsOf(groups);
                 Add(kCrossLinked, positions_[block], rows,
                     Capitalised(Place(positions_[block])) + u" is in the chains of " +
-                        RowsText(rows));
+                        RowsText(rows, name_));
             }
             CheckBam(block);
         }
@@ -295,6 +302,16 @@ class Analyser {
 
   private:
     static std::u16string Place(Position at) { return kestrune::Place(at.track, at.sector); }
+
+    // A row's file name as the list shows it, without its trailing spaces.
+    std::u16string ListName(int row) const {
+        RowTexts texts;
+        FormatRow(entries_[static_cast<std::size_t>(row - 1)], volume_.disk.isGeosDisk, texts);
+        std::u16string_view name = texts[ColumnFileName];
+        while (!name.empty() && name.back() == u' ')
+            name.remove_suffix(1);
+        return std::u16string(name);
+    }
 
     void Add(std::string_view kind, Position at, const RowSet& rows, std::u16string text) {
         findings_.push_back({kind, at.track, at.sector, rows.named, std::move(text),
@@ -376,7 +393,7 @@ class Analyser {
     // The chain's own faults: how it ends, and the error sectors it crosses.
     void CheckChain(const Chain& chain, const RowSet& rows) {
         if (rows.total == 0) return;
-        const std::u16string whose = ChainOf(rows);
+        const std::u16string whose = ChainOf(rows, name_);
         for (const std::uint32_t block : chain.blocks) {
             if (const std::optional<std::uint8_t> error = sectors_.ErrorOf(block)) {
                 Add(kErrorSector, positions_[block], rows,
@@ -413,9 +430,9 @@ class Analyser {
         if (used && volume_.bam[block] == kBamFree) {
             RowSet rows;
             if (owner != 0) rows = {{owner}, 1};
-            const std::u16string user = owner != 0 ? u"row " + Number(owner) : u"the file system";
+            const std::u16string user = owner != 0 ? RowsText(rows, name_) : u"the file system";
             Add(kUsedButFree, at, rows,
-                Capitalised(Place(at)) + u" is in use (" + user + u") but the BAM calls it free");
+                Capitalised(Place(at)) + u" is in use by " + user + u" but the BAM calls it free");
         } else if (!used && volume_.bam[block] == kBamUsed) {
             Add(kOrphan, at, {}, Capitalised(Place(at)) + u" is allocated but belongs to no file");
         }
@@ -444,6 +461,7 @@ class Analyser {
 
     const Volume& volume_;
     const std::vector<DirectoryEntry>& entries_;
+    RowName name_;
     Sectors sectors_;
     ChainWalker walker_;
     std::vector<Group> groups_;               // in the order of their first rows
@@ -453,6 +471,18 @@ class Analyser {
 };
 
 }  // namespace
+
+std::u16string SectorPlace(int track, int sector) {
+    std::u16string text = u"track ";
+    AppendDecimal(text, track);
+    text += u" ($";
+    AppendHex(text, static_cast<std::uint32_t>(track), 2, true);
+    text += u"), sector ";
+    AppendDecimal(text, sector);
+    text += u" ($";
+    AppendHex(text, static_cast<std::uint32_t>(sector), 2, true);
+    return text + u")";
+}
 
 std::u16string ErrorByteText(std::uint8_t errorByte) {
     const int error = errorByte < std::size(kDosErrorOfByte) ? kDosErrorOfByte[errorByte] : 0;

@@ -64,6 +64,10 @@ inline constexpr std::uint8_t kDosErrorOfByte[16] = {
 };
 // clang-format on
 
+// Where a sector is, as a text says it: "track 17 ($11), sector 4 ($04)". The list shows tracks
+// and sectors in hexadecimal, everything else in decimal: both are given.
+std::u16string SectorPlace(int track, int sector);
+
 // What an error byte (2 and up) says: "error 23", or for a byte with no DOS meaning "an unknown
 // error (byte $3a)".
 std::u16string ErrorByteText(std::uint8_t errorByte);

@@ -34,13 +34,23 @@ std::u16string_view InstructionsPage() {
 }
 
 struct Session::State {
+    // A directory a partition on show lies in, kept as it was left for the way back.
+    struct Outer {
+        Volume volume;
+        std::vector<std::size_t> order, sortOrder;
+        std::optional<int> sortColumn;
+        int selected = -1;
+        std::u16string caption;
+    };
     std::optional<Volume> image;
-    std::vector<Volume> outer;  // the volumes a partition on show lies in, outermost first
+    std::vector<Outer> outer;  // the directories a partition on show lies in, outermost first
     std::vector<DirectoryEntry> entries;  // in directory order
     std::vector<RowTexts> rows;           // the texts of each entry
     std::vector<std::size_t> order;       // the list's positions: indexes into entries
     std::vector<std::size_t> sortOrder;   // the order of the last sort, where the next one starts
+    std::optional<int> sortColumn;        // the column of the last sort, until Revert
     bool readError = false;
+    std::uint64_t directoryVersion = 0;            // changes with every directory shown or cleared
     mutable std::optional<DiskAnalysis> analysis;  // of image, once asked for
     // By entry: the error sectors its chains cross, as the list's tooltip names them, once asked
     // for.
@@ -54,6 +64,7 @@ struct Session::State {
     std::string fileName;
     std::u16string caption{kProductName};
     std::u16string diskName, diskId, dosType, status;
+    std::u16string diskStatus;  // what the directory on show says, whatever row is on show
     int blocksFree = 0;
     bool geosDisk = false;
 
@@ -90,12 +101,15 @@ struct Session::State {
             blocksFree = 0;
             // A new disk starts with an empty status line, so no status of the last disk stays.
             status.clear();
+            diskStatus.clear();
             entries.clear();
             rows.clear();
             analysis.reset();
             rowErrors.clear();
             order.clear();
             sortOrder.clear();
+            sortColumn.reset();
+            ++directoryVersion;
         }
         showsFile = false;
         sys.reset();
@@ -120,6 +134,8 @@ struct Session::State {
             status += Widen(std::to_string(errors)) +
                       (errors == 1 ? u" sector carries an error" : u" sectors carry errors");
         }
+        diskStatus = status;
+        ++directoryVersion;
         analysis.reset();
         rowErrors.clear();
         diskName = disk.diskName;
@@ -145,7 +161,10 @@ struct Session::State {
     bool ShowSelected() {
         if (selected == -1 || !image) return false;
         RowDisplay display = ShowRow(*image, entries[order[selected]], viewer);
-        if (display.status) status = std::move(*display.status);
+        // The status line follows the row on show: what its file says, or else what the
+        // directory says. A new disassembly of the same file leaves it.
+        if (display.kind != RowDisplay::Kind::AssemblyOnly)
+            status = display.status ? std::move(*display.status) : diskStatus;
         switch (display.kind) {
             case RowDisplay::Kind::Message:
                 ShowMessage(display.message, false);
@@ -212,9 +231,16 @@ bool Session::OpenPartition(int position) {
     std::optional<Volume> partition =
         kestrune::OpenPartition(*s.image, s.entries[s.order[static_cast<std::size_t>(position)]]);
     if (!partition) return false;
-    // The directory it lies in keeps its entries, in directory order, for the way back.
+    // The directory it lies in keeps its entries, in directory order, its sort and its selection
+    // for the way back. The caption names the partitions open, one inside the other.
+    std::u16string_view name = Row(position)[ColumnFileName];
+    while (!name.empty() && name.back() == u' ')
+        name.remove_suffix(1);
+    const std::u16string caption = s.caption + u" > " + VisibleText(name);
     s.image->entries = std::move(s.entries);
-    s.outer.push_back(std::move(*s.image));
+    s.outer.push_back({std::move(*s.image), std::move(s.order), std::move(s.sortOrder),
+                       s.sortColumn, s.selected, s.caption});
+    s.caption = caption;
     s.selected = -1;
     s.ShowMessage(kSelectAFile, true);
     s.ShowVolume(std::move(*partition));
@@ -224,11 +250,17 @@ bool Session::OpenPartition(int position) {
 bool Session::LeavePartition() {
     State& s = *state_;
     if (s.outer.empty()) return false;
-    Volume volume = std::move(s.outer.back());
+    State::Outer outer = std::move(s.outer.back());
     s.outer.pop_back();
     s.selected = -1;
     s.ShowMessage(kSelectAFile, true);
-    s.ShowVolume(std::move(volume));
+    s.ShowVolume(std::move(outer.volume));
+    s.order = std::move(outer.order);
+    s.sortOrder = std::move(outer.sortOrder);
+    s.sortColumn = outer.sortColumn;
+    s.caption = std::move(outer.caption);
+    s.selected = outer.selected;
+    s.ShowSelected();
     return true;
 }
 
@@ -273,8 +305,8 @@ std::u16string Session::RowErrors(int position) const {
     if (crossings.empty()) return *known;
     *known = u"Crosses sectors with errors:";
     for (const ErrorCrossing& crossing : crossings) {
-        *known += u"\ntrack " + Decimal(crossing.track) + u", sector " + Decimal(crossing.sector) +
-                  u", which carries " + ErrorByteText(crossing.errorByte);
+        *known += u"\n" + SectorPlace(crossing.track, crossing.sector) + u", which carries " +
+                  ErrorByteText(crossing.errorByte);
     }
     return *known;
 }
@@ -298,7 +330,8 @@ std::u16string Session::SectorDescription(int track, int sector) const {
     const State& s = *state_;
     const SectorCell* cell = CellOf(Map(), track, sector);
     if (cell == nullptr) return {};
-    std::u16string text = u"Track " + Decimal(track) + u", sector " + Decimal(sector) + u": ";
+    std::u16string text = SectorPlace(track, sector) + u": ";
+    text[0] = u'T';
     if (cell->row != 0) {
         std::u16string_view name = s.rows[static_cast<std::size_t>(cell->row - 1)][ColumnFileName];
         while (!name.empty() && name.back() == u' ')
@@ -403,13 +436,29 @@ void Session::SortBy(int column) {
     State& s = *state_;
     SortByColumn(s.sortOrder, s.rows, column);
     s.order = s.sortOrder;
+    s.sortColumn = column;
     s.selected = -1;
 }
 
 void Session::Revert() {
     State& s = *state_;
     std::iota(s.order.begin(), s.order.end(), std::size_t{0});
+    s.sortColumn.reset();
     s.selected = -1;
+}
+
+std::optional<int> Session::SortColumn() const {
+    return state_->sortColumn;
+}
+
+std::uint64_t Session::DirectoryVersion() const {
+    return state_->directoryVersion;
+}
+
+int Session::PositionOfDirectoryRow(int row) const {
+    const State& s = *state_;
+    const auto found = std::find(s.order.begin(), s.order.end(), static_cast<std::size_t>(row - 1));
+    return found == s.order.end() ? -1 : static_cast<int>(found - s.order.begin());
 }
 
 std::optional<ExportedFile> Session::ExportFile(int position, ExportFormat format) const {

@@ -51,8 +51,9 @@ class Session {
     // rows read before such an entry stay listed.
     bool Open(const std::string& path, const MessageHandler& tell,
               const ImageChooser& choose = nullptr);
-    // A 1581 partition row lists its own directory once opened; leaving goes back to the
-    // directory it is in. Both clear the display as Open does.
+    // A 1581 partition row lists its own directory once opened (the caption then names it after
+    // the file: "Kestrune - GAMES.D81 > PART"); leaving goes back to the directory it is in, as it
+    // was left: sorted as it was, its row on show again.
     bool IsPartition(int position) const;
     bool OpenPartition(int position);
     bool LeavePartition();
@@ -108,6 +109,13 @@ class Session {
     // sort. Revert shows them in directory order again. Both leave no row selected.
     void SortBy(int column);
     void Revert();
+    // The column the rows are sorted by; nothing in directory order.
+    std::optional<int> SortColumn() const;
+    // The position in the list of a 1-based directory row; -1 for none.
+    int PositionOfDirectoryRow(int row) const;
+    // A number that changes whenever the directory on show changes: an image opened or closed,
+    // a partition opened or left.
+    std::uint64_t DirectoryVersion() const;
 
     // The file of the row at position as it is taken out: its name and bytes, natively or in a
     // PC64 container; nothing for a row that names no file (one that shows only a message).

@@ -607,10 +607,10 @@ TEST_F(CliTest, MapAndCheckOnlyRead) {
     const std::string wrong = Write("wrong.d64", disk);
     const ProgramRun found = Cli({"check", wrong});
     EXPECT_EQ(found.exitCode, 4);
-    EXPECT_EQ(found.out, "Row 1 says 9 blocks, its chain holds 2\n1 finding.\n");
+    EXPECT_EQ(found.out, "Row 1 (\"one\") says 9 blocks, its chain holds 2\n1 finding.\n");
     const json findings = json::parse(Cli({"check", wrong, "--json"}).out);
     EXPECT_EQ(findings, json::parse(R"({"findings": [{"kind": "size-mismatch", "track": 1,
-        "sector": 0, "rows": [1], "text": "Row 1 says 9 blocks, its chain holds 2"}]})"));
+        "sector": 0, "rows": [1], "text": "Row 1 (\"one\") says 9 blocks, its chain holds 2"}]})"));
     EXPECT_EQ(testing::ReadFileBytes(clean), before);
 
     const ProgramRun archive = Cli({"check", (dir_ / "none.prg").string()});

@@ -9,11 +9,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
@@ -591,7 +593,8 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
     const QModelIndex two = Ui(dialog).list->model()->index(1, 1);
     QCOMPARE(
         two.data(Qt::ToolTipRole).toString(),
-        QStringLiteral("Crosses sectors with errors:\ntrack 1, sector 2, which carries error 23"));
+        QStringLiteral(
+            "Crosses sectors with errors:\ntrack 1 ($01), sector 2 ($02), which carries error 23"));
     QVERIFY(!Ui(dialog).list->model()->index(0, 1).data(Qt::ToolTipRole).isValid());
 
     auto* diskButton = dialog.findChild<QRadioButton*>(QStringLiteral("diskButton"));
@@ -605,20 +608,23 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
     DiskMapView* map = pane->mapView();
     QTest::mouseClick(map, Qt::LeftButton, {}, map->cellRect(1, 1).center());
     QCOMPARE(pane->sectorTitle()->text(),
-             QStringLiteral("Track 1, sector 1: \"two\" (row 2); in use in the BAM; links to 1/2"));
+             QStringLiteral("Track 1 ($01), sector 1 ($01): \"two\" (row 2); in use in the BAM; "
+                            "links to 1/2"));
     QVERIFY(pane->sectorPane()->text().find(u"0000: 01 02 02 02") != std::u16string::npos);
     QTest::mouseClick(pane->followButton(), Qt::LeftButton);
     QCOMPARE(pane->sectorTitle()->text(),
-             QStringLiteral("Track 1, sector 2: \"two\" (row 2); in use in the BAM; error 23; "
-                            "last block, 146 bytes used"));
+             QStringLiteral("Track 1 ($01), sector 2 ($02): \"two\" (row 2); in use in the BAM; "
+                            "error 23; last block, 146 bytes used"));
     QVERIFY(!pane->followButton()->isEnabled());
     // A free sector names no link: what it holds is left over.
     QTest::mouseClick(map, Qt::LeftButton, {}, map->cellRect(1, 10).center());
     QCOMPARE(pane->sectorTitle()->text(),
-             QStringLiteral("Track 1, sector 10: no file; free in the BAM"));
-    QCOMPARE(pane->reportPane()->text(),
-             std::u16string(u"Row 2's chain crosses track 1, sector 2, which carries error "
-                            u"23\r\n1 finding."));
+             QStringLiteral("Track 1 ($01), sector 10 ($0A): no file; free in the BAM"));
+    QCOMPARE(pane->tabs()->tabText(1), QStringLiteral("Check (1)"));
+    QCOMPARE(pane->findingsList()->count(), 1);
+    QCOMPARE(pane->findingsList()->item(0)->text(),
+             QStringLiteral("The chain of row 2 (\"two\") crosses track 1 ($01), sector 2 ($02), "
+                            "which carries error 23"));
 
     // Choosing a file keeps the Disk view; a file view button leaves it.
     QTest::keyClick(Ui(dialog).list, Qt::Key_Down);

@@ -64,46 +64,59 @@ TEST(DiskCheck, EachFaultGivesExactlyItsFinding) {
          [](DiskBuilder& disk) {
              disk.AddEntry({0x82, 1, 0, "AGAIN", 1});
          },
-         {kCrossLinked, 1, 0, {1, 4}, u"Track 1, sector 0 is in the chains of rows 1 and 4"}},
+         {kCrossLinked,
+          1,
+          0,
+          {1, 4},
+          u"Track 1 ($01), sector 0 ($00) is in the chains of rows 1 (\"one\") and 4 (\"again\")"}},
         {"TWO's last block links back to its first",
          [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 1, disk.Sector(1, 2)[1] = 1; },
-         {kLoop, 1, 1, {2}, u"Row 2's chain loops back to track 1, sector 1"}},
+         {kLoop,
+          1,
+          1,
+          {2},
+          u"The chain of row 2 (\"two\") loops back to track 1 ($01), sector 1 ($01)"}},
         {"TWO's last block links to track 36",
          [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 36, disk.Sector(1, 2)[1] = 0; },
          {kBadLink,
           1,
           2,
           {2},
-          u"Row 2's chain links from track 1, sector 2 to track 36, sector 0, which the disk does "
-          u"not have"}},
+          u"The chain of row 2 (\"two\") links from track 1 ($01), sector 2 ($02) to track 36 "
+          u"($24), sector 0 ($00), which the disk does not have"}},
         {"TWO's last block links to sector 21 of track 1",
          [](DiskBuilder& disk) { disk.Sector(1, 2)[0] = 1, disk.Sector(1, 2)[1] = 21; },
          {kBadLink,
           1,
           2,
           {2},
-          u"Row 2's chain links from track 1, sector 2 to track 1, sector 21, which the disk does "
-          u"not have"}},
+          u"The chain of row 2 (\"two\") links from track 1 ($01), sector 2 ($02) to track 1 "
+          u"($01), sector 21 ($15), which the disk does not have"}},
         {"THREE says 5 blocks",
          [](DiskBuilder& disk) { disk.Sector(18, 1)[64 + 0x1E] = 5; },
-         {kSizeMismatch, 1, 3, {3}, u"Row 3 says 5 blocks, its chain holds 3"}},
+         {kSizeMismatch, 1, 3, {3}, u"Row 3 (\"three\") says 5 blocks, its chain holds 3"}},
         {"the BAM calls ONE's block free",
          [header](DiskBuilder& disk) { header(disk)[5] |= 0x01; },
          {kUsedButFree,
           1,
           0,
           {1},
-          u"Track 1, sector 0 is in use (row 1) but the BAM calls it free"}},
+          u"Track 1 ($01), sector 0 ($00) is in use by row 1 (\"one\") but the BAM calls it free"}},
         {"the BAM calls the directory free",
          [header](DiskBuilder& disk) { header(disk)[4 * 18 + 1] |= 0x02; },
          {kUsedButFree,
           18,
           1,
           {},
-          u"Track 18, sector 1 is in use (the file system) but the BAM calls it free"}},
+          u"Track 18 ($12), sector 1 ($01) is in use by the file system but the BAM calls it "
+          u"free"}},
         {"the BAM calls an empty sector in use",
          [header](DiskBuilder& disk) { header(disk)[4 * 20 + 1] &= 0xFE; },
-         {kOrphan, 20, 0, {}, u"Track 20, sector 0 is allocated but belongs to no file"}},
+         {kOrphan,
+          20,
+          0,
+          {},
+          u"Track 20 ($14), sector 0 ($00) is allocated but belongs to no file"}},
     };
     for (const Case& c : cases) {
         DiskBuilder disk = CleanDisk();
@@ -122,7 +135,8 @@ TEST(DiskCheck, ErrorBytesAreMappedAndAChainCrossingOneIsFound) {
                            1,
                            4,
                            {3},
-                           u"Row 3's chain crosses track 1, sector 4, which carries error 23"};
+                           u"The chain of row 3 (\"three\") crosses track 1 ($01), sector 4 ($04), "
+                           u"which carries error 23"};
     EXPECT_EQ(analysis.findings, std::vector<Finding>{crossing});
     EXPECT_EQ(ErrorSectorsOf(volume, volume.entries.at(2)),
               std::vector<ErrorCrossing>({{1, 4, 5}}));
@@ -166,7 +180,8 @@ TEST(DiskCheck, RowsSharingOneChainAreNamedFirstFewThenCounted) {
         EXPECT_EQ(finding.moreRows, 35);
     }
     EXPECT_EQ(findings[0].text,
-              u"Track 1, sector 0 is in the chains of rows 1, 2, 3, 4, 5 and 35 more");
+              u"Track 1 ($01), sector 0 ($00) is in the chains of rows 1 (\"same0\"), 2 "
+              u"(\"same1\"), 3 (\"same2\"), 4 (\"same3\"), 5 (\"same4\") and 35 more");
 
     // One fault of a shared chain is one finding for all its rows, and so is a count they share.
     disk.Sector(1, 2)[0] = 1;
@@ -181,21 +196,24 @@ TEST(DiskCheck, RowsSharingOneChainAreNamedFirstFewThenCounted) {
         }
         return found;
     };
-    EXPECT_EQ(of(kLoop),
-              std::vector<Finding>(
-                  {{kLoop,
-                    1,
-                    0,
-                    {1, 2, 3, 4, 5},
-                    u"The chain of rows 1, 2, 3, 4, 5 and 35 more loops back to track 1, sector 0",
-                    35}}));
+    EXPECT_EQ(
+        of(kLoop),
+        std::vector<Finding>(
+            {{kLoop,
+              1,
+              0,
+              {1, 2, 3, 4, 5},
+              u"The chain of rows 1 (\"same0\"), 2 (\"same1\"), 3 (\"same2\"), 4 (\"same3\"), 5 "
+              u"(\"same4\") and 35 more loops back to track 1 ($01), sector 0 ($00)",
+              35}}));
     EXPECT_EQ(
         of(kSizeMismatch),
         std::vector<Finding>({{kSizeMismatch,
                                1,
                                0,
                                {1, 2, 3, 4, 5},
-                               u"Rows 1, 2, 3, 4, 5 and 3 more say 7 blocks, their chain holds 3",
+                               u"Rows 1 (\"same0\"), 2 (\"same1\"), 3 (\"same2\"), 4 (\"same3\"), "
+                               u"5 (\"same4\") and 3 more say 7 blocks, their chain holds 3",
                                3}}));
 }
 
@@ -219,8 +237,9 @@ TEST(DiskCheck, AChainLeavingItsPartitionIsABadLink) {
                              51,
                              0,
                              {1},
-                             u"Row 1's chain links from track 51, sector 0 to track 10, sector 0, "
-                             u"which lies outside the partition"}));
+                             u"The chain of row 1 (\"leaves\") links from track 51 ($33), sector 0 "
+                             u"($00) to track 10 ($0A), sector 0 ($00), which lies outside the "
+                             u"partition"}));
 }
 
 TEST(DiskCheck, GcrSectorThatDidNotDecodeStopsTheChainThere) {
@@ -234,13 +253,18 @@ TEST(DiskCheck, GcrSectorThatDidNotDecodeStopsTheChainThere) {
     // findings come by track and sector.
     EXPECT_EQ(analysis.findings,
               (std::vector<Finding>{
-                  {kSizeMismatch, 1, 3, {3}, u"Row 3 says 3 blocks, its chain holds 2"},
+                  {kSizeMismatch, 1, 3, {3}, u"Row 3 (\"three\") says 3 blocks, its chain holds 2"},
                   {kErrorSector,
                    1,
                    4,
                    {3},
-                   u"Row 3's chain crosses track 1, sector 4, which carries error 23"},
-                  {kOrphan, 1, 5, {}, u"Track 1, sector 5 is allocated but belongs to no file"}}));
+                   u"The chain of row 3 (\"three\") crosses track 1 ($01), sector 4 ($04), which "
+                   u"carries error 23"},
+                  {kOrphan,
+                   1,
+                   5,
+                   {},
+                   u"Track 1 ($01), sector 5 ($05) is allocated but belongs to no file"}}));
 }
 
 TEST(DiskCheck, ArchivesOfFilesHaveNoSectors) {
