@@ -62,6 +62,15 @@ constexpr qint64 kKeptInstructionsSize = 4096;
 // and no pane of a larger one keeps the window from answering.
 constexpr std::size_t kPaneLimit = 1 << 19;
 
+// The texts of the view buttons and of their View menu items, by view, the Disk view last, each
+// with its key.
+constexpr std::array<const char*, kestrune::kViewCount + 1> kViewButtonTexts = {
+    "&BASIC", "&Assembly", "HE&X/ASCII", "&PETSCII", "&ScrCode", "&Disk"};
+
+// The files File > Open Recent lists, the last opened first.
+constexpr int kRecentFiles = 10;
+const QString kRecentKey = QStringLiteral("recent/files");
+
 // The disk fields and the status line, in the order of MainWindow::fields_.
 constexpr std::array<ControlId, 5> kFieldIds = {IDC_DISK_NAME, IDC_DISK_ID, IDC_DOS_TYPE,
                                                 IDC_BLOCKS_FREE, IDC_STATUS};
@@ -132,16 +141,21 @@ MainWindow::~MainWindow() = default;
 void MainWindow::CreateMenu() {
     menuBar_ = new QMenuBar(this);
     QMenu* file = menuBar_->addMenu(tr("&File"));
-    file->addAction(tr("&New"), this, &MainWindow::chooseImage);
-    file->addAction(tr("&Open"));  // enabled, and does nothing
-    file->addAction(tr("&Close"), this, &MainWindow::closeImage);
-    file->addAction(tr("&Save File As..."), this, &MainWindow::saveFileAs);
+    file->addAction(tr("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), this, &MainWindow::chooseImage);
+    file->addAction(tr("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                    &MainWindow::chooseImage);
+    recent_ = file->addMenu(tr("Open &Recent"));
+    connect(recent_, &QMenu::aboutToShow, this, &MainWindow::ListRecentFiles);
+    file->addAction(tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W), this,
+                    &MainWindow::closeImage);
+    file->addAction(tr("&Save File As..."), QKeySequence(Qt::CTRL | Qt::Key_S), this,
+                    &MainWindow::saveFileAs);
     // Backspace leaves a 1581 partition; the line edits keep the key for their text.
     leavePartition_ = file->addAction(tr("&Leave Partition"), this, &MainWindow::leavePartition);
     leavePartition_->setShortcut(QKeySequence(Qt::Key_Backspace));
     leavePartition_->setEnabled(false);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
-    file->addAction(tr("E&xit"), this, &MainWindow::exitWindow);
+    file->addAction(tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &MainWindow::exitWindow);
     QMenu* edit = menuBar_->addMenu(tr("&Edit"));
     // Copy and Select All act on the pane on view; their keys are the panes' own, and the search
     // box keeps its own when it has the focus.
@@ -157,11 +171,15 @@ void MainWindow::CreateMenu() {
     });
     find->setShortcut(QKeySequence::Find);
     QMenu* view = menuBar_->addMenu(tr("&View"));
-    // The disk's sectors, as the sixth view button shows them.
-    view->addAction(tr("&Disk"), this, [this] {
-        diskButton_->setChecked(true);
-        chooseView(kDiskView);
-    });
+    // The six views, as their buttons choose them, Ctrl+1 to Ctrl+6.
+    for (int shown = 0; shown <= kDiskView; ++shown) {
+        view->addAction(tr(kViewButtonTexts[static_cast<std::size_t>(shown)]),
+                        QKeySequence(Qt::CTRL | (Qt::Key_1 + shown)), this, [this, shown] {
+                            viewButtons_->button(shown)->setChecked(true);
+                            chooseView(shown);
+                        });
+    }
+    view->addSeparator();
     QAction* allOpcodes = view->addAction(tr("&Undocumented opcodes"));
     allOpcodes->setCheckable(true);
     connect(allOpcodes, &QAction::toggled, this, [this](bool on) {
@@ -193,7 +211,7 @@ void MainWindow::CreateMenu() {
     };
     connect(c64Font_, &QAction::toggled, this, choose);
     connect(lowerCase_, &QAction::toggled, this, choose);
-    QMenu* dialects = view->addMenu(tr("BASIC &dialect"));
+    QMenu* dialects = view->addMenu(tr("BASIC dialec&t"));
     auto* dialectGroup = new QActionGroup(this);
     const auto addDialect = [&](const QString& text, std::string key) {
         QAction* action = dialects->addAction(text);
@@ -217,7 +235,6 @@ void MainWindow::CreateControls() {
     client_ = new QWidget(this);
     viewButtons_ = new QButtonGroup(this);
     const DialogBaseUnits base = BaseUnitsOf(font());
-    QWidget* previous = nullptr;
     for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
         const ControlTemplate& control = MainWindowTemplate[i];
         const QString text =
@@ -238,9 +255,13 @@ void MainWindow::CreateControls() {
                 break;
             }
             case ControlKind::Radio: {
-                auto* radio = new QRadioButton(text, client_);
-                radio->setFocusPolicy(Qt::NoFocus);
-                viewButtons_->addButton(radio, control.id - IDC_RADIO_BASIC);
+                // Each view button has its key (Alt and a letter); Tab reaches the checked one
+                // and the arrow keys move through them.
+                const int shown = control.id - IDC_RADIO_BASIC;
+                auto* radio = new QRadioButton(
+                    tr(kViewButtonTexts[static_cast<std::size_t>(shown)]), client_);
+                radio->setFocusPolicy(Qt::TabFocus);
+                viewButtons_->addButton(radio, shown);
                 widget = radio;
                 break;
             }
@@ -276,10 +297,6 @@ void MainWindow::CreateControls() {
         widget->setVisible(control.visible);
         widget->setEnabled(control.enabled);
         if (control.id != IDC_NONE) widget->setObjectName(QString::number(control.id));
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previous != nullptr) setTabOrder(previous, widget);
-            previous = widget;
-        }
         switch (control.id) {
             case IDC_ASSEMBLY:
                 panes_[ViewAssembly] = static_cast<TextPane*>(widget);
@@ -316,9 +333,9 @@ void MainWindow::CreateControls() {
             if (control.id == kFieldIds[field]) fields_[field] = static_cast<QLabel*>(widget);
         }
     }
-    diskButton_ = new QRadioButton(tr("Disk"), client_);
+    diskButton_ = new QRadioButton(tr(kViewButtonTexts[kDiskView]), client_);
     diskButton_->setObjectName(QStringLiteral("diskButton"));
-    diskButton_->setFocusPolicy(Qt::NoFocus);
+    diskButton_->setFocusPolicy(Qt::TabFocus);
     viewButtons_->addButton(diskButton_, kDiskView);
     diskPane_ = new DiskPane(session_, client_);
     diskPane_->setObjectName(QStringLiteral("diskPane"));
@@ -336,12 +353,35 @@ void MainWindow::CreateControls() {
     connect(sysAction_, &QAction::triggered, this, &MainWindow::disassembleFromSys);
     browser_->listing()->addAction(sysAction_);
     connect(search_, &QLineEdit::textChanged, this, &MainWindow::search);
+    search_->installEventFilter(this);
     connect(search_, &QLineEdit::returnPressed, this, &MainWindow::findNext);
     connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
             &MainWindow::findNext);
     connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
             &MainWindow::findPrevious);
     connect(defaultButton_, &QPushButton::clicked, this, &MainWindow::enterAddress);
+
+    // Tab goes from the list to the address box, the view buttons, the pane on show (hidden panes
+    // are passed over), the search box and Revert.
+    QWidget* revert = client_->findChild<QWidget*>(QString::number(IDC_REVERT));
+    const std::array<QWidget*, 16> order = {list_,
+                                            address_,
+                                            viewButtons_->button(ViewBasic),
+                                            viewButtons_->button(ViewAssembly),
+                                            viewButtons_->button(ViewHex),
+                                            viewButtons_->button(ViewPetscii),
+                                            viewButtons_->button(ViewScrCode),
+                                            diskButton_,
+                                            browser_,
+                                            panes_[ViewAssembly],
+                                            panes_[ViewHex],
+                                            panes_[ViewPetscii],
+                                            panes_[ViewScrCode],
+                                            diskPane_,
+                                            search_,
+                                            revert};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     startClient_ = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight).size();
     const int menuHeight = menuBar_->sizeHint().height();
@@ -358,6 +398,8 @@ void MainWindow::SetUpList() {
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);
     list_->setWordWrap(false);
+    // Tab leaves the list; the arrow keys move through it.
+    list_->setTabKeyNavigation(false);
     listDelegate_ = new ListCellDelegate(list_);
     list_->setItemDelegate(listDelegate_);
     list_->setDragEnabled(true);
@@ -365,7 +407,9 @@ void MainWindow::SetUpList() {
     list_->setDefaultDropAction(Qt::CopyAction);
     QHeaderView* header = list_->horizontalHeader();
     header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
+    // The column the list is sorted by carries the sort arrow.
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setHighlightSections(false);
     header->setMinimumSectionSize(0);
     header->setStretchLastSection(false);
@@ -444,17 +488,15 @@ void MainWindow::disassembleFromSys() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // In the search box, Enter finds the next match and Escape empties the box.
-    if (search_->hasFocus()) {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            event->accept();
-            return;
-        }
-        if (event->key() == Qt::Key_Escape && !search_->text().isEmpty()) {
-            search_->clear();
-            event->accept();
-            return;
-        }
+    // In the search box, Enter finds the next match. Escape empties the search box and does
+    // nothing else: the window ends only by File > Exit, Ctrl+Q or its close box.
+    if (search_->hasFocus() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
     }
     // Enter on a partition row of the list opens it; anywhere else in the window it presses the
     // hidden default button: the start-address entry.
@@ -472,7 +514,18 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Escape in the search box empties it.
+    if (watched == search_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        search_->clear();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void MainWindow::reject() {
+    // The close box and the window manager's close.
     done(2);
 }
 
@@ -528,13 +581,48 @@ void MainWindow::chooseImage() {
 
 void MainWindow::openImage(const QString& path) {
     model_->Clear();
-    session_.Open(
+    const bool opened = session_.Open(
         QFile::encodeName(path).toStdString(),
         [this](const Message& message) { return Tell(message); },
         [this](const std::vector<std::string>& names) { return ChooseMember(names); });
+    if (opened) RememberFile(path);
+    ShowSortArrow();
     ShowSession(true);
     // The list takes the focus, so the arrow keys move through the new files.
     list_->setFocus();
+}
+
+void MainWindow::RememberFile(const QString& path) {
+    QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+    QStringList files = settings.value(kRecentKey).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    files.removeAll(absolute);
+    files.prepend(absolute);
+    while (files.size() > kRecentFiles)
+        files.removeLast();
+    settings.setValue(kRecentKey, files);
+}
+
+void MainWindow::ListRecentFiles() {
+    recent_->clear();
+    const QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+    const QStringList files = settings.value(kRecentKey).toStringList();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        // "&1 games.d64", the whole path as its tip.
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QString name = QFileInfo(files[i]).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = recent_->addAction(number + QLatin1Char(' ') + name, this,
+                                             [this, path = files[i]] { openImage(path); });
+        action->setToolTip(files[i]);
+        action->setStatusTip(files[i]);
+    }
+    if (files.isEmpty()) recent_->addAction(tr("No files yet"))->setEnabled(false);
+    recent_->addSeparator();
+    QAction* clear = recent_->addAction(tr("&Clear List"), this, [] {
+        QSettings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune")).remove(kRecentKey);
+    });
+    clear->setEnabled(!files.isEmpty());
 }
 
 std::optional<std::size_t> MainWindow::ChooseMember(const std::vector<std::string>& names) {
@@ -561,6 +649,9 @@ void MainWindow::leavePartition() {
 
 void MainWindow::ShowNewDirectory() {
     model_->Reload();
+    ShowSortArrow();
+    // A directory left for the one it lies in shows that one as it was left.
+    if (session_.SelectedRow() >= 0) list_->selectRow(session_.SelectedRow());
     ShowSession(true);
     list_->setFocus();
 }
@@ -574,6 +665,7 @@ void MainWindow::showFinding(int row, int, int) {
 void MainWindow::closeImage() {
     session_.Close();
     model_->Reload();
+    ShowSortArrow();
     ShowSession(true);
 }
 
@@ -674,12 +766,19 @@ void MainWindow::sortByColumn(int column) {
     session_.SortBy(column);
     model_->Reorder();
     list_->selectionModel()->clear();
+    ShowSortArrow();
 }
 
 void MainWindow::revert() {
     session_.Revert();
     model_->Reorder();
     list_->selectionModel()->clear();
+    ShowSortArrow();
+}
+
+void MainWindow::ShowSortArrow() {
+    list_->horizontalHeader()->setSortIndicator(session_.SortColumn().value_or(-1),
+                                                Qt::AscendingOrder);
 }
 
 void MainWindow::ApplyC64Font() {
@@ -799,8 +898,7 @@ void MainWindow::ShowHit(std::size_t hit) {
         return;
     }
     currentHit_ = hit;
-    const auto ranges = hits_.Hit(hit);
-    searched_->showRange(ranges.front().begin, ranges.back().begin + ranges.back().length);
+    searched_->showMatch(hits_.hitStarts[hit], hits_.Hit(hit).size());
     fields_[4]->setText(tr("%1 of %2").arg(hit + 1).arg(hits_.size()));
 }
 

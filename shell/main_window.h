@@ -26,6 +26,7 @@ class FileList;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class TextPane;
@@ -50,6 +51,7 @@ class MainWindow : public QDialog {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
   private slots:
@@ -90,11 +92,16 @@ class MainWindow : public QDialog {
     void ShowSession(bool withAddress);
     // Takes the C64 font options from their menu items into the list and the panes.
     void ApplyC64Font();
+    // The sort arrow on the column the list is sorted by, none in directory order.
+    void ShowSortArrow();
     // Shows a directory that replaced the one on show (a partition opened or left).
     void ShowNewDirectory();
     // Hands a text pane the C64 codes of its characters, or takes them away.
     void ShowC64Codes(kestrune::ViewMode view);
     kestrune::Charset C64Charset() const;
+    // File > Open Recent: the files opened last, remembered between runs.
+    void RememberFile(const QString& path);
+    void ListRecentFiles();
     // Asks which of an archive's images to open.
     std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
     // Gives the panes that changed their new text: the browser pane, and the text pane on show.
@@ -118,6 +125,7 @@ class MainWindow : public QDialog {
     QLabel* sysLink_ = nullptr;     // "Disassemble from SYS n" in the status line
     QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
     QAction* leavePartition_ = nullptr;
+    QMenu* recent_ = nullptr;
     // The sixth view, beside the five of a file: the disk's sectors. It stays on show while
     // files are chosen in the list, marking the chosen file's chain, until a file view is chosen.
     QRadioButton* diskButton_ = nullptr;

@@ -50,6 +50,9 @@ void TextPane::setC64Codes(const C64TextPainter* painter, kestrune::Charset char
 
 void TextPane::setMatches(std::vector<kestrune::TextRange> ranges) {
     matches_ = std::move(ranges);
+    chosen_ = {0, 0};
+    if (searchSelected_) SetSelection(caret_, caret_);
+    searchSelected_ = false;
     viewport()->update();
 }
 
@@ -65,8 +68,13 @@ int TextPane::lastVisibleRow() const {
     return std::min(rowCount(), firstVisibleRow() + viewport()->height() / lineHeight_) - 1;
 }
 
-void TextPane::showRange(std::size_t begin, std::size_t end) {
-    SetSelection(begin, end);
+void TextPane::showMatch(std::size_t first, std::size_t count) {
+    if (first >= matches_.size() || count == 0) return;
+    count = std::min(count, matches_.size() - first);
+    chosen_ = {first, count};
+    const std::size_t begin = matches_[first].begin;
+    SetSelection(begin, count == 1 ? begin + matches_[first].length : begin);
+    searchSelected_ = true;
     const auto row = std::upper_bound(rows_.begin(), rows_.end(), begin,
                                       [](std::size_t at, const Row& r) { return at < r.begin; });
     if (row == rows_.begin()) return;
@@ -199,7 +207,9 @@ void TextPane::paintEvent(QPaintEvent*) {
             const int x0 = left + ColumnOf(row, std::max(match->begin, row.begin)) * charWidth_;
             const int x1 =
                 left + ColumnOf(row, std::min(match->begin + match->length, row.end)) * charWidth_;
-            painter.fillRect(QRect(x0, y, x1 - x0, lineHeight_), matchColor_);
+            const bool chosen = isChosenMatch(static_cast<std::size_t>(match - matches_.begin()));
+            painter.fillRect(QRect(x0, y, x1 - x0, lineHeight_),
+                             chosen ? colors.highlight().color() : matchColor_);
         }
         if (from < to && from <= row.end && to > row.begin) {
             const int x0 = left + ColumnOf(row, std::max(from, row.begin)) * charWidth_;
@@ -289,6 +299,7 @@ void TextPane::keyPressEvent(QKeyEvent* event) {
 
 void TextPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    searchSelected_ = false;
     const std::size_t at = OffsetAt(event->position().toPoint());
     SetSelection(event->modifiers() & Qt::ShiftModifier ? anchor_ : at, at);
 }

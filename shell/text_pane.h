@@ -39,11 +39,18 @@ class TextPane : public QAbstractScrollArea {
     void setTextMargin(int pixels);
     Wrap wrap() const { return wrap_; }
 
-    // Marks ranges of the text, in order, as found by a search; a new text clears them.
+    // Marks ranges of the text, in order, as found by a search; a new text clears them, and so
+    // does a new search the selection the last one made.
     void setMatches(std::vector<kestrune::TextRange> ranges);
     const std::vector<kestrune::TextRange>& matches() const { return matches_; }
-    // Selects the text from begin to end and scrolls it into view.
-    void showRange(std::size_t begin, std::size_t end);
+    // Shows the match of count ranges from matches()[first] on: marked as chosen and scrolled
+    // into view. A match of one range is selected too; one that goes on on the next line (bytes
+    // of the dump) is marked on each line and selects nothing between them.
+    void showMatch(std::size_t first, std::size_t count);
+    // Whether the range at index is part of the chosen match.
+    bool isChosenMatch(std::size_t index) const {
+        return index >= chosen_.first && index < chosen_.first + chosen_.second;
+    }
     // The rows on view, first and last, and where the first one starts in the text.
     int firstVisibleRow() const;
     int lastVisibleRow() const;
@@ -101,4 +108,6 @@ class TextPane : public QAbstractScrollArea {
     int lineHeight_ = 1;
     std::size_t anchor_ = 0;  // the selection runs from anchor_ to caret_, in either order
     std::size_t caret_ = 0;
+    std::pair<std::size_t, std::size_t> chosen_{0, 0};  // the shown match: first range, count
+    bool searchSelected_ = false;  // the selection is the shown match's, not the user's
 };

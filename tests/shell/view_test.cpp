@@ -327,12 +327,22 @@ void ViewTest::searchBoxFindsInTheVisiblePane() {
     QCOMPARE(range(1), std::u16string(u"d0 a9 02 8d"));
     QCOMPARE(range(2), std::u16string(u"d0 a9"));
     QCOMPARE(range(3), std::u16string(u"03 8d"));
+    // Such a match is marked on both lines; nothing between them (the text columns, the next
+    // address) is selected.
+    QTest::keyClick(ui.search, Qt::Key_F3);
+    QTest::keyClick(ui.search, Qt::Key_F3);
+    QCOMPARE(window.Status(), QStringLiteral("3 of 399"));
+    QVERIFY(ui.hex->isChosenMatch(2) && ui.hex->isChosenMatch(3) && !ui.hex->isChosenMatch(1));
+    QCOMPARE(ui.hex->selectedText(), QString());
+    QTest::keyClick(ui.search, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(ui.hex->selectedText(), QStringLiteral("d0 a9 02 8d"));
 
     // Escape empties the box and the window stays; the status line is the file's again.
     QTest::keyClick(ui.search, Qt::Key_Escape);
     QCOMPARE(ui.search->text(), QString());
     QVERIFY(window.dialog.isVisible());
     QVERIFY(ui.hex->matches().empty());
+    QCOMPARE(ui.hex->selectedText(), QString());
     QCOMPARE(window.Status(), QString());
 
     // The BASIC view searches the listing as it shows.

@@ -461,11 +461,30 @@ void WindowTest::closeResetsTheWindow() {
 void WindowTest::escapeAndExitEndTheWindow() {
     ShellFixture fixture;
     {
+        // Escape ends nothing: not from the list, a pane or an empty search box; in the search
+        // box it empties the box.
         MainWindow dialog;
         dialog.show();
-        Ui(dialog).assembly->setFocus();
-        QTest::keyClick(Ui(dialog).assembly, Qt::Key_Escape);
-        QCOMPARE(dialog.result(), 2);
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        MessageRecorder quiet;
+        dialog.openImage(fixture.Write("two.d64", TwoFileDisk()));
+        Ui(dialog).list->selectRow(1);
+        for (QWidget* widget :
+             {static_cast<QWidget*>(Ui(dialog).list), static_cast<QWidget*>(Ui(dialog).assembly),
+              static_cast<QWidget*>(Ui(dialog).search)}) {
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_Escape);
+            QVERIFY(dialog.isVisible());
+        }
+        QTest::keyClicks(Ui(dialog).search, QStringLiteral("nop"));
+        QTest::keyClick(Ui(dialog).search, Qt::Key_Escape);
+        QCOMPARE(Ui(dialog).search->text(), QString());
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), 0);
+        // Ctrl+Q quits.
+        QTest::keyClick(Ui(dialog).list, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(dialog.result(), 1);
         QVERIFY(!dialog.isVisible());
     }
     {
