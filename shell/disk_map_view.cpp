@@ -6,18 +6,68 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
-constexpr int kCell = 13;           // a cell's side in pixels
+constexpr int kSmallestCell = 4;    // a cell's side in pixels, at least
+constexpr int kLargestCell = 16;    // and at most
 constexpr int kLabelWidth = 30;     // the track numbers on the left
 constexpr int kHeadingHeight = 16;  // the sector numbers above
+constexpr int kMargin = 4;
 
 const QColor kSystemColour(70, 80, 100);
 const QColor kFreeColour(250, 250, 250);
 const QColor kUnownedColour(240, 150, 40);  // in use by the BAM, held by nothing
 const QColor kNoBamColour(215, 215, 215);
 const QColor kErrorColour(220, 0, 0);
+const QColor kGridColour(160, 160, 160);
+
+// The marks a cell carries over its colour.
+struct CellMarks {
+    bool wrongBam = false;  // a cross
+    bool error = false;     // a red frame
+    bool chain = false;     // a black frame: the chosen file's chain
+};
+
+void PaintCell(QPainter& painter, const QRect& box, const QColor& colour, CellMarks marks) {
+    painter.fillRect(box, colour);
+    painter.setPen(kGridColour);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    const int inset = box.width() >= 8 ? 2 : 1;
+    if (marks.wrongBam) {
+        painter.setPen(QPen(Qt::black, 1.2));
+        painter.drawLine(box.topLeft() + QPoint(inset, inset),
+                         box.bottomRight() - QPoint(inset, inset));
+        painter.drawLine(box.topRight() + QPoint(-inset, inset),
+                         box.bottomLeft() + QPoint(inset, -inset));
+    }
+    if (marks.error) {
+        painter.setPen(QPen(kErrorColour, box.width() >= 8 ? 2 : 1));
+        painter.drawRect(box.adjusted(1, 1, -2, -2));
+    }
+    if (marks.chain) {
+        painter.setPen(QPen(Qt::black, box.width() >= 8 ? 2 : 1));
+        painter.drawRect(box.adjusted(1, 1, -2, -2));
+    }
+}
+
+struct LegendEntry {
+    QColor colour;
+    CellMarks marks;
+    const char* text;
+};
+
+const std::array<LegendEntry, 8> kLegend = {{
+    {DiskMapView::RowColour(1), {}, "a file (each its colour)"},
+    {kSystemColour, {}, "header, BAM, directory"},
+    {kFreeColour, {}, "free"},
+    {kUnownedColour, {}, "in use, no file"},
+    {kNoBamColour, {}, "not in the BAM"},
+    {kFreeColour, {true, false, false}, "BAM entry wrong"},
+    {kFreeColour, {false, true, false}, "error byte"},
+    {DiskMapView::RowColour(2), {false, false, true}, "the chosen file"},
+}};
 
 }  // namespace
 
@@ -39,7 +89,6 @@ void DiskMapView::setMap(kestrune::DiskMap map, std::function<QString(int, int)>
     for (const kestrune::MapTrack& track : map_.tracks)
         widest_ = std::max(widest_, static_cast<int>(track.sectors.size()));
     updateGeometry();
-    resize(sizeHint());
     update();
 }
 
@@ -54,26 +103,44 @@ void DiskMapView::setChosen(int track, int sector) {
     update();
 }
 
-QSize DiskMapView::sizeHint() const {
+QSize DiskMapView::SizeFor(int cell) const {
     const int tracks = static_cast<int>(map_.tracks.size());
-    return {kLabelWidth + widest_ * kCell + 4, kHeadingHeight + tracks * kCell + 4};
+    return {kLabelWidth + widest_ * cell + kMargin, kHeadingHeight + tracks * cell + kMargin};
+}
+
+QSize DiskMapView::sizeHint() const {
+    return SizeFor(kLargestCell);
+}
+
+QSize DiskMapView::minimumSizeHint() const {
+    return SizeFor(kSmallestCell);
+}
+
+int DiskMapView::cellSize() const {
+    const int tracks = static_cast<int>(map_.tracks.size());
+    if (tracks == 0 || widest_ == 0) return kLargestCell;
+    const int across = (width() - kLabelWidth - kMargin) / widest_;
+    const int down = (height() - kHeadingHeight - kMargin) / tracks;
+    return std::clamp(std::min(across, down), kSmallestCell, kLargestCell);
 }
 
 QRect DiskMapView::cellRect(int track, int sector) const {
+    const int cell = cellSize();
     for (std::size_t i = 0; i < map_.tracks.size(); ++i) {
         const kestrune::MapTrack& mapped = map_.tracks[i];
         if (mapped.track != track) continue;
         if (sector < 0 || sector >= static_cast<int>(mapped.sectors.size())) return {};
-        return {kLabelWidth + sector * kCell, kHeadingHeight + static_cast<int>(i) * kCell, kCell,
-                kCell};
+        return {kLabelWidth + sector * cell, kHeadingHeight + static_cast<int>(i) * cell, cell,
+                cell};
     }
     return {};
 }
 
 std::optional<std::pair<int, int>> DiskMapView::SectorAt(QPoint point) const {
     if (point.x() < kLabelWidth || point.y() < kHeadingHeight) return std::nullopt;
-    const auto row = static_cast<std::size_t>((point.y() - kHeadingHeight) / kCell);
-    const int sector = (point.x() - kLabelWidth) / kCell;
+    const int cell = cellSize();
+    const auto row = static_cast<std::size_t>((point.y() - kHeadingHeight) / cell);
+    const int sector = (point.x() - kLabelWidth) / cell;
     if (row >= map_.tracks.size() || sector >= static_cast<int>(map_.tracks[row].sectors.size()))
         return std::nullopt;
     return std::pair{map_.tracks[row].track, sector};
@@ -82,58 +149,45 @@ std::optional<std::pair<int, int>> DiskMapView::SectorAt(QPoint point) const {
 void DiskMapView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().window());
-    painter.setFont(font());
+    const int cell = cellSize();
     QFont small = font();
     small.setPixelSize(9);
     painter.setFont(small);
     painter.setPen(palette().windowText().color());
-    for (int sector = 0; sector < widest_; sector += 5) {
-        painter.drawText(QRect(kLabelWidth + sector * kCell, 0, 2 * kCell, kHeadingHeight),
+    // Sector numbers every 5 columns, track numbers as often as there is room for them.
+    const int every = std::max(1, (12 + cell - 1) / cell);
+    for (int sector = 0; sector < widest_; sector += 5 * ((every + 4) / 5)) {
+        painter.drawText(QRect(kLabelWidth + sector * cell, 0, 30, kHeadingHeight),
                          Qt::AlignLeft | Qt::AlignVCenter, QString::number(sector));
     }
     // Only the tracks in the damaged rectangle are drawn.
-    const int firstRow = std::max(0, (event->rect().top() - kHeadingHeight) / kCell);
+    const int firstRow = std::max(0, (event->rect().top() - kHeadingHeight) / cell);
     const int lastRow = std::min(static_cast<int>(map_.tracks.size()) - 1,
-                                 (event->rect().bottom() - kHeadingHeight) / kCell);
-    const QPen gridPen(QColor(160, 160, 160));
-    const QPen markPen(Qt::black, 1.2);
-    const QPen errorPen(kErrorColour, 2);
-    const QPen highlightPen(Qt::black, 2);
+                                 (event->rect().bottom() - kHeadingHeight) / cell);
     for (int row = firstRow; row <= lastRow; ++row) {
         const kestrune::MapTrack& track = map_.tracks[static_cast<std::size_t>(row)];
-        const int y = kHeadingHeight + row * kCell;
-        painter.setPen(palette().windowText().color());
-        painter.drawText(QRect(0, y, kLabelWidth - 4, kCell), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(track.track));
+        const int y = kHeadingHeight + row * cell;
+        if (track.track % every == 0 || every == 1) {
+            painter.setPen(palette().windowText().color());
+            painter.drawText(QRect(0, y + cell / 2 - 8, kLabelWidth - 4, 16),
+                             Qt::AlignRight | Qt::AlignVCenter, QString::number(track.track));
+        }
         for (std::size_t s = 0; s < track.sectors.size(); ++s) {
-            const kestrune::SectorCell& cell = track.sectors[s];
-            const QRect box(kLabelWidth + static_cast<int>(s) * kCell, y, kCell, kCell);
-            QColor colour = cell.row != 0 ? RowColour(cell.row)
-                            : cell.system ? kSystemColour
-                            : !cell.free  ? kNoBamColour
-                            : *cell.free  ? kFreeColour
-                                          : kUnownedColour;
+            const kestrune::SectorCell& sector = track.sectors[s];
+            const QRect box(kLabelWidth + static_cast<int>(s) * cell, y, cell, cell);
+            QColor colour = sector.row != 0 ? RowColour(sector.row)
+                            : sector.system ? kSystemColour
+                            : !sector.free  ? kNoBamColour
+                            : *sector.free  ? kFreeColour
+                                            : kUnownedColour;
             // Another file's sectors fade while one file's chain is shown.
-            if (highlightRow_ != 0 && cell.row != highlightRow_) colour = colour.lighter(135);
-            painter.fillRect(box, colour);
-            painter.setPen(gridPen);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-            if (cell.BamDisagrees()) {
-                painter.setPen(markPen);
-                painter.drawLine(box.topLeft() + QPoint(2, 2), box.bottomRight() - QPoint(2, 2));
-                painter.drawLine(box.topRight() + QPoint(-2, 2), box.bottomLeft() + QPoint(2, -2));
-            }
-            if (cell.error) {
-                painter.setPen(errorPen);
-                painter.drawRect(box.adjusted(1, 1, -2, -2));
-            }
-            if (highlightRow_ != 0 && cell.row == highlightRow_) {
-                painter.setPen(highlightPen);
-                painter.drawRect(box.adjusted(1, 1, -2, -2));
-            }
+            if (highlightRow_ != 0 && sector.row != highlightRow_) colour = colour.lighter(135);
+            PaintCell(painter, box, colour,
+                      {sector.BamDisagrees(), sector.error.has_value(),
+                       highlightRow_ != 0 && sector.row == highlightRow_});
             if (track.track == chosenTrack_ && static_cast<int>(s) == chosenSector_) {
-                painter.setPen(QPen(palette().highlight().color(), 3));
-                painter.drawRect(box.adjusted(1, 1, -2, -2));
+                painter.setPen(QPen(palette().highlight().color(), cell >= 8 ? 3 : 2));
+                painter.drawRect(box.adjusted(0, 0, -1, -1));
             }
         }
     }
@@ -161,4 +215,47 @@ bool DiskMapView::event(QEvent* event) {
         return true;
     }
     return QWidget::event(event);
+}
+
+DiskMapLegend::DiskMapLegend(QWidget* parent) : QWidget(parent) {
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+int DiskMapLegend::Layout(int width,
+                          const std::function<void(std::size_t, QRect, QRect)>& place) const {
+    const QFontMetrics metrics(font());
+    const int swatch = 12;
+    const int line = std::max(swatch, metrics.height()) + 4;
+    int x = 0, y = 0;
+    for (std::size_t i = 0; i < kLegend.size(); ++i) {
+        const int textWidth = metrics.horizontalAdvance(tr(kLegend[i].text));
+        const int entry = swatch + 4 + textWidth + 12;
+        if (x > 0 && x + entry > width) {
+            x = 0;
+            y += line;
+        }
+        place(i, QRect(x, y + (line - swatch) / 2, swatch, swatch),
+              QRect(x + swatch + 4, y, textWidth, line));
+        x += entry;
+    }
+    return y + line;
+}
+
+int DiskMapLegend::heightForWidth(int width) const {
+    return Layout(width, [](std::size_t, QRect, QRect) {});
+}
+
+QSize DiskMapLegend::sizeHint() const {
+    return {400, heightForWidth(400)};
+}
+
+void DiskMapLegend::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Layout(width(), [&](std::size_t i, QRect swatch, QRect text) {
+        PaintCell(painter, swatch, kLegend[i].colour, kLegend[i].marks);
+        painter.setPen(palette().windowText().color());
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, tr(kLegend[i].text));
+    });
 }

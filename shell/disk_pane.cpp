@@ -57,6 +57,9 @@ DiskPane::DiskPane(const kestrune::Session& session, QWidget* parent)
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll, 3);
+    legend_ = new DiskMapLegend;
+    legend_->setObjectName(QStringLiteral("diskLegend"));
+    layout->addWidget(legend_);
     layout->addWidget(tabs_, 2);
 
     notice_ = new QLabel;

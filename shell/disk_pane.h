@@ -8,6 +8,7 @@
 
 #include "viewer/session.h"
 
+class DiskMapLegend;
 class DiskMapView;
 class QLabel;
 class QListWidget;
@@ -54,6 +55,7 @@ class DiskPane : public QWidget {
     QStackedWidget* stack_;
     QLabel* notice_;
     DiskMapView* map_;
+    DiskMapLegend* legend_;
     QTabWidget* tabs_;
     QLabel* title_;
     QPushButton* follow_;

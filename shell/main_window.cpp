@@ -40,6 +40,7 @@
 #include "shell/message_box.h"
 #include "shell/page_files.h"
 #include "shell/progress_writer.h"
+#include "shell/split_handle.h"
 #include "shell/text_pane.h"
 #include "text/text_sink.h"
 
@@ -53,10 +54,12 @@ static void InitShellResources() {
 
 namespace {
 
-constexpr double kC64LineSpacing = 1.25;  // of the C64 font's line spacing, in the text panes
-
 // A file of exactly this size in place of the instructions page is shown as it is.
 constexpr qint64 kKeptInstructionsSize = 4096;
+
+// The smallest the list and the panes get (they keep a few rows), and the disk name field.
+constexpr int kSmallestPaneHeight = 150;
+constexpr int kSmallestNameWidth = 60;
 
 // The most of a file the text panes show: the largest file of a 1581 disk (800 KB) shows whole,
 // and no pane of a larger one keeps the window from answering.
@@ -122,7 +125,16 @@ MainWindow::MainWindow(QWidget* parent)
     CreateMenu();
     CreateControls();
     SetUpList();
-    setMinimumSize(size());
+    // The window gets as small as its controls allow: the list and the panes a few rows tall, the
+    // disk name field a few characters wide (the view buttons keep their row).
+    const int listHeight = startRects_[ListIndex()].height();
+    setMinimumSize(startClient_.width() + minSplit_,
+                   height() - std::max(0, listHeight - std::min(listHeight, kSmallestPaneHeight)));
+    {
+        const QSettings settings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"));
+        split_ = settings.value(QStringLiteral("window/split"), 0).toInt();
+    }
+    PlaceControls();
 
     const QFont paneFont = PaneFont();
     for (TextPane* pane : panes_) {
@@ -383,6 +395,24 @@ void MainWindow::CreateControls() {
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    // The divider between the list and the panes; how far it may move left, the disk name field
+    // keeping a few characters.
+    splitHandle_ = new SplitHandle(client_);
+    splitHandle_->setObjectName(QStringLiteral("splitHandle"));
+    connect(splitHandle_, &SplitHandle::dragged, this, [this](int dx) {
+        split_ = Split(client_->width() - startClient_.width()) + dx;
+        PlaceControls();
+    });
+    connect(splitHandle_, &SplitHandle::released, this, [this] {
+        QSettings(QStringLiteral("Kestrune"), QStringLiteral("Kestrune"))
+            .setValue(QStringLiteral("window/split"),
+                      Split(client_->width() - startClient_.width()));
+    });
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        if (MainWindowTemplate[i].id == IDC_DISK_NAME)
+            minSplit_ = std::min(0, kSmallestNameWidth - startRects_[i].width());
+    }
+
     startClient_ = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight).size();
     const int menuHeight = menuBar_->sizeHint().height();
     resize(FittedToScreen(QSize(startClient_.width(), startClient_.height() + menuHeight)));
@@ -437,6 +467,36 @@ void MainWindow::WriteInstructions() {
     browser_->Navigate(path);
 }
 
+int MainWindow::Split(int dW) const {
+    // Where the user left the divider, but the panes never narrower than at start (their row of
+    // view buttons must fit) nor the disk name field narrower than its smallest.
+    return std::clamp(split_, minSplit_, std::max(minSplit_, dW));
+}
+
+std::size_t MainWindow::ListIndex() {
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        if (MainWindowTemplate[i].id == IDC_FILE_LIST) return i;
+    }
+    return 0;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The frame is known once the window is shown: where it does not fit the screen (a title bar
+    // taller than allowed for), the window is made smaller and moved onto it.
+    const QRect available = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (available.contains(frame)) return;
+    const QSize border = frame.size() - size();
+    resize(size().boundedTo(available.size() - border).expandedTo(minimumSize()));
+    move(std::max(available.left(),
+                  std::min(frame.left(), available.right() - frameGeometry().width())),
+         std::max(available.top(),
+                  std::min(frame.top(), available.bottom() - frameGeometry().height())));
+}
+
 QSize MainWindow::FittedToScreen(QSize size) const {
     // The window frame is not known before the window is shown: the title bar is allowed for.
     const QSize available =
@@ -455,16 +515,25 @@ void MainWindow::PlaceControls() {
     const QSize clientSize(width(), height() - menuHeight);
     menuBar_->setGeometry(0, 0, width(), menuHeight);
     client_->setGeometry(0, menuHeight, clientSize.width(), clientSize.height());
-    // The change from the template's size; below 0 only where the screen is smaller than it.
+    // The change from the template's size, and where the divider between list and panes is.
     const int dW = clientSize.width() - startClient_.width();
     const int dH = clientSize.height() - startClient_.height();
+    const int split = Split(dW);
     for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
         const Anchoring& anchoring = MainWindowTemplate[i].anchoring;
         const QRect& start = startRects_[i];
-        templateWidgets_[i]->setGeometry(start.x() + anchoring.moveRight * dW,
-                                         start.y() + anchoring.moveDown * dH,
-                                         std::max(0, start.width() + anchoring.growWider * dW),
-                                         std::max(0, start.height() + anchoring.growTaller * dH));
+        const int s = anchoring.splitShrinkOnly ? std::min(split, 0) : split;
+        templateWidgets_[i]->setGeometry(
+            start.x() + anchoring.moveRight * dW + anchoring.splitMove * s,
+            start.y() + anchoring.moveDown * dH,
+            std::max(0, start.width() + anchoring.growWider * dW + anchoring.splitGrow * s),
+            std::max(0, start.height() + anchoring.growTaller * dH));
+    }
+    if (listDelegate_ != nullptr) FitC64Names();
+    if (splitHandle_ != nullptr) {
+        const QRect list = list_->geometry();
+        splitHandle_->setGeometry(list.right() + 1, list.top(),
+                                  browser_->geometry().left() - list.right() - 1, list.height());
     }
     if (sysLink_ != nullptr) PlaceSysLink();
     if (diskPane_ != nullptr) {
@@ -783,31 +852,45 @@ void MainWindow::ShowSortArrow() {
 
 void MainWindow::ApplyC64Font() {
     lowerCase_->setEnabled(c64Font_->isChecked());
-    // Sixteen characters of 16 pixels (each C64 pixel two) take a wider name column than the
-    // list's font. The HEX/ASCII, PETSCII and ScrCode panes take the C64 font whole.
-    const int cell = 16;
-    QFont paneFont = PaneFont();
     if (c64Font_->isChecked()) {
-        c64Text_ = std::make_unique<C64TextPainter>(cell);
-        paneFont = c64Text_->font();
-        list_->horizontalHeader()->resizeSection(ColumnFileName, 16 * cell + 12);
-        list_->verticalHeader()->setDefaultSectionSize(
-            std::max(cell + 4, list_->fontMetrics().height() + 4));
+        // The panes keep their font: the characters that stand for PETSCII codes are drawn in
+        // the C64's set in the cells of the pane's own characters, so every column stays where
+        // it is.
+        const int paneCell =
+            std::max(1, QFontMetrics(PaneFont()).horizontalAdvance(QLatin1Char('M')));
+        c64PaneText_ = std::make_unique<C64TextPainter>(paneCell);
     } else {
+        c64PaneText_.reset();
         c64Text_.reset();
         list_->horizontalHeader()->resizeSection(ColumnFileName,
                                                  kListColumns[ColumnFileName].width);
         list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
+        listDelegate_->setC64Text(nullptr, C64Charset());
     }
+    FitC64Names();
+    for (const ViewMode view : {ViewHex, ViewPetscii, ViewScrCode})
+        ShowC64Codes(view);
+    ShowSession(false);
+}
+
+void MainWindow::FitC64Names() {
+    if (!c64Font_->isChecked()) return;
+    // Sixteen characters in square cells as large as the list's width lets the name column be
+    // beside the others (each C64 pixel two at most), so that no column is pushed out of sight.
+    QHeaderView* header = list_->horizontalHeader();
+    int others = 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (column != ColumnFileName) others += header->sectionSize(column);
+    }
+    const int room = list_->viewport()->width() - others - 12;
+    const int cell = std::clamp(room / 16, 8, 16);
+    if (c64Text_ && c64Text_->cellSize() == cell) return;
+    c64Text_ = std::make_unique<C64TextPainter>(cell);
+    header->resizeSection(ColumnFileName, 16 * cell + 12);
+    list_->verticalHeader()->setDefaultSectionSize(
+        std::max(cell + 4, list_->fontMetrics().height() + 4));
     listDelegate_->setC64Text(c64Text_.get(), C64Charset());
     list_->viewport()->update();
-    for (const ViewMode view : {ViewHex, ViewPetscii, ViewScrCode}) {
-        panes_[view]->setFont(paneFont);
-        // The C64's square characters get a little room between the rows.
-        panes_[view]->setLineSpacing(c64Text_ ? kC64LineSpacing : 1.0);
-        ShowC64Codes(view);
-    }
-    ShowSession(false);
 }
 
 void MainWindow::ShowSession(bool withAddress) {
@@ -950,8 +1033,8 @@ void MainWindow::ShowPanes(ViewMode visible) {
 
 void MainWindow::ShowC64Codes(ViewMode view) {
     if (view == ViewAssembly) return;
-    if (c64Text_) {
-        panes_[view]->setC64Codes(c64Text_.get(), C64Charset(), session_.PaneCodes(view));
+    if (c64PaneText_) {
+        panes_[view]->setC64Codes(c64PaneText_.get(), C64Charset(), session_.PaneCodes(view));
     } else {
         panes_[view]->setC64Codes(nullptr, Charset::UpperCaseGraphics, {});
     }

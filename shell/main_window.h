@@ -29,6 +29,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class SplitHandle;
 class TextPane;
 
 // The id of the Disk view's button, after the five views of a file.
@@ -46,6 +47,7 @@ class MainWindow : public QDialog {
     void openImage(const QString& path);
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -83,6 +85,11 @@ class MainWindow : public QDialog {
     void WriteInstructions();
     void PlaceControls();
     QSize FittedToScreen(QSize size) const;
+    // How far the divider between list and panes is right of its start, for a window dW wider
+    // than at start.
+    int Split(int dW) const;
+    // The file list's place in the template.
+    static std::size_t ListIndex();
 
     // Shows a message box, the window first brought up to date with the session.
     bool Tell(const kestrune::Message& message);
@@ -92,6 +99,8 @@ class MainWindow : public QDialog {
     void ShowSession(bool withAddress);
     // Takes the C64 font options from their menu items into the list and the panes.
     void ApplyC64Font();
+    // The list's names in the C64 font, their cells as large as the list's width lets them be.
+    void FitC64Names();
     // The sort arrow on the column the list is sorted by, none in directory order.
     void ShowSortArrow();
     // Shows a directory that replaced the one on show (a partition opened or left).
@@ -136,7 +145,8 @@ class MainWindow : public QDialog {
     // View > C64 Font: names in the C64's character set (remembered between runs).
     QAction* c64Font_ = nullptr;
     QAction* lowerCase_ = nullptr;
-    std::unique_ptr<C64TextPainter> c64Text_;
+    std::unique_ptr<C64TextPainter> c64Text_;      // the list's names and the disk name
+    std::unique_ptr<C64TextPainter> c64PaneText_;  // the panes' characters, in their own cells
     ListCellDelegate* listDelegate_ = nullptr;
     TextPane* searched_ = nullptr;  // the pane whose matches are marked
     kestrune::SearchHits hits_;
@@ -149,4 +159,8 @@ class MainWindow : public QDialog {
     std::array<QWidget*, 25> templateWidgets_{};  // in template order
     std::array<QRect, 25> startRects_{};
     QSize startClient_;
+    SplitHandle* splitHandle_ = nullptr;
+    int split_ = 0;     // where the user left the divider, remembered between runs
+    int minSplit_ = 0;  // how far left it may go
+    bool shownOnce_ = false;
 };
