@@ -32,7 +32,7 @@ DiskPane::DiskPane(const kestrune::Session& session, QWidget* parent)
 
     title_ = new QLabel;
     title_->setWordWrap(true);
-    follow_ = new QPushButton(tr("Follow link"));
+    follow_ = new QPushButton(tr("Fo&llow link"));
     follow_->setObjectName(QStringLiteral("followLink"));
     follow_->setEnabled(false);
     sectorHex_ = new TextPane(TextPane::Wrap::None);
@@ -50,8 +50,8 @@ DiskPane::DiskPane(const kestrune::Session& session, QWidget* parent)
     findings_->setWordWrap(true);
     findings_->setToolTip(tr("Click a finding to see its file and its sector"));
     tabs_ = new QTabWidget;
-    tabs_->addTab(sectorPage, tr("Sector"));
-    tabs_->addTab(findings_, tr("Check"));
+    tabs_->addTab(sectorPage, tr("Secto&r"));
+    tabs_->addTab(findings_, tr("Chec&k"));
 
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
@@ -96,7 +96,7 @@ void DiskPane::Reload() {
     const std::vector<kestrune::Finding>& findings = session_.Findings();
     for (const kestrune::Finding& finding : findings)
         findings_->addItem(Text(finding.text));
-    tabs_->setTabText(1, tr("Check (%1)").arg(findings.size()));
+    tabs_->setTabText(1, tr("Chec&k (%1)").arg(findings.size()));
     tabs_->setCurrentIndex(0);
     // Without an image, or for one of files without sectors, there is no map: the pane says so.
     const std::string_view format = session_.Format();
@@ -134,8 +134,8 @@ void DiskPane::ShowSector(int track, int sector) {
     // A link the map does not have (the last block's, a damaged one) cannot be followed.
     const bool followable = linkTrack_ != 0 && !map_->cellRect(linkTrack_, linkSector_).isEmpty();
     follow_->setEnabled(followable);
-    follow_->setText(linkTrack_ != 0 ? tr("Follow link to %1/%2").arg(linkTrack_).arg(linkSector_)
-                                     : tr("Follow link"));
+    follow_->setText(linkTrack_ != 0 ? tr("Fo&llow link to %1/%2").arg(linkTrack_).arg(linkSector_)
+                                     : tr("Fo&llow link"));
 }
 
 void DiskPane::followLink() {

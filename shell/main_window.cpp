@@ -484,17 +484,30 @@ void MainWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    // The frame is known once the window is shown: where it does not fit the screen (a title bar
-    // taller than allowed for), the window is made smaller and moved onto it.
-    const QRect available = screen()->availableGeometry();
+    frameToFit_ = true;
+    FitFrameOnScreen();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (frameToFit_) FitFrameOnScreen();
+}
+
+void MainWindow::FitFrameOnScreen() {
+    // A window manager frames the window after it is shown, and the window hears of it when it is
+    // moved into the frame: a title bar taller than allowed for, or a bottom border, may put the
+    // frame below the screen.
     const QRect frame = frameGeometry();
+    if (frame == geometry()) return;
+    frameToFit_ = false;
+    const QRect available = screen()->availableGeometry();
     if (available.contains(frame)) return;
     const QSize border = frame.size() - size();
     resize(size().boundedTo(available.size() - border).expandedTo(minimumSize()));
     move(std::max(available.left(),
-                  std::min(frame.left(), available.right() - frameGeometry().width())),
+                  std::min(frame.left(), available.right() + 1 - frameGeometry().width())),
          std::max(available.top(),
-                  std::min(frame.top(), available.bottom() - frameGeometry().height())));
+                  std::min(frame.top(), available.bottom() + 1 - frameGeometry().height())));
 }
 
 QSize MainWindow::FittedToScreen(QSize size) const {

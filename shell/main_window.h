@@ -49,6 +49,7 @@ class MainWindow : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -85,6 +86,9 @@ class MainWindow : public QDialog {
     void WriteInstructions();
     void PlaceControls();
     QSize FittedToScreen(QSize size) const;
+    // Once the window manager has framed the shown window, moves and shrinks it so the frame is
+    // on the screen; until then it waits.
+    void FitFrameOnScreen();
     // How far the divider between list and panes is right of its start, for a window dW wider
     // than at start.
     int Split(int dW) const;
@@ -160,7 +164,8 @@ class MainWindow : public QDialog {
     std::array<QRect, 25> startRects_{};
     QSize startClient_;
     SplitHandle* splitHandle_ = nullptr;
-    int split_ = 0;     // where the user left the divider, remembered between runs
-    int minSplit_ = 0;  // how far left it may go
+    int split_ = 0;            // where the user left the divider, remembered between runs
+    int minSplit_ = 0;         // how far left it may go
+    bool frameToFit_ = false;  // shown, and the frame not yet seen on the screen
     bool shownOnce_ = false;
 };

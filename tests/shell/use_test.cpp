@@ -265,6 +265,11 @@ void UseTest::keyboardReachesEveryControl() {
     QTRY_VERIFY(ui.hex->isVisible());
     QTest::keyClick(ui.list, Qt::Key_D, Qt::AltModifier);
     QTRY_VERIFY(shown.disk()->isVisible());
+    // The Disk view's tabs have theirs too.
+    QTest::keyClick(ui.list, Qt::Key_K, Qt::AltModifier);
+    QCOMPARE(shown.disk()->tabs()->currentIndex(), 1);
+    QTest::keyClick(ui.list, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(shown.disk()->tabs()->currentIndex(), 0);
 }
 
 // A D81's map of 80 tracks fits the pane without scrolling; the legend names the marks.

@@ -675,7 +675,7 @@ void WindowTest::diskViewMapsSectorsAndFollowsLinks() {
     QTest::mouseClick(map, Qt::LeftButton, {}, map->cellRect(1, 10).center());
     QCOMPARE(pane->sectorTitle()->text(),
              QStringLiteral("Track 1 ($01), sector 10 ($0A): no file; free in the BAM"));
-    QCOMPARE(pane->tabs()->tabText(1), QStringLiteral("Check (1)"));
+    QCOMPARE(pane->tabs()->tabText(1), QStringLiteral("Chec&k (1)"));
     QCOMPARE(pane->findingsList()->count(), 1);
     QCOMPARE(pane->findingsList()->item(0)->text(),
              QStringLiteral("The chain of row 2 (\"two\") crosses track 1 ($01), sector 2 ($02), "
