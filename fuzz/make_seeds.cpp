@@ -1,10 +1,12 @@
 // Writes the seed inputs of the fuzz targets: images built by the test support, BASIC programs
 // and typed start addresses. The real images of ../shared/corpus/ are added by scripts/fuzz.
 //   make_seeds OUTPUT_FOLDER   (writes a folder for each target in it)
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
@@ -106,6 +108,18 @@ Bytes FromOffset(const Bytes& image, std::size_t offset) {
     return rotated;
 }
 
+// A Lynx archive's directory with the text from written as to, its first block kept as long.
+Bytes EditedLynx(Bytes archive, std::string_view from, std::string_view to) {
+    const auto at =
+        std::search(archive.begin(), archive.end(), from.begin(), from.end(),
+                    [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    const auto next = archive.erase(at, at + static_cast<std::ptrdiff_t>(from.size()));
+    archive.insert(next, to.begin(), to.end());
+    archive.insert(archive.begin() + 254 - static_cast<std::ptrdiff_t>(from.size() - to.size()),
+                   from.size() - to.size(), 0);
+    return archive;
+}
+
 void WriteContainerSeeds(const std::filesystem::path& out) {
     namespace t = kestrune::testing;
     t::LayoutDiskBuilder d81 = t::LayoutDiskBuilder::D81();
@@ -140,6 +154,23 @@ void WriteContainerSeeds(const std::filesystem::path& out) {
           t::ZipArchive({{"a.d64", EveryKindOfRow().bytes()},
                          {"b.prg", kestrune::testing::Program(0x0801, kHello)}}));
     Write(out / "archive/one.gz", t::Gzip(EveryKindOfRow().bytes()));
+    // Hostile archives: entries that all point at one member, bytes after the gzip data.
+    Write(out / "archive/overlapping.zip",
+          t::ZipEntriesOnOneMember("0000.d64", EveryKindOfRow().bytes(), 6));
+    Bytes trailing = t::Gzip(kestrune::testing::Program(0x0801, kHello));
+    trailing.insert(trailing.end(), {0x1F, 0x8B, 0x08, 0x00, 0xFF});
+    Write(out / "archive/trailing.gz", trailing);
+    // A header that counts no files over a directory that lists two.
+    Write(out / "t64/zero-header.t64",
+          t::T64Archive(
+              {{"HELLO", 0x82, 0x0801, {}, kHello}, {"CODE", 0x01, 0xC000, 0xC3C6, kCode}}, 0, 0));
+    // Names shorter than 16 characters, and the last file without its last block's count.
+    std::string padded = "TEXT";
+    padded.resize(16, '\xA0');
+    const Bytes lynx = t::LynxArchive({{"HELLO", 'P', kestrune::testing::Program(0x0801, kHello)},
+                                       {"TEXT", 'S', Bytes(300, 0x41)}});
+    Write(out / "lynx/damaged.lnx",
+          EditedLynx(EditedLynx(lynx, padded + "\r", "TEXT\r"), "S\r 47 \r", "S\r"));
     Bytes p00 = {'C', '6', '4', 'F', 'i', 'l', 'e', 0, 'H', 'E', 'L', 'L', 'O'};
     p00.resize(26, 0);
     const Bytes hello = kestrune::testing::Program(0x0801, kHello);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 
 #include "image/faults.h"
 #include "image/path_names.h"
@@ -190,8 +191,9 @@ std::u16string Quoted(std::string_view name) {
 }
 
 // Inflates a gzip file (its members one after the other) into out, at most kMaximumMemberSize
-// bytes. Bytes after the last member that start no other member are left, as gzip leaves them:
-// trailing tells how many. False when the file is damaged or inflates to more.
+// bytes. Bytes after the last whole member are left, as gzip leaves them: trailing tells how
+// many (a member cut short or damaged after a whole one is such bytes). False when the first
+// member is damaged or the file inflates to more.
 bool Gunzip(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out,
             std::size_t& trailing) {
     z_stream stream{};
@@ -199,6 +201,8 @@ bool Gunzip(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out,
     stream.next_in = const_cast<Bytef*>(bytes.data());
     stream.avail_in = static_cast<uInt>(std::min<std::size_t>(bytes.size(), UINT32_MAX));
     std::array<std::uint8_t, 65536> buffer;
+    std::optional<std::size_t> wholeSize;  // what the whole members gave
+    std::size_t wholeEnd = 0;              // where the last whole member ends
     bool done = false;
     for (;;) {
         stream.next_out = buffer.data();
@@ -208,16 +212,23 @@ bool Gunzip(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out,
         if (out.size() + got > kMaximumMemberSize) break;
         out.insert(out.end(), buffer.data(), buffer.data() + got);
         if (status == Z_STREAM_END) {
-            const std::span<const std::uint8_t> rest(stream.next_in, stream.avail_in);
-            if (!IsGzip(rest)) {
-                trailing = rest.size();
+            wholeSize = out.size();
+            wholeEnd = static_cast<std::size_t>(stream.next_in - bytes.data());
+            if (!IsGzip(bytes.subspan(wholeEnd)) || inflateReset(&stream) != Z_OK) {
+                trailing = bytes.size() - wholeEnd;
                 done = true;
                 break;
             }
-            if (inflateReset(&stream) != Z_OK) break;
             continue;
         }
-        if (status != Z_OK) break;
+        if (status != Z_OK) {
+            if (wholeSize) {
+                out.resize(*wholeSize);
+                trailing = bytes.size() - wholeEnd;
+                done = true;
+            }
+            break;
+        }
     }
     inflateEnd(&stream);
     return done;

@@ -579,14 +579,33 @@ TEST_F(ArchiveTest, MembersOverlappingAnothersDataAreNamedNotRead) {
               "data of another and are not read");
 }
 
-// As gzip does, bytes after the compressed data are left; the status line says how many.
-TEST_F(ArchiveTest, GzipWithTrailingBytesOpens) {
-    Bytes gz = testing::Gzip(testing::DiskBuilder::D64().bytes());
-    gz.insert(gz.end(), {'j', 'u', 'n', 'k', 0, 0, 0});
-    const LoadOutcome outcome = Load(gz, "disk.d64.gz");
-    ASSERT_TRUE(outcome.volume);
-    EXPECT_EQ(Utf16ToUtf8(outcome.volume->fault),
-              "Archive: 7 bytes after the gzip data were not read");
+// As gzip does, members follow one another and bytes after the last whole member are left (a
+// member cut short among them); the status line says how many.
+TEST_F(ArchiveTest, GzipMembersAndTrailingBytes) {
+    const Bytes d64 = testing::DiskBuilder::D64().bytes();
+    const Bytes whole = testing::Gzip(d64);
+    const auto joined = [](Bytes first, const Bytes& second) {
+        first.insert(first.end(), second.begin(), second.end());
+        return first;
+    };
+    const Bytes front(d64.begin(), d64.begin() + 100000);
+    const Bytes back(d64.begin() + 100000, d64.end());
+    const Bytes cutMember(whole.begin(), whole.begin() + 40);
+    const struct {
+        Bytes gz;
+        std::string fault;
+    } cases[] = {
+        {joined(whole, {'j', 'u', 'n', 'k', 0, 0, 0}),
+         "Archive: 7 bytes after the gzip data were not read"},
+        {joined(testing::Gzip(front), testing::Gzip(back)), ""},
+        {joined(whole, cutMember), "Archive: 40 bytes after the gzip data were not read"},
+    };
+    for (const auto& c : cases) {
+        const LoadOutcome outcome = Load(c.gz, "disk.d64.gz");
+        ASSERT_TRUE(outcome.volume) << c.fault;
+        EXPECT_EQ(outcome.volume->image.data, d64);
+        EXPECT_EQ(Utf16ToUtf8(outcome.volume->fault), c.fault);
+    }
 }
 
 }  // namespace
