@@ -1,15 +1,20 @@
 // The real window, offscreen: selecting the largest file a chain can hold until all five panes hold
 // their texts, switching views with a button, sorting a full 144-row list.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
+#include "bench/hostile_inputs.h"
 #include "shell/control_ids.h"
 #include "shell/disk_map_view.h"
 #include "shell/main_window.h"
@@ -61,6 +66,14 @@ struct Window {
     // Selects a row and lets the window paint what it shows.
     void Select(int row) {
         List()->selectRow(row);
+        QApplication::processEvents();
+    }
+
+    // File > Close.
+    void Close() {
+        for (QAction* action : dialog.findChildren<QAction*>()) {
+            if (action->text() == QStringLiteral("&Close")) action->trigger();
+        }
         QApplication::processEvents();
     }
 
@@ -187,6 +200,62 @@ void BM_PaintD81DiskView(benchmark::State& state) {
     state.counters["sectors"] = 3200;
 }
 BENCHMARK(BM_PaintD81DiskView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A file made to cost as much as it can, opened in the window until it has painted what it
+// shows (the list, and with diskView the Disk view's map and findings), then its last row
+// selected. The file is read on a thread of its own: longest_stall_ms is the longest the window
+// went without answering, select_last_row_ms what the selection took.
+void OpenHostileFile(benchmark::State& state, const char* name, Bytes (*make)(), bool diskView) {
+    kestrune::testing::TempDir dir;
+    const QString path =
+        QString::fromStdString(kestrune::testing::WriteFile(dir / name, make()).string());
+    Window window(DiskBuilder().WriteTo(dir / "blank.d64").string());
+    if (diskView) window.dialog.findChild<QAbstractButton*>(QStringLiteral("diskButton"))->click();
+    double selecting = 0;
+    // The longest the window's thread went without serving a timer while the file opened.
+    double stall = 0;
+    auto last = std::chrono::steady_clock::now();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const auto now = std::chrono::steady_clock::now();
+        stall = std::max(stall, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+    });
+    tick.start(1);
+    for (auto _ : state) {
+        last = std::chrono::steady_clock::now();
+        window.dialog.openImage(path);
+        QApplication::processEvents();
+        stall = std::max(stall, std::chrono::duration<double, std::milli>(
+                                    std::chrono::steady_clock::now() - last)
+                                    .count());
+        state.PauseTiming();
+        const int lastRow = window.List()->model()->rowCount() - 1;
+        const auto start = std::chrono::steady_clock::now();
+        window.Select(lastRow);
+        selecting = std::max(selecting, std::chrono::duration<double, std::milli>(
+                                            std::chrono::steady_clock::now() - start)
+                                            .count());
+        window.Close();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    tick.stop();
+    state.counters["select_last_row_ms"] = selecting;
+    state.counters["longest_stall_ms"] = stall;
+}
+#define OPEN_HOSTILE(label, name, make, diskView)                                      \
+    BENCHMARK_CAPTURE(OpenHostileFile, label, name, kestrune::hostile::make, diskView) \
+        ->Unit(benchmark::kMillisecond)                                                \
+        ->UseRealTime()                                                                \
+        ->Iterations(3)
+OPEN_HOSTILE(zip_1000_entries_on_one_member, "bomb.zip", ZipBomb, false);
+OPEN_HOSTILE(t64_65535_entries_at_one_offset, "same.t64.gz", TapeOfSameEntries, false);
+OPEN_HOSTILE(file_64MiB, "zeros.prg", Zeros, false);
+OPEN_HOSTILE(file_64MiB_zipped, "zeros.zip", ZippedZeros, false);
+OPEN_HOSTILE(d82_16432_rows_on_one_chain, "same.d82", D82, false);
+OPEN_HOSTILE(d82_16432_rows_on_one_chain_disk_view, "same.d82", D82, true);
+OPEN_HOSTILE(d82_with_errors_disk_view, "errors.d82", D82WithErrors, true);
 
 }  // namespace
 

@@ -43,6 +43,7 @@
 #include "shell/split_handle.h"
 #include "shell/text_pane.h"
 #include "text/text_sink.h"
+#include "text/unicode.h"
 
 using namespace kestrune;
 
@@ -108,7 +109,11 @@ bool AcceptAsCopy(Event* event) {
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QDialog(parent), model_(new DirectoryModel(session_, this)) {
+    : QDialog(parent),
+      reader_(
+          this, [this](const Message& message) { return Tell(message); },
+          [this](const std::vector<std::string>& names) { return ChooseMember(names); }),
+      model_(new DirectoryModel(session_, this)) {
     InitShellResources();
     session_.SetPaneLimit(kPaneLimit);
     QIcon icon;
@@ -663,10 +668,14 @@ void MainWindow::chooseImage() {
 
 void MainWindow::openImage(const QString& path) {
     model_->Clear();
-    const bool opened = session_.Open(
-        QFile::encodeName(path).toStdString(),
-        [this](const Message& message) { return Tell(message); },
-        [this](const std::vector<std::string>& names) { return ChooseMember(names); });
+    session_.Clear();
+    ShowSession(true);
+    // The file is read on a thread of its own; what it holds is shown here.
+    const std::string file = QFile::encodeName(path).toStdString();
+    const std::shared_ptr<kestrune::OpenedFile> read = reader_.Read(
+        file, QString::fromStdU16String(VisibleText(QFileInfo(path).fileName().toStdU16String())));
+    const bool opened =
+        read && session_.Show(*read, [this](const Message& message) { return Tell(message); });
     if (opened) RememberFile(path);
     ShowSortArrow();
     ShowSession(true);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "shell/image_reader.h"
 #include "text/c64_charsets.h"
 #include "text/message.h"
 #include "viewer/session.h"
@@ -126,6 +127,7 @@ class MainWindow : public QDialog {
     void PlaceSysLink();
 
     kestrune::Session session_;
+    ImageReader reader_;
     DirectoryModel* model_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;

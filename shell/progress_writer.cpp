@@ -1,16 +1,16 @@
 #include "shell/progress_writer.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
+
+#include "shell/progress_wait.h"
 
 namespace {
 
@@ -44,27 +44,13 @@ WriteResult WriteWithProgress(QWidget* parent, const QString& path, std::uint64_
     });
 
     // The dialog shows only when the write takes a while.
-    constexpr int kSteps = 1000;
-    QProgressDialog progress(QObject::tr("Writing %1...").arg(QFileInfo(path).fileName()),
-                             QObject::tr("Cancel"), 0, kSteps, parent);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(400);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    QEventLoop loop;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        if (done) {
-            loop.quit();
-            return;
-        }
-        const double share = static_cast<double>(written) /
-                             static_cast<double>(std::max<std::uint64_t>(expectedBytes, 1));
-        progress.setValue(std::min(kSteps - 1, static_cast<int>(share * kSteps)));
-    });
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] { cancelled = true; });
-    timer.start(20);
-    if (!done) loop.exec();
+    ProgressWait wait(parent, QObject::tr("Writing %1...").arg(QFileInfo(path).fileName()));
+    if (!wait.Wait([&] { return done.load(); },
+                   [&]() -> std::optional<double> {
+                       return static_cast<double>(written) /
+                              static_cast<double>(std::max<std::uint64_t>(expectedBytes, 1));
+                   }))
+        cancelled = true;
     worker.join();
     file.reset();
     const WriteResult result = cancelled ? WriteResult::Cancelled

@@ -193,24 +193,45 @@ struct Session::State {
 Session::Session() : state_(std::make_unique<State>()) {}
 Session::~Session() = default;
 
+struct OpenedFile {
+    LoadOutcome outcome;
+    std::string fileName;
+};
+
 bool Session::Open(const std::string& path, const MessageHandler& tell,
                    const ImageChooser& choose) {
+    Clear();
+    return Show(*Read(path, tell, choose), tell);
+}
+
+void Session::Clear() {
     State& s = *state_;
     s.selected = -1;
     s.ShowMessage(kSelectAFile, true);
     s.image.reset();
     s.outer.clear();
     s.readError = false;
+    s.caption = kProductName;
+}
 
+std::shared_ptr<OpenedFile> Session::Read(const std::string& path, const MessageHandler& tell,
+                                          const ImageChooser& choose) {
     const ChooseMember chooseMember = [&](const std::vector<std::string>& names) {
         return choose ? choose(names) : std::nullopt;
     };
-    LoadOutcome outcome = LoadImage(path, tell, chooseMember);
+    return std::make_shared<OpenedFile>(
+        OpenedFile{LoadImage(path, tell, chooseMember), std::string(FileNameOf(path))});
+}
+
+bool Session::Show(OpenedFile& read, const MessageHandler& tell) {
+    State& s = *state_;
+    LoadOutcome& outcome = read.outcome;
     if (outcome.message) tell(*outcome.message);
     s.caption = std::move(outcome.caption);
     if (!outcome.volume) return false;
-    s.fileName = std::string(FileNameOf(path));
+    s.fileName = read.fileName;
     s.ShowVolume(std::move(*outcome.volume));
+    outcome.volume.reset();
 
     const std::u16string fileName = VisibleUtf8(s.fileName);
     if (!s.rows.empty())

@@ -36,6 +36,9 @@ using ImageChooser =
 // The page the browser pane shows at start-up and after File > Close.
 std::u16string_view InstructionsPage();
 
+// A file read and recognised, not yet shown: what Session::Read gives and Session::Show takes.
+struct OpenedFile;
+
 class Session {
   public:
     Session();
@@ -51,6 +54,13 @@ class Session {
     // rows read before such an entry stay listed.
     bool Open(const std::string& path, const MessageHandler& tell,
               const ImageChooser& choose = nullptr);
+    // Open in its three steps, for a window that reads on a thread of its own: Clear clears the
+    // display; Read reads the file, touching no session (so it may run on any thread, its
+    // questions answered there); Show shows what was read and tells what Open tells after.
+    void Clear();
+    static std::shared_ptr<OpenedFile> Read(const std::string& path, const MessageHandler& tell,
+                                            const ImageChooser& choose = nullptr);
+    bool Show(OpenedFile& read, const MessageHandler& tell);
     // A 1581 partition row lists its own directory once opened (the caption then names it after
     // the file: "Kestrune - GAMES.D81 > PART"); leaving goes back to the directory it is in, as it
     // was left: sorted as it was, its row on show again.

@@ -2,9 +2,11 @@
 // and images written by the test support.
 #pragma once
 
+#include <QApplication>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -46,6 +48,21 @@ class ShellFixture {
 };
 
 QString Text(std::u16string_view text);
+
+// Answers the next modal dialog of type Dialog as a user would, once it shows (the window reads
+// files on a thread of its own, so its questions come when the reading asks them).
+template <typename Dialog>
+void WhenShown(std::function<void(Dialog*)> answer) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(5);
+}
 
 class BrowserPane;
 class MainWindow;

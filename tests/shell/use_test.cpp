@@ -155,10 +155,7 @@ void UseTest::nothingOfAnEarlierImageStays() {
     const QString zip = fixture.Write(
         "set.zip", testing::ZipArchive({{"one.d64", TwoFileDisk().bytes()},
                                         {"two.prg", testing::Program(0x0801, Bytes{0, 0})}}));
-    QTimer::singleShot(0, [] {
-        if (auto* chooser = qobject_cast<QInputDialog*>(QApplication::activeModalWidget()))
-            chooser->reject();
-    });
+    WhenShown<QInputDialog>([](QInputDialog* chooser) { chooser->reject(); });
     dialog.openImage(zip);
     QCOMPARE(ui.rows(), 0);
     QVERIFY(shown.disk()->mapView()->map().tracks.empty());

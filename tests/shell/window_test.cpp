@@ -568,9 +568,7 @@ void WindowTest::archiveWithSeveralImagesAsksWhichToOpen() {
             {{"one.d64", TwoFileDisk().bytes()},
              {"two.prg", kestrune::testing::Program(0x0801, kestrune::testing::Bytes{0, 0})}}));
     QStringList offered;
-    QTimer::singleShot(0, [&] {
-        auto* chooser = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (chooser == nullptr) return;
+    WhenShown<QInputDialog>([&](QInputDialog* chooser) {
         auto* names = chooser->findChild<QListView*>();
         for (int row = 0; row < names->model()->rowCount(); ++row)
             offered << names->model()->index(row, 0).data().toString();
