@@ -451,6 +451,12 @@ void MainWindow::SetUpList() {
     header->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < kColumnCount; ++column)
         header->resizeSection(column, kListColumns[column].width);
+    // A T64 or a zipped file may hold up to 65,535 blocks: the size column fits five digits.
+    header->resizeSection(
+        ColumnSize,
+        std::max(kListColumns[ColumnSize].width,
+                 list_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) +
+                     2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8));
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
 
     connect(list_, &QAbstractItemView::clicked, this, &MainWindow::selectRow);
