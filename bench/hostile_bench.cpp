@@ -104,6 +104,9 @@ HOSTILE(file_64MiB_show_assembly, "zeros.prg", Zeros, "show", "INPUT", "--row", 
 HOSTILE(file_64MiB_show_source, "zeros.prg", Zeros, "show", "INPUT", "--row", "1", "--as",
         "source");
 HOSTILE(file_64MiB_show_json, "zeros.prg", Zeros, "show", "INPUT", "--row", "1", "--json");
+HOSTILE(file_64MiB_noise_show_assembly, "noise.prg", Noise, "show", "INPUT", "--row", "1", "--as",
+        "assembly");
+HOSTILE(file_64MiB_noise_show_json, "noise.prg", Noise, "show", "INPUT", "--row", "1", "--json");
 HOSTILE(file_64MiB_zipped_show_json, "zeros.zip", ZippedZeros, "show", "INPUT", "--row", "1",
         "--json");
 HOSTILE(d82_16432_rows_on_one_chain_check_json, "same.d82", D82, "check", "INPUT", "--json");

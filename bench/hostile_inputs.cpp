@@ -21,6 +21,10 @@ Bytes Zeros() {
     return Bytes(k64MiB, 0);
 }
 
+Bytes Noise() {
+    return testing::Noise(k64MiB);
+}
+
 // 65,535 entries whose data all start at offset 0 and claim 64 KB each, gzipped.
 Bytes TapeOfSameEntries() {
     Bytes t64(64 + 32 * 65535, 0);

@@ -295,21 +295,16 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return kNotShown;
     if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
 
-    const auto write = [&](std::u16string_view piece) {
-        WriteUtf8(out, piece);
-        return true;
-    };
     if (options.source) {
-        session.WriteAssemblySource(write);
+        BlockWriter writer(out);
+        session.WriteAssemblySource([&](std::u16string_view piece) { return writer(piece); });
     } else if (options.json) {
         out << "{\n";
         WriteShowJson(out, session);
     } else {
-        session.WritePaneUtf8(
-            session.ShowsFile() ? session.View() : ViewBasic, [&](std::string_view piece) {
-                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-                return true;
-            });
+        BlockWriter writer(out);
+        session.WritePaneUtf8(session.ShowsFile() ? session.View() : ViewBasic,
+                              [&](std::string_view piece) { return writer(piece); });
     }
     return Finish(session);
 }

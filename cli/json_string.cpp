@@ -4,38 +4,66 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+
+#include <emmintrin.h>
 
 namespace kestrune::cli {
 
 namespace {
 
-// The escape of each byte below 0x20 and of '"' and '\\'; empty for a byte that stands as it is.
-constexpr std::array<std::string_view, 256> kEscapes = [] {
-    std::array<std::string_view, 256> escapes{};
-    constexpr std::string_view kControls[32] = {
-        "\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005", "\\u0006", "\\u0007",
-        "\\b",     "\\t",     "\\n",     "\\u000b", "\\f",     "\\r",     "\\u000e", "\\u000f",
-        "\\u0010", "\\u0011", "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017",
-        "\\u0018", "\\u0019", "\\u001a", "\\u001b", "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
-    for (std::size_t c = 0; c < 32; ++c)
-        escapes[c] = kControls[c];
-    escapes['"'] = "\\\"";
-    escapes['\\'] = "\\\\";
+// More escapes than this in a block, and it is written byte by byte.
+constexpr int kSparseMarks = 3;
+
+// How a byte is written: its escape, or the byte itself, padded to eight bytes so that it is
+// copied in one move.
+struct Escape {
+    char bytes[8];
+    std::uint8_t size;
+};
+
+// Each byte as it is written: bytes below 0x20, '"' and '\\' escaped, the others as they are.
+constexpr std::array<Escape, 256> kEscapes = [] {
+    std::array<Escape, 256> escapes{};
+    for (std::size_t c = 0; c < 256; ++c) {
+        escapes[c].bytes[0] = static_cast<char>(c);
+        escapes[c].size = 1;
+    }
+    const auto set = [&](unsigned char c, std::string_view text) {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            escapes[c].bytes[i] = text[i];
+        escapes[c].size = static_cast<std::uint8_t>(text.size());
+    };
+    constexpr char kHex[] = "0123456789abcdef";
+    for (unsigned char c = 0; c < 0x20; ++c) {
+        const char unicode[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        set(c, std::string_view(unicode, 6));
+    }
+    set('\b', "\\b");
+    set('\t', "\\t");
+    set('\n', "\\n");
+    set('\f', "\\f");
+    set('\r', "\\r");
+    set('"', "\\\"");
+    set('\\', "\\\\");
     return escapes;
 }();
 
-// Of eight bytes read as a little-endian word, how many come before the first that needs an
-// escape (is below 0x20, '"' or '\\'); 8 when none does. The marks a test sets above the first
-// marked byte may be wrong, the first is not.
-int PlainBytes(std::uint64_t bytes) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighs = 0x8080808080808080;
-    const auto below = [&](std::uint64_t x, std::uint8_t n) {
-        return (x - kOnes * n) & ~x & kHighs;
-    };
-    const std::uint64_t marks =
-        below(bytes, 0x20) | below(bytes ^ (kOnes * '"'), 1) | below(bytes ^ (kOnes * '\\'), 1);
-    return marks == 0 ? 8 : std::countr_zero(marks) / 8;
+// The bytes of the block that need an escape (are below 0x20, '"' or '\\'), one bit each.
+unsigned Marks(__m128i block) {
+    const __m128i control =
+        _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(0x1F)), _mm_set1_epi8(0x1F));
+    const __m128i quote = _mm_cmpeq_epi8(block, _mm_set1_epi8('"'));
+    const __m128i backslash = _mm_cmpeq_epi8(block, _mm_set1_epi8('\\'));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(control, _mm_or_si128(quote, backslash))));
+}
+
+// Writes c at out as it is written in a string; where the next byte goes.
+char* Put(char* out, char c) {
+    const Escape& escape = kEscapes[static_cast<unsigned char>(c)];
+    std::memcpy(out, escape.bytes, sizeof escape.bytes);
+    return out + escape.size;
 }
 
 }  // namespace
@@ -47,27 +75,50 @@ JsonString::JsonString(std::ostream& out) : out_(out) {
 bool JsonString::operator()(std::string_view piece) {
     const char* in = piece.data();
     const char* const last = in + piece.size();
-    while (in < last) {
-        // Eight bytes at a time, up to the first that needs an escape.
-        while (last - in >= 8 && buffer_ + kBufferSize - end_ >= 8) {
-            std::uint64_t bytes;
-            std::memcpy(&bytes, in, 8);
-            const int plain = PlainBytes(bytes);
-            std::memcpy(end_, in, 8);
-            end_ += plain;
-            in += plain;
-            if (plain < 8) break;
+    // Sixteen bytes at a time: the plain runs between the bytes to escape are moved whole, from a
+    // copy of the block with room after it.
+    for (; last - in >= kBlock; in += kBlock) {
+        if (buffer_ + kBufferSize - end_ < kRoom) Flush();
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        unsigned marks = Marks(bytes);
+        if (marks == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(end_), bytes);
+            end_ += kBlock;
+            continue;
         }
-        if (end_ >= buffer_ + kBufferSize) Flush();
-        if (in == last) break;
-        const std::string_view escape = kEscapes[static_cast<unsigned char>(*in)];
-        if (escape.empty()) {
-            *end_++ = *in;
-        } else {
-            std::memcpy(end_, escape.data(), escape.size());
-            end_ += escape.size();
+        // A block of many escapes goes byte by byte.
+        unsigned beyond = marks;
+        for (int i = 0; i < kSparseMarks; ++i)
+            beyond &= beyond - 1;
+        if (beyond != 0) {
+            for (int i = 0; i < kBlock; ++i)
+                end_ = Put(end_, in[i]);
+            continue;
         }
-        ++in;
+        char block[2 * kBlock] = {};
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block), bytes);
+        int from = 0;
+        for (; marks != 0; marks &= marks - 1) {
+            const int at = std::countr_zero(marks);
+            std::memcpy(end_, block + from, kBlock);
+            end_ += at - from;
+            // Lines end in CR LF: the pair is escaped at once.
+            if (block[at] == '\r' && block[at + 1] == '\n') {
+                std::memcpy(end_, "\\r\\n", 4);
+                end_ += 4;
+                marks &= marks - 1;
+                from = at + 2;
+                continue;
+            }
+            end_ = Put(end_, block[at]);
+            from = at + 1;
+        }
+        std::memcpy(end_, block + from, kBlock);
+        end_ += kBlock - from;
+    }
+    for (; in < last; ++in) {
+        if (buffer_ + kBufferSize - end_ < kRoom) Flush();
+        end_ = Put(end_, *in);
     }
     return true;
 }

@@ -19,12 +19,15 @@ class JsonString {
     void Close();
 
   private:
-    static constexpr std::size_t kBufferSize = 1 << 16;
+    static constexpr std::ptrdiff_t kBufferSize = 1 << 16;
+    static constexpr std::ptrdiff_t kBlock = 16;  // bytes looked at and moved at once
+    // The most a block writes: sixteen escapes of six bytes, and a block moved after them.
+    static constexpr std::ptrdiff_t kRoom = 6 * kBlock + kBlock;
     void Flush();
 
     std::ostream& out_;
-    // The bytes to write; room past kBufferSize for one escape.
-    char buffer_[kBufferSize + 8];
+    // The bytes to write.
+    char buffer_[kBufferSize];
     char* end_ = buffer_;
 };
 

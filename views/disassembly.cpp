@@ -26,16 +26,39 @@ Char* PutText(Char* out, std::u16string_view text) {
     return out;
 }
 
+// Each byte's two lower-case hexadecimal digits.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (std::size_t b = 0; b < 256; ++b)
+        pairs[b] = {kDigits[b >> 4], kDigits[b & 0xF]};
+    return pairs;
+}();
+
+template <typename Char>
+[[gnu::always_inline]] inline Char* PutHexPair(Char* out, std::uint32_t byte) {
+    out[0] = static_cast<Char>(kHexPairs[byte][0]);
+    out[1] = static_cast<Char>(kHexPairs[byte][1]);
+    return out + 2;
+}
+
+// A value past $ffff in lower-case hexadecimal, as many digits as it takes.
+template <typename Char>
+Char* PutLongHex(Char* out, std::uint32_t value) {
+    Char* const end = out + (std::bit_width(value) + 3) / 4;
+    Char* at = end;
+    for (; value >= 0x10; value >>= 8)
+        PutHexPair(at -= 2, value & 0xFF);
+    if (at > out) *--at = static_cast<Char>(kHexPairs[value][1]);
+    return end;
+}
+
 // value in lower-case hexadecimal, at least digits digits (2 or 4).
 template <typename Char>
-Char* PutHexDigits(Char* out, std::uint32_t value, int digits) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    const int count = value < (digits == 2 ? 0x100u : 0x10000u)
-                          ? digits
-                          : static_cast<int>(std::bit_width(value) + 3) / 4;
-    for (int i = count - 1; i >= 0; --i, value >>= 4)
-        out[i] = static_cast<Char>(kDigits[value & 0xF]);
-    return out + count;
+[[gnu::always_inline]] inline Char* PutHexDigits(Char* out, std::uint32_t value, int digits) {
+    if (value < 0x100 && digits == 2) return PutHexPair(out, value);
+    if (value < 0x10000) return PutHexPair(PutHexPair(out, value >> 8), value & 0xFF);
+    return PutLongHex(out, value);
 }
 
 // The comment for an operand address g that names a well-known location: address 0 is never
@@ -62,13 +85,16 @@ Char* PutInstruction(Char* out, std::int64_t address, const std::uint8_t raw[3],
                      const Opcode& entry) {
     out = PutHexDigits(out, static_cast<std::uint32_t>(address), 4);
     out = PutAscii(out, ": ");
-    Char* const bytesColumn = out;
-    for (int i = 0; i < entry.length; ++i) {
-        if (i > 0) *out++ = ' ';
-        out = PutHexDigits(out, raw[i], 2);
-    }
-    out = std::fill_n(out, kBytesColumnWidth - (out - bytesColumn), Char{' '});
-    out = PutAscii(out, entry.mnemonic);
+    // The bytes column: each byte's two digits, a space after each, spaces to its width.
+    std::fill_n(out, kBytesColumnWidth, Char{' '});
+    for (int i = 0; i < entry.length; ++i)
+        PutHexPair(out + 3 * i, raw[i]);
+    out += kBytesColumnWidth;
+    // Mnemonics have three letters.
+    out[0] = static_cast<Char>(entry.mnemonic[0]);
+    out[1] = static_cast<Char>(entry.mnemonic[1]);
+    out[2] = static_cast<Char>(entry.mnemonic[2]);
+    out += 3;
 
     if (IsBranch(raw[0])) {
         out = PutAscii(out, " $");

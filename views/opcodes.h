@@ -188,6 +188,16 @@ constexpr bool DocumentedOpcodesAgree() {
 }
 static_assert(DocumentedOpcodesAgree());
 
+// Every mnemonic has three letters: the listing's columns count on it.
+constexpr bool MnemonicsHaveThreeLetters() {
+    for (std::size_t i = 0; i < OpcodeTable.size(); ++i) {
+        if (OpcodeTable[i].mnemonic.size() != 3 || AllOpcodeTable[i].mnemonic.size() != 3)
+            return false;
+    }
+    return true;
+}
+static_assert(MnemonicsHaveThreeLetters());
+
 // How each addressing mode writes its operand, by mode: the one-byte operand or the two-byte word
 // in two or four hexadecimal digits, and whether its address can be named in a comment.
 struct OperandForm {
