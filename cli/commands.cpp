@@ -9,6 +9,7 @@
 #include "cli/directory_listing.h"
 #include "cli/disk_report.h"
 #include "cli/json_string.h"
+#include "cli/piped_sink.h"
 #include "cli/utf8_output.h"
 #include "text/unicode.h"
 #include "viewer/session.h"
@@ -173,7 +174,11 @@ void WriteShowJson(std::ostream& out, Session& session) {
     for (int view = 0; view < kViewCount; ++view) {
         out << "    \"" << kViewNames[view] << "\": ";
         JsonString text(out);
-        session.WritePaneUtf8(static_cast<ViewMode>(view), std::ref(text));
+        {
+            // The pane is made here and escaped and written on a thread of its own.
+            PipedSink piped(std::ref(text));
+            session.WritePaneUtf8(static_cast<ViewMode>(view), std::ref(piped));
+        }
         text.Close();
         out << (view + 1 < kViewCount ? ",\n" : "\n");
     }
