@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -77,9 +79,11 @@ DiskMapView::DiskMapView(QWidget* parent) : QWidget(parent) {
 }
 
 QColor DiskMapView::RowColour(int row) {
-    // Hues 137.5 degrees apart stay apart from their neighbours however many rows there are.
-    return QColor::fromHsv(static_cast<int>(row * 137.508) % 360, 110 + (row % 3) * 40,
-                           235 - (row % 2) * 35);
+    // Hues 137.5 degrees apart stay apart from their neighbours however many rows there are;
+    // every row, whatever its number, gets a colour in range.
+    const auto n = static_cast<std::uint32_t>(row);
+    return QColor::fromHsv(static_cast<int>(std::fmod(n * 137.508, 360.0)),
+                           110 + static_cast<int>(n % 3) * 40, 235 - static_cast<int>(n % 2) * 35);
 }
 
 void DiskMapView::setMap(kestrune::DiskMap map, std::function<QString(int, int)> describe) {

@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <limits>
+
 #include "shell/browser_pane.h"
 #include "shell/control_ids.h"
 #include "shell/disk_map_view.h"
@@ -137,6 +139,10 @@ void UseTest::diskViewShowsOnlyTheImageOnShow() {
     }
     QVERIFY(!map->grab().isNull());
     QCOMPARE(shown.disk()->notice(), QString());
+    // Every row's colour is in range, whatever the row's number.
+    for (const int row : {0, 1, 2, 3, 144, 65535, std::numeric_limits<int>::max(), -1,
+                          std::numeric_limits<int>::min()})
+        QVERIFY(DiskMapView::RowColour(row).isValid());
 }
 
 // A cancelled chooser, File > Close and an image of files without sectors leave nothing of the
