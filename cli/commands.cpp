@@ -10,9 +10,11 @@
 #include "cli/disk_report.h"
 #include "cli/json_string.h"
 #include "cli/piped_sink.h"
+#include "cli/png_file.h"
 #include "cli/utf8_output.h"
 #include "text/unicode.h"
 #include "viewer/session.h"
+#include "viewer/view_table.h"
 
 namespace kestrune::cli {
 
@@ -165,26 +167,96 @@ void WriteShowJson(std::ostream& out, Session& session) {
     const auto field = [&](std::string_view key, const ordered_json& value) {
         out << "  \"" << key << "\": " << value.dump() << ",\n";
     };
-    field("view",
-          session.ShowsFile() ? ordered_json(kViewNames[session.View()]) : ordered_json(nullptr));
+    field("view", session.ShowsFile() ? ordered_json(RowOfView(session.View()).key)
+                                      : ordered_json(nullptr));
     field("status", Utf8(session.Status()));
     field("message",
           session.Message() ? ordered_json(Utf8(*session.Message())) : ordered_json(nullptr));
-    out << "  \"panes\": {\n";
-    for (int view = 0; view < kViewCount; ++view) {
-        out << "    \"" << kViewNames[view] << "\": ";
+    // Every pane that holds text: the page and the text panes.
+    out << "  \"panes\": {";
+    const char* separator = "\n";
+    for (const ViewRow& view : ViewTable) {
+        if (view.pane != PaneKind::Page && view.pane != PaneKind::Text) continue;
+        out << separator << "    \"" << view.key << "\": ";
+        separator = ",\n";
         JsonString text(out);
         {
             // The pane is made here and escaped and written on a thread of its own.
             PipedSink piped(std::ref(text));
-            session.WritePaneUtf8(static_cast<ViewMode>(view), std::ref(piped));
+            session.WritePaneUtf8(view.view, std::ref(piped));
         }
         text.Close();
-        out << (view + 1 < kViewCount ? ",\n" : "\n");
     }
-    out << "  },\n";
+    out << "\n  },\n";
     out << "  \"rangeStart\": " << session.RangeStart() << ",\n";
     out << "  \"rangeEnd\": " << session.RangeEnd() << "\n}\n";
+}
+
+// The Picture view of the file on show: its format, size and palette as JSON, and the picture as
+// a PNG file when asked for. Returns the exit code.
+int WritePicture(std::ostream& out, std::ostream& err, Session& session,
+                 const ShowOptions& options) {
+    const PicturePane& picture = session.Picture();
+    if (options.json) {
+        const ordered_json json = {
+            {"format", picture.format.empty() ? ordered_json(nullptr)
+                                              : ordered_json(std::string(picture.format))},
+            {"width", picture.width},
+            {"height", picture.height},
+            {"palette", options.palette},
+            {"note",
+             picture.note.empty() ? ordered_json(nullptr) : ordered_json(Utf8(picture.note))},
+        };
+        out << json.dump(2) << '\n';
+    }
+    if (!options.png) {
+        if (!options.json) {
+            BlockWriter writer(out);
+            session.WritePaneUtf8(ViewPicture,
+                                  [&](std::string_view piece) { return writer(piece); });
+        }
+        return Finish(session);
+    }
+    if (picture.format.empty()) {
+        err << "kestrune-cli: this file's load address and length name no picture format; "
+               "name one with --format\n";
+        return kNotShown;
+    }
+    if (!picture.note.empty()) err << "kestrune-cli: " << Shown(Utf8(picture.note)) << '\n';
+    std::array<std::uint32_t, 16> palette{};
+    for (const PaletteChoice& choice : Session::Palettes()) {
+        if (choice.key == options.palette) palette = choice.rgb;
+    }
+    std::vector<std::uint8_t> rgb(picture.pixels.size() * 3);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        const std::uint32_t colour = palette[picture.pixels[i] & 15];
+        rgb[3 * i] = static_cast<std::uint8_t>(colour >> 16);
+        rgb[3 * i + 1] = static_cast<std::uint8_t>(colour >> 8);
+        rgb[3 * i + 2] = static_cast<std::uint8_t>(colour);
+    }
+    bool written = false;
+    if (*options.png == "-") {
+        written = WritePng(out, picture.width, picture.height, rgb);
+    } else {
+        const std::filesystem::path path(*options.png);
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+            err << "kestrune-cli: " << Shown(path.string()) << " exists; it is not overwritten\n";
+            return kNotShown;
+        }
+        std::ofstream file(path, std::ios::binary);
+        written = file && WritePng(file, picture.width, picture.height, rgb);
+        file.close();
+        if (!written || !file) {
+            written = false;
+            std::filesystem::remove(path, error);
+        }
+    }
+    if (!written) {
+        err << "kestrune-cli: unable to write " << Shown(*options.png) << '\n';
+        return kNotShown;
+    }
+    return Finish(session);
 }
 
 // Writes bytes to path, which must not exist yet: an existing file is never overwritten.
@@ -299,8 +371,11 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
     if (options.at && !session.EnterAddress(Utf8ToUtf16(*options.at), std::ref(reporter)))
         return kNotShown;
     if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
+    session.SetPictureFormat(options.pictureFormat);
 
-    if (options.source) {
+    if (session.ShowsFile() && options.view == ViewPicture && (options.json || options.png)) {
+        return WritePicture(out, err, session, options);
+    } else if (options.source) {
         BlockWriter writer(out);
         session.WriteAssemblySource([&](std::u16string_view piece) { return writer(piece); });
     } else if (options.json) {

@@ -30,13 +30,16 @@ struct DirOptions : ImageOptions {
 };
 
 struct ShowOptions : ImageOptions {
-    std::optional<int> row;           // 1-based, in directory order
-    std::optional<std::string> name;  // the File Name, trailing spaces ignored
-    std::optional<ViewMode> view;     // the pane to print; the viewer's choice without it
-    bool source = false;              // print the file as 64tass source instead
-    std::optional<std::string> at;    // what the user types into the start-address box
-    bool undocumented = false;        // the Assembly view decodes every opcode
-    std::string basic = "auto";       // the BASIC dialect, "auto" to find it from the program
+    std::optional<int> row;              // 1-based, in directory order
+    std::optional<std::string> name;     // the File Name, trailing spaces ignored
+    std::optional<ViewMode> view;        // the pane to print; the viewer's choice without it
+    bool source = false;                 // print the file as 64tass source instead
+    std::optional<std::string> at;       // what the user types into the start-address box
+    bool undocumented = false;           // the Assembly view decodes every opcode
+    std::string basic = "auto";          // the BASIC dialect, "auto" to find it from the program
+    std::string pictureFormat = "auto";  // the picture format, "auto" for the one the file names
+    std::string palette = "pepto";       // the picture's palette
+    std::optional<std::string> png;      // the file the picture is written to
     bool json = false;
 };
 

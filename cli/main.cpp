@@ -17,6 +17,7 @@
 #include "cli/commands.h"
 #include "viewer/row_texts.h"
 #include "viewer/session.h"
+#include "viewer/view_table.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ using namespace kestrune;
 const std::map<std::string, int> kSortColumns = {
     {"size", ColumnSize},   {"name", ColumnFileName}, {"type", ColumnType}, {"start", ColumnStart},
     {"track", ColumnTrack}, {"sector", ColumnSector}, {"geos", ColumnGeos},
-};
-
-const std::map<std::string, ViewMode> kViews = {
-    {"basic", ViewBasic},     {"assembly", ViewAssembly}, {"hex", ViewHex},
-    {"petscii", ViewPetscii}, {"scrcode", ViewScrCode},
 };
 
 // A page fault costs microseconds on a virtual machine, more than the work of a small command:
@@ -101,18 +97,41 @@ std::function<int()> SetUpShow(CLI::App* command) {
     auto name = std::make_shared<std::string>();
     auto viewName = std::make_shared<std::string>();
     auto at = std::make_shared<std::string>();
+    auto png = std::make_shared<std::string>();
     AddImageOptions(command, *show);
     CLI::Option* rowOption =
         command->add_option("--row", *row, "The file's row, 1 for the first, in directory order");
     CLI::Option* nameOption =
         command->add_option("--name", *name, "The file's name (trailing spaces ignored)");
     rowOption->excludes(nameOption);
+    // Every view of a file's own (not the disk's map), and the source.
+    std::vector<std::string> views;
+    for (const ViewRow& view : ViewTable) {
+        if (ShowsFilePane(view)) views.emplace_back(view.key);
+    }
+    views.emplace_back("source");
     CLI::Option* viewOption =
         command
             ->add_option("--as", *viewName,
                          "The view to print (default: the view the viewer opens), or source: the "
                          "file as 64tass source")
-            ->check(CLI::IsMember({"basic", "assembly", "hex", "petscii", "scrcode", "source"}));
+            ->check(CLI::IsMember(views));
+    std::vector<std::string> formats = {"auto"};
+    for (const PictureFormatChoice& format : Session::PictureFormats())
+        formats.emplace_back(format.key);
+    command
+        ->add_option("--format", show->pictureFormat,
+                     "The picture format of --as picture (default: the one the file's load "
+                     "address and length name)")
+        ->check(CLI::IsMember(formats));
+    std::vector<std::string> palettes;
+    for (const PaletteChoice& palette : Session::Palettes())
+        palettes.emplace_back(palette.key);
+    command
+        ->add_option("--palette", show->palette, "The palette of --as picture: pepto or colodore")
+        ->check(CLI::IsMember(palettes));
+    CLI::Option* pngOption =
+        command->add_option("--png", *png, "With --as picture: write the picture as a PNG file");
     CLI::Option* atOption = command->add_option(
         "--at", *at, "A start address for the disassembly, as typed into the box: 49152 or $C000");
     command->add_flag("--undocumented", show->undocumented,
@@ -134,7 +153,13 @@ std::function<int()> SetUpShow(CLI::App* command) {
         if (*viewName == "source") {
             show->source = true;
         } else if (*viewOption) {
-            show->view = kViews.at(*viewName);
+            for (const ViewRow& view : ViewTable) {
+                if (view.key == *viewName) show->view = view.view;
+            }
+        }
+        if (*pngOption) {
+            if (show->view != ViewPicture) throw CLI::ValidationError("--png needs --as picture");
+            show->png = *png;
         }
         if (*atOption) show->at = *at;
         return cli::RunShow(*show, std::cout, std::cerr);

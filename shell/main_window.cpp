@@ -39,11 +39,13 @@
 #include "shell/list_cell_delegate.h"
 #include "shell/message_box.h"
 #include "shell/page_files.h"
+#include "shell/picture_view.h"
 #include "shell/progress_writer.h"
 #include "shell/split_handle.h"
 #include "shell/text_pane.h"
 #include "text/text_sink.h"
 #include "text/unicode.h"
+#include "viewer/view_table.h"
 
 using namespace kestrune;
 
@@ -66,10 +68,11 @@ constexpr int kSmallestNameWidth = 60;
 // and no pane of a larger one keeps the window from answering.
 constexpr std::size_t kPaneLimit = 1 << 19;
 
-// The texts of the view buttons and of their View menu items, by view, the Disk view last, each
-// with its key.
-constexpr std::array<const char*, kestrune::kViewCount + 1> kViewButtonTexts = {
-    "&BASIC", "&Assembly", "HE&X/ASCII", "&PETSCII", "&ScrCode", "&Disk"};
+// The text of a view's button and View menu item, with its key.
+QString ViewLabel(kestrune::ViewMode view) {
+    const std::string_view label = kestrune::RowOfView(view).label;
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
 
 // The files File > Open Recent lists, the last opened first.
 constexpr int kRecentFiles = 10;
@@ -172,6 +175,9 @@ void MainWindow::CreateMenu() {
     leavePartition_->setShortcut(QKeySequence(Qt::Key_Backspace));
     leavePartition_->setEnabled(false);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
+    exportPicture_ =
+        file->addAction(tr("Export &Picture as PNG..."), this, &MainWindow::exportPicture);
+    exportPicture_->setEnabled(false);
     file->addAction(tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &MainWindow::exitWindow);
     QMenu* edit = menuBar_->addMenu(tr("&Edit"));
     // Copy and Select All act on the pane on view; their keys are the panes' own, and the search
@@ -188,10 +194,11 @@ void MainWindow::CreateMenu() {
     });
     find->setShortcut(QKeySequence::Find);
     QMenu* view = menuBar_->addMenu(tr("&View"));
-    // The six views, as their buttons choose them, Ctrl+1 to Ctrl+6.
-    for (int shown = 0; shown <= kDiskView; ++shown) {
-        view->addAction(tr(kViewButtonTexts[static_cast<std::size_t>(shown)]),
-                        QKeySequence(Qt::CTRL | (Qt::Key_1 + shown)), this, [this, shown] {
+    // The views, as their buttons choose them, Ctrl+1 on.
+    for (const ViewRow& row : ViewTable) {
+        const int shown = row.view;
+        view->addAction(ViewLabel(row.view), QKeySequence(Qt::CTRL | (Qt::Key_1 + shown)), this,
+                        [this, shown] {
                             viewButtons_->button(shown)->setChecked(true);
                             chooseView(shown);
                         });
@@ -275,8 +282,7 @@ void MainWindow::CreateControls() {
                 // Each view button has its key (Alt and a letter); Tab reaches the checked one
                 // and the arrow keys move through them.
                 const int shown = control.id - IDC_RADIO_BASIC;
-                auto* radio = new QRadioButton(
-                    tr(kViewButtonTexts[static_cast<std::size_t>(shown)]), client_);
+                auto* radio = new QRadioButton(ViewLabel(static_cast<ViewMode>(shown)), client_);
                 radio->setFocusPolicy(Qt::TabFocus);
                 viewButtons_->addButton(radio, shown);
                 widget = radio;
@@ -350,10 +356,20 @@ void MainWindow::CreateControls() {
             if (control.id == kFieldIds[field]) fields_[field] = static_cast<QLabel*>(widget);
         }
     }
-    diskButton_ = new QRadioButton(tr(kViewButtonTexts[kDiskView]), client_);
-    diskButton_->setObjectName(QStringLiteral("diskButton"));
-    diskButton_->setFocusPolicy(Qt::TabFocus);
-    viewButtons_->addButton(diskButton_, kDiskView);
+    // The views the template has no button for get theirs here.
+    for (const ViewRow& row : ViewTable) {
+        if (viewButtons_->button(row.view) != nullptr) continue;
+        auto* radio = new QRadioButton(ViewLabel(row.view), client_);
+        radio->setObjectName(QString::fromLatin1(row.key.data(), row.key.size()) +
+                             QStringLiteral("Button"));
+        radio->setFocusPolicy(Qt::TabFocus);
+        viewButtons_->addButton(radio, row.view);
+        extraButtons_[row.view] = radio;
+    }
+    picturePane_ = new PictureView(client_);
+    picturePane_->setObjectName(QStringLiteral("picturePane"));
+    picturePane_->hide();
+    connect(picturePane_, &PictureView::formatChosen, this, &MainWindow::choosePictureFormat);
     diskPane_ = new DiskPane(session_, client_);
     diskPane_->setObjectName(QStringLiteral("diskPane"));
     diskPane_->hide();
@@ -381,22 +397,11 @@ void MainWindow::CreateControls() {
     // Tab goes from the list to the address box, the view buttons, the pane on show (hidden panes
     // are passed over), the search box and Revert.
     QWidget* revert = client_->findChild<QWidget*>(QString::number(IDC_REVERT));
-    const std::array<QWidget*, 16> order = {list_,
-                                            address_,
-                                            viewButtons_->button(ViewBasic),
-                                            viewButtons_->button(ViewAssembly),
-                                            viewButtons_->button(ViewHex),
-                                            viewButtons_->button(ViewPetscii),
-                                            viewButtons_->button(ViewScrCode),
-                                            diskButton_,
-                                            browser_,
-                                            panes_[ViewAssembly],
-                                            panes_[ViewHex],
-                                            panes_[ViewPetscii],
-                                            panes_[ViewScrCode],
-                                            diskPane_,
-                                            search_,
-                                            revert};
+    std::vector<QWidget*> order = {list_, address_};
+    for (const ViewRow& row : ViewTable)
+        order.push_back(viewButtons_->button(row.view));
+    order.insert(order.end(), {browser_, panes_[ViewAssembly], panes_[ViewHex], panes_[ViewPetscii],
+                               panes_[ViewScrCode], diskPane_, picturePane_, search_, revert});
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -561,11 +566,17 @@ void MainWindow::PlaceControls() {
     }
     if (sysLink_ != nullptr) PlaceSysLink();
     if (diskPane_ != nullptr) {
-        // The Disk view takes the panes' place; its button follows the last view button.
+        // The Disk and Picture views take the panes' place; their buttons follow the template's
+        // last view button.
         diskPane_->setGeometry(browser_->geometry());
+        picturePane_->setGeometry(browser_->geometry());
         const QWidget* last = viewButtons_->button(ViewScrCode);
-        diskButton_->setGeometry(last->geometry().right() + 12, last->geometry().y(),
-                                 diskButton_->sizeHint().width(), last->geometry().height());
+        for (QRadioButton* button : extraButtons_) {
+            if (button == nullptr) continue;
+            button->setGeometry(last->geometry().right() + 12, last->geometry().y(),
+                                button->sizeHint().width(), last->geometry().height());
+            last = button;
+        }
     }
 }
 
@@ -781,7 +792,6 @@ void MainWindow::exportView() {
 
     // The whole view is written, also where the pane shows only the first part of a large file,
     // on a thread of its own: the size of what a byte makes guesses the progress.
-    constexpr std::array<std::uint64_t, kViewCount> kTextPerByte = {1, 16, 7, 1, 1};
     const auto contentBytes =
         static_cast<std::uint64_t>(std::max(0, session_.RangeEnd() - session_.RangeStart() + 1));
     WriteResult result = WriteResult::Written;
@@ -789,9 +799,10 @@ void MainWindow::exportView() {
         result = WriteWithProgress(this, path, 16 * contentBytes, [this](const Utf8Sink& sink) {
             return session_.WriteAssemblySource(InUtf8(sink));
         });
-    } else if (panes_[visible_] != nullptr) {
+    } else if (RowOfView(visible_).pane != PaneKind::Page) {
+        const TextRenderer* renderer = RowOfView(visible_).text;
         result = WriteWithProgress(
-            this, path, kTextPerByte[visible_] * contentBytes,
+            this, path, renderer != nullptr ? renderer->textPerByte * contentBytes : 1,
             [this](const Utf8Sink& sink) { return session_.WritePaneUtf8(visible_, sink); });
     } else {
         const QString content = browser_->showsListing() ? Text(browser_->listing()->text())
@@ -851,6 +862,41 @@ void MainWindow::chooseView(int view) {
     diskShown_ = view == kDiskView;
     if (!diskShown_) session_.ChooseView(static_cast<ViewMode>(view));
     ShowSession(false);
+    if (view == ViewPicture) AskPictureFormat();
+}
+
+void MainWindow::AskPictureFormat() {
+    if (!session_.ShowsFile() || !session_.Picture().format.empty()) return;
+    // A file that names no format is drawn as the one chosen from a menu at the button.
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("pictureFormatMenu"));
+    for (const PictureFormatChoice& format : Session::PictureFormats()) {
+        const QString key = QString::fromLatin1(format.key.data(), format.key.size());
+        menu.addAction(Text(format.name), this, [this, key] { choosePictureFormat(key); });
+    }
+    const QWidget* button = viewButtons_->button(ViewPicture);
+    menu.exec(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void MainWindow::choosePictureFormat(const QString& key) {
+    session_.SetPictureFormat(key.toStdString());
+    ShowSession(false);
+}
+
+void MainWindow::exportPicture() {
+    const QImage image = picturePane_->image();
+    if (image.isNull()) return;
+    QFileDialog dialog(this, tr("Export Picture as PNG"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({tr("PNG picture (*.png)")});
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().first();
+    if (!image.save(path, "PNG"))
+        ShowMessageBox(this, {MessageId::ExportFailed, MessageKind::Error,
+                              u"Unable to write " + path.toStdU16String()});
 }
 
 void MainWindow::enterAddress() {
@@ -943,8 +989,9 @@ void MainWindow::ShowSession(bool withAddress) {
 
     const ViewMode view = session_.View();
     ShowPanes(view);
-    QWidget* const filePane =
-        panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view]) : browser_;
+    QWidget* const filePane = RowOfView(view).pane == PaneKind::Picture ? picturePane_
+                              : panes_[view] != nullptr ? static_cast<QWidget*>(panes_[view])
+                                                        : browser_;
     QWidget* const wanted = diskShown_ ? static_cast<QWidget*>(diskPane_) : filePane;
     if (QAbstractButton* button = viewButtons_->button(diskShown_ ? kDiskView : view))
         button->setChecked(true);
@@ -962,7 +1009,9 @@ void MainWindow::ShowSession(bool withAddress) {
     }
     address_->setEnabled(session_.AddressEnabled());
     if (withAddress) address_->setText(Text(session_.AddressText()));
-    search_->setEnabled(session_.ShowsFile() && !diskShown_);
+    search_->setEnabled(SearchablePane() != nullptr);
+    exportPicture_->setEnabled(!diskShown_ && view == ViewPicture && session_.ShowsFile() &&
+                               !session_.Picture().format.empty());
     const std::optional<std::int32_t> sys = session_.SysEntry();
     const QString sysText = sys ? tr("Disassemble from SYS %1").arg(*sys) : QString();
     sysLink_->setText(QStringLiteral("<a href=\"sys\">%1</a>").arg(sysText));
@@ -974,7 +1023,8 @@ void MainWindow::ShowSession(bool withAddress) {
 }
 
 TextPane* MainWindow::SearchablePane() const {
-    if (!session_.ShowsFile()) return nullptr;
+    if (!session_.ShowsFile() || diskShown_) return nullptr;
+    if (RowOfView(visible_).pane == PaneKind::Picture) return nullptr;
     if (panes_[visible_] != nullptr) return panes_[visible_];
     return browser_->showsListing() ? browser_->listing() : nullptr;
 }
@@ -1042,8 +1092,19 @@ void MainWindow::ShowPanes(ViewMode visible) {
     // Assembly pane alone), and of those the text panes when they are on show: a hidden pane
     // takes its text when it is shown.
     for (int view = 0; view < kViewCount; ++view) {
+        const PaneKind kind = RowOfView(static_cast<ViewMode>(view)).pane;
+        if (kind == PaneKind::Disk) continue;
         const std::uint64_t version = session_.PaneVersion(static_cast<ViewMode>(view));
         if (version == panesShown_[view]) continue;
+        if (kind == PaneKind::Picture) {
+            // The picture is drawn when its view is on show.
+            if (view != visible) continue;
+            panesShown_[view] = version;
+            picturePane_->showPicture(session_.Picture(), Text(session_.PaneText(ViewPicture)),
+                                      session_.DetectedPictureFormat(),
+                                      session_.ChosenPictureFormat());
+            continue;
+        }
         if (panes_[view] != nullptr && view != visible) {
             // Nothing of the last file stays in a hidden pane.
             if (!panes_[view]->text().empty()) panes_[view]->setText({});

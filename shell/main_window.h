@@ -1,6 +1,6 @@
 // The main window: the disk fields, the view buttons and start-address box, the file list, the
-// five panes that share one place, and the status line. It shows a Session and turns the user's
-// actions into calls on it; the Session does the work.
+// panes of the views (one table: viewer/view_table.h) that share one place, and the status line. It
+// shows a Session and turns the user's actions into calls on it; the Session does the work.
 #pragma once
 
 #include <QDialog>
@@ -31,10 +31,11 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class SplitHandle;
+class PictureView;
 class TextPane;
 
-// The id of the Disk view's button, after the five views of a file.
-inline constexpr int kDiskView = kestrune::kViewCount;
+// The id of the Disk view's button.
+inline constexpr int kDiskView = kestrune::ViewDisk;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -125,6 +126,10 @@ class MainWindow : public QDialog {
     TextPane* SearchablePane() const;
     void ShowHit(std::size_t hit);
     void PlaceSysLink();
+    // The Picture view was asked for: a file that names no picture format asks for one first.
+    void AskPictureFormat();
+    void choosePictureFormat(const QString& key);
+    void exportPicture();
 
     kestrune::Session session_;
     ImageReader reader_;
@@ -141,9 +146,13 @@ class MainWindow : public QDialog {
     QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
     QAction* leavePartition_ = nullptr;
     QMenu* recent_ = nullptr;
-    // The sixth view, beside the five of a file: the disk's sectors. It stays on show while
-    // files are chosen in the list, marking the chosen file's chain, until a file view is chosen.
-    QRadioButton* diskButton_ = nullptr;
+    // The buttons of the views the template has no place for (the Disk and Picture views),
+    // after its last, by view.
+    std::array<QRadioButton*, kestrune::kViewCount> extraButtons_{};
+    PictureView* picturePane_ = nullptr;
+    QAction* exportPicture_ = nullptr;
+    // The Disk view: the disk's sectors. It stays on show while files are chosen in the list,
+    // marking the chosen file's chain, until a file view is chosen.
     DiskPane* diskPane_ = nullptr;
     bool diskShown_ = false;
     std::uint64_t diskVersion_ = 0;  // the session's directory the Disk view last took

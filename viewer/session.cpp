@@ -19,6 +19,8 @@
 #include "views/assembly_source.h"
 #include "views/hex_dump.h"
 #include "views/pages.h"
+#include "views/palettes.h"
+#include "views/pictures.h"
 
 namespace kestrune {
 
@@ -76,7 +78,11 @@ struct Session::State {
     std::optional<std::u16string> page;
     std::optional<MarkedText> listing;
     TextPanes panes;
-    std::optional<TextPanes> requested;  // the Assembly pane from a typed start address
+    std::optional<TextPanes> requested;              // the Assembly pane from a typed start address
+    const PictureFormat* detectedPicture = nullptr;  // the format the file on show names
+    const PictureFormat* chosenPicture = nullptr;    // the format chosen for it
+    std::optional<PicturePane> picture;              // drawn when first asked for
+    std::u16string pictureText;                      // what the Picture view says in words
     std::array<std::uint64_t, kViewCount> paneVersions{};  // the BASIC view's is the page's
     std::uint64_t changes = 0;
 
@@ -117,8 +123,47 @@ struct Session::State {
         page = MessagePage(text);
         listing.reset();
         requested.reset();
+        ForgetPicture(nullptr);
         addressText = u"0";
         PanesChanged();
+    }
+
+    // A new file on show, which names detected: no format is chosen for it, nothing is drawn.
+    void ForgetPicture(const PictureFormat* detected) {
+        detectedPicture = detected;
+        chosenPicture = nullptr;
+        picture.reset();
+    }
+
+    const PicturePane& DrawnPicture() {
+        if (picture) return *picture;
+        picture.emplace();
+        const PictureFormat* format = chosenPicture != nullptr ? chosenPicture : detectedPicture;
+        if (!showsFile) return *picture;
+        if (format == nullptr) {
+            pictureText =
+                u"This file's load address and length name no picture format: choose "
+                u"one to draw it as that.";
+            return *picture;
+        }
+        const FileChain& chain = viewer.fileChain;
+        kestrune::Picture drawn = DrawPicture(
+            *format,
+            chain.hasLoadAddress ? std::optional<std::int32_t>(chain.startAddress) : std::nullopt,
+            chain.Content());
+        picture->format = format->key;
+        picture->formatName = format->name;
+        picture->width = drawn.width;
+        picture->height = drawn.height;
+        picture->pixels = std::move(drawn.pixels);
+        picture->note = std::move(drawn.note);
+        pictureText = std::u16string(format->name) + u", ";
+        AppendDecimal(pictureText, drawn.width);
+        pictureText += u" x ";
+        AppendDecimal(pictureText, drawn.height);
+        pictureText += u" pixels\r\n";
+        if (!picture->note.empty()) pictureText += picture->note + u"\r\n";
+        return *picture;
     }
 
     // Takes volume's fields and rows, in directory order.
@@ -180,6 +225,7 @@ struct Session::State {
                 sys = display.sys;
                 panes = std::move(display.panes);
                 requested.reset();
+                ForgetPicture(display.picture);
                 addressEnabled = display.addressBoxEnabled;
                 view = display.view;
                 break;
@@ -534,6 +580,10 @@ const std::u16string& Session::PaneText(ViewMode view) {
     if (s.message) return *s.message;
     if (!s.showsFile) return s.empty;
     if (view == ViewBasic) return *s.page;
+    if (view == ViewPicture) {
+        s.DrawnPicture();
+        return s.pictureText;
+    }
     if (view == ViewAssembly && s.requested) return s.requested->Text(ViewAssembly);
     return s.panes.Text(view);
 }
@@ -546,14 +596,14 @@ std::vector<std::int16_t> Session::PaneCodes(ViewMode view) const {
 
 bool Session::WritePane(ViewMode view, const TextSink& sink) {
     State& s = *state_;
-    if (!s.showsFile || view == ViewBasic) return sink(PaneText(view));
+    if (!s.showsFile || RowOfView(view).text == nullptr) return sink(PaneText(view));
     return view == ViewAssembly && s.requested ? s.requested->Write(view, sink)
                                                : s.panes.Write(view, sink);
 }
 
 bool Session::WritePaneUtf8(ViewMode view, const Utf8Sink& sink) {
     State& s = *state_;
-    if (!s.showsFile || view == ViewBasic) return sink(Utf16ToUtf8(PaneText(view)));
+    if (!s.showsFile || RowOfView(view).text == nullptr) return sink(Utf16ToUtf8(PaneText(view)));
     return view == ViewAssembly && s.requested ? s.requested->WriteUtf8(view, sink)
                                                : s.panes.WriteUtf8(view, sink);
 }
@@ -573,6 +623,48 @@ void Session::SetAllOpcodes(bool allOpcodes) {
     s.panes.SetAllOpcodes(allOpcodes);
     if (s.requested) s.requested->SetAllOpcodes(allOpcodes);
     s.PanesChanged(true);
+}
+
+const PicturePane& Session::Picture() {
+    return state_->DrawnPicture();
+}
+
+bool Session::SetPictureFormat(std::string_view key) {
+    State& s = *state_;
+    const PictureFormat* format = nullptr;
+    if (key != "auto") {
+        format = FindPictureFormat(key);
+        if (format == nullptr) return false;
+    }
+    if (format == s.chosenPicture) return true;
+    s.chosenPicture = format;
+    s.picture.reset();
+    s.paneVersions[ViewPicture] = ++s.changes;
+    return true;
+}
+
+std::string_view Session::DetectedPictureFormat() const {
+    const PictureFormat* format = state_->detectedPicture;
+    return format != nullptr ? format->key : std::string_view();
+}
+
+std::string_view Session::ChosenPictureFormat() const {
+    const PictureFormat* format = state_->chosenPicture;
+    return format != nullptr ? format->key : std::string_view();
+}
+
+std::vector<PictureFormatChoice> Session::PictureFormats() {
+    std::vector<PictureFormatChoice> choices;
+    for (const PictureFormat& format : kestrune::PictureFormats)
+        choices.push_back({format.key, format.name});
+    return choices;
+}
+
+std::vector<PaletteChoice> Session::Palettes() {
+    std::vector<PaletteChoice> choices;
+    for (const Palette& palette : kestrune::Palettes)
+        choices.push_back({palette.key, palette.name, palette.rgb});
+    return choices;
 }
 
 std::u16string Session::AssemblySource() const {

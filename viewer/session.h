@@ -19,6 +19,7 @@
 #include "text/text_sink.h"
 #include "viewer/disk_map.h"
 #include "viewer/file_export.h"
+#include "viewer/picture_pane.h"
 #include "viewer/row_texts.h"
 #include "viewer/search.h"
 #include "viewer/view_mode.h"
@@ -168,6 +169,21 @@ class Session {
     // The Assembly pane decodes every opcode (the undocumented ones as cc65's "6502X" names them)
     // or only the documented ones, "???" for the rest, as it does at first.
     void SetAllOpcodes(bool allOpcodes);
+
+    // The Picture view of the file on show: drawn in the format chosen for it, else in the one
+    // its load address and length name; no picture (an empty format) for a file that names none
+    // until one is chosen.
+    const PicturePane& Picture();
+    // Chooses the format the file on show is drawn in ("auto": the one it names, as at first);
+    // false for a key it does not know. The choice holds for this file: the next starts afresh.
+    bool SetPictureFormat(std::string_view key);
+    // The format the file on show names, and the one chosen for it; empty for none.
+    std::string_view DetectedPictureFormat() const;
+    std::string_view ChosenPictureFormat() const;
+    // The formats, in the order a menu lists them (sprites and character sets last).
+    static std::vector<PictureFormatChoice> PictureFormats();
+    // The palettes by key; the first is the one used at first.
+    static std::vector<PaletteChoice> Palettes();
 
     // The file on show as 64tass source that assembles to exactly its bytes; the message when only
     // a message is on show.

@@ -99,11 +99,20 @@ RowDisplay ShowRow(const Volume& volume, const DirectoryEntry& entry, ViewerStat
     display.panes = Panes(state, display);
 
     display.view = ChooseView(chain.startAddress, state.notBasic);
-    if (display.view == ViewAssembly) {
-        // Machine code: the listing, had it worked, would only be a misreading.
+    // A file whose load address and length name a picture format opens as that picture.
+    display.picture = DetectPicture(
+        chain.hasLoadAddress ? std::optional<std::int32_t>(chain.startAddress) : std::nullopt,
+        chain.Content());
+    if (display.picture != nullptr) display.view = ViewPicture;
+    if (display.view == ViewAssembly || display.view == ViewPicture) {
+        // Machine code or a picture: the listing, had it worked, would only be a misreading.
         display.page = std::u16string(kNotBasicPage);
         display.listing.reset();
-        display.addressBoxEnabled = true;
+        display.addressBoxEnabled = display.view == ViewAssembly;
+    }
+    if (display.view == ViewPicture) {
+        display.sys.reset();
+        display.status.reset();
     }
     return display;
 }

@@ -14,6 +14,7 @@
 #include "viewer/text_panes.h"
 #include "viewer/view_mode.h"
 #include "views/basic_dialects.h"
+#include "views/pictures.h"
 
 namespace kestrune {
 
@@ -51,6 +52,7 @@ struct RowDisplay {
     std::optional<std::int32_t> sys;    // a SYS address in the listing's first line, in the file
     TextPanes panes;                    // the text panes; with AssemblyOnly only the Assembly pane
     ViewMode view = ViewBasic;
+    const PictureFormat* picture = nullptr;  // the picture format the file names, if any
     bool addressBoxEnabled = false;
     std::optional<std::u16string> addressBoxText;  // the box's new text, if it changes
     std::optional<std::u16string> status;          // the status line's new text, if it changes

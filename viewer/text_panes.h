@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "text/text_sink.h"
-#include "viewer/view_mode.h"
+#include "viewer/view_table.h"
 
 namespace kestrune {
 
@@ -33,7 +33,7 @@ class TextPanes {
     // The Assembly pane decodes every opcode, or the documented ones only, from now on.
     void SetAllOpcodes(bool allOpcodes);
 
-    // The text of view's pane; ViewBasic has none here (the browser shows a page).
+    // The text of view's pane; a view without a text pane has none here.
     const std::u16string& Text(ViewMode view);
 
     // Whether the texts cover only the first part of the content.
@@ -50,8 +50,8 @@ class TextPanes {
     bool WriteUtf8(ViewMode view, const Utf8Sink& sink) const;
 
   private:
-    // The content a pane's text covers.
-    std::span<const std::uint8_t> Shown() const;
+    // What a pane's text is made from: the content it covers, or the whole content.
+    PaneSource Source(bool whole) const;
 
     std::shared_ptr<const std::vector<std::uint8_t>> storage_;
     std::span<const std::uint8_t> content_;

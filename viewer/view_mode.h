@@ -1,4 +1,5 @@
-// The five views of a file, each with its radio button and pane; the value is the button's index.
+// The views of a file, each with its radio button and pane (see view_table.h); the value is the
+// button's index.
 #pragma once
 
 #include <array>
@@ -7,8 +8,16 @@
 
 namespace kestrune {
 
-enum ViewMode { ViewBasic = 0, ViewAssembly = 1, ViewHex = 2, ViewPetscii = 3, ViewScrCode = 4 };
-inline constexpr int kViewCount = 5;
+enum ViewMode {
+    ViewBasic = 0,
+    ViewAssembly = 1,
+    ViewHex = 2,
+    ViewPetscii = 3,
+    ViewScrCode = 4,
+    ViewDisk = 5,
+    ViewPicture = 6,
+};
+inline constexpr int kViewCount = 7;
 
 // The view a file opens in, chosen by its start address: BASIC load addresses of the Commodore
 // machines, machine-code addresses, screen memory, or the listing's own verdict for the rest.
@@ -31,9 +40,5 @@ inline constexpr std::array<StartAddressView, 19> StartAddressViews = {{
 // Any other address opens the HEX/ASCII view when the BASIC listing found the file is no plain
 // BASIC program, and the BASIC view otherwise.
 ViewMode ChooseView(std::int32_t startAddress, bool notBasic);
-
-// The names kestrune-cli uses for the views.
-inline constexpr std::array<std::string_view, kViewCount> kViewNames = {"basic", "assembly", "hex",
-                                                                        "petscii", "scrcode"};
 
 }  // namespace kestrune
