@@ -285,9 +285,10 @@ Picture DrawPicture(const PictureFormat& format, std::optional<std::int32_t> loa
     } else if (content.size() < format.size) {
         AddNote(picture.note, u"The file holds " + Grouped(content.size()) + u" of the picture's " +
                                   Grouped(format.size) + u" bytes: the rest is drawn as zeros.");
-    } else if (std::find(format.lengths.begin(), format.lengths.end(), content.size() + 2) ==
+    } else if (const std::size_t length = content.size() + (loadAddress ? 2 : 0);
+               std::find(format.lengths.begin(), format.lengths.end(), length) ==
                format.lengths.end()) {
-        AddNote(picture.note, u"The file is " + Grouped(content.size() + 2) + u" bytes long, a " +
+        AddNote(picture.note, u"The file is " + Grouped(length) + u" bytes long, a " +
                                   std::u16string(format.name) + u" file " +
                                   Grouped(format.lengths[0]) +
                                   u": the bytes past the picture are not drawn.");

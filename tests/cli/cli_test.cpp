@@ -7,6 +7,7 @@
 #include <sstream>
 #include <tuple>
 
+#include <png.h>
 #include <nlohmann/json.hpp>
 
 #include "tests/support/basic_program.h"
@@ -725,6 +726,75 @@ TEST_F(CliTest, ReadErrorExitsWithThreeAfterPrintingWhatWasRead) {
     run = Cli({"show", path, "--row", "2"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err.substr(0, readError.size()), readError);
+}
+
+// A PNG file read back as RGB triples, with its size.
+struct PngPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+PngPicture ReadPng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    PngPicture picture;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) == 0) return {};
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    return picture;
+}
+
+TEST_F(CliTest, PicturesAreShownAsJsonAndWrittenAsPng) {
+    // A Koala picture whose first cell's first line shows background, screen high and low
+    // nibbles and colour RAM, beside a file that names no picture.
+    Bytes koala(10001, 0);
+    koala[0] = 0b00011011;
+    koala[8000] = 0x23;
+    koala[9000] = 0x05;
+    koala[10000] = 0x06;
+    DiskBuilder disk;
+    disk.AddFile("PIC", 0x82, testing::Program(0x6000, koala));
+    disk.AddFile("SPRITES", 0x82, testing::Program(0x2000, Bytes(128, 0xFF)));
+    const std::string path = Write("pictures.d64", disk);
+
+    ProgramRun run = Cli({"show", path, "--row", "1", "--json"});
+    EXPECT_EQ(json::parse(run.out)["view"], "picture");
+    run = Cli({"show", path, "--row", "1"});
+    EXPECT_EQ(run.out, "Koala Painter, 320 x 200 pixels\r\n");
+    run = Cli({"show", path, "--row", "1", "--as", "picture", "--json", "--palette", "colodore"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out,
+              "{\n  \"format\": \"koala\",\n  \"width\": 320,\n  \"height\": 200,\n  "
+              "\"palette\": \"colodore\",\n  \"note\": null\n}\n");
+
+    const std::string png = (dir_ / "pic.png").string();
+    run = Cli({"show", path, "--row", "1", "--as", "picture", "--png", png});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const PngPicture picture = ReadPng(png);
+    ASSERT_EQ(picture.width, 320);
+    ASSERT_EQ(picture.height, 200);
+    // Pepto: blue, red, cyan, green, two pixels each.
+    const std::vector<std::uint8_t> line(picture.rgb.begin(), picture.rgb.begin() + 24);
+    EXPECT_EQ(line,
+              (Bytes{0x35, 0x28, 0x79, 0x35, 0x28, 0x79, 0x68, 0x37, 0x2B, 0x68, 0x37, 0x2B,
+                     0x70, 0xA4, 0xB2, 0x70, 0xA4, 0xB2, 0x58, 0x8D, 0x43, 0x58, 0x8D, 0x43}));
+    // An existing file is not overwritten.
+    run = Cli({"show", path, "--row", "1", "--as", "picture", "--png", png});
+    EXPECT_EQ(run.exitCode, 2);
+
+    // A file that names no format is drawn in the one asked for.
+    run = Cli({"show", path, "--row", "2", "--as", "picture", "--png", png + ".2"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err,
+              "kestrune-cli: this file's load address and length name no picture "
+              "format; name one with --format\n");
+    run = Cli({"show", path, "--row", "2", "--as", "picture", "--format", "sprites-mc", "--json"});
+    EXPECT_EQ(json::parse(run.out)["width"], 2 * 25 - 1);  // two sprites side by side
+    EXPECT_EQ(Cli({"show", path, "--row", "2", "--png", png + ".3"}).exitCode, 1);
 }
 
 }  // namespace
