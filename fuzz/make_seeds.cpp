@@ -11,6 +11,7 @@
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "views/pictures.h"
 
 namespace {
 
@@ -195,14 +196,36 @@ void WriteAddress(const std::filesystem::path& path, std::int32_t first, std::in
 
 }  // namespace
 
+// A seed for each picture format: its index, its load address, and a picture of its size with a
+// few bytes set; the packed forms as short runs with their escapes.
+void WritePictureSeeds(const std::filesystem::path& folder) {
+    for (std::size_t i = 0; i < kestrune::PictureFormats.size(); ++i) {
+        const kestrune::PictureFormat& format = kestrune::PictureFormats[i];
+        const auto load = static_cast<std::uint16_t>(std::max(0, format.loadAddress));
+        Bytes seed = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(load & 0xFF),
+                      static_cast<std::uint8_t>(load >> 8)};
+        if (format.packing == kestrune::Packing::EscapeFe) {
+            seed.insert(seed.end(), {0x11, 0xFE, 0x22, 0x40, 0xFE, 0x00, 0x00, 0x33});
+        } else if (format.packing == kestrune::Packing::EscapeC2) {
+            seed.insert(seed.end(), {0x11, 0xC2, 0x40, 0x22, 0x33, 0xC2, 0x00});
+        } else {
+            Bytes picture(format.size, 0);
+            for (std::size_t at = 0; at < picture.size(); at += 97)
+                picture[at] = static_cast<std::uint8_t>(at * 7);
+            seed.insert(seed.end(), picture.begin(), picture.end());
+        }
+        Write(folder / std::string(format.key), seed);
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_seeds OUTPUT_FOLDER\n");
         return 1;
     }
     const std::filesystem::path out = argv[1];
-    for (const char* target : {"whole_road", "basic_listing", "start_address", "d81", "d80", "gcr",
-                               "t64", "lynx", "archive", "contents"}) {
+    for (const char* target : {"whole_road", "basic_listing", "start_address", "pictures", "d81",
+                               "d80", "gcr", "t64", "lynx", "archive", "contents"}) {
         std::filesystem::create_directories(out / target);
     }
     EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");
@@ -227,5 +250,7 @@ int main(int argc, char** argv) {
     WriteAddress(out / "start_address/prefixed", 0, 99, "$ -0x12zz");
     WriteAddress(out / "start_address/hint", 0, 99, "c000");
     WriteAddress(out / "start_address/overflow", 0, 0x7FFFFFFF, "99999999999");
+
+    WritePictureSeeds(out / "pictures");
     return 0;
 }
