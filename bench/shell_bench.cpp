@@ -119,6 +119,23 @@ void BM_SwitchViews(benchmark::State& state) {
 }
 BENCHMARK(BM_SwitchViews)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Two Koala pictures of noise, selected in turn: each opens in the Picture view, decoded, drawn in
+// its palette and painted.
+void BM_SelectPictureFile(benchmark::State& state) {
+    kestrune::testing::TempDir dir;
+    DiskBuilder disk;
+    disk.AddFile("FIRST", 0x82, kestrune::testing::Program(0x6000, kestrune::testing::Noise(10001)));
+    disk.AddFile("SECOND", 0x82,
+                 kestrune::testing::Program(0x6000, kestrune::testing::Noise(10001, 7)));
+    Window window(disk.WriteTo(dir / "pictures.d64").string());
+    int row = 0;
+    for (auto _ : state) {
+        window.Select(row);
+        row = 1 - row;
+    }
+}
+BENCHMARK(BM_SelectPictureFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A file of 64 MiB of noise selected, then one view shown: the window's panes hold a first part
 // of such a file, so each action stays short whatever the file's size.
 void BM_SelectHugeFileInAView(benchmark::State& state) {

@@ -1,6 +1,11 @@
 // The renderers on a 64 KB file (65,532 bytes, as 258 blocks hold), a 64 KB BASIC program with its
-// dialect found, a search through the disassembly, and the file as 64tass source.
+// dialect found, a search through the disassembly, the file as 64tass source, and each picture
+// format drawn from noise and written as PNG.
 #include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "cli/png_file.h"
 
 #include "tests/support/basic_program.h"
 #include "tests/support/disk_builder.h"
@@ -9,6 +14,8 @@
 #include "views/basic_listing.h"
 #include "views/disassembly.h"
 #include "views/hex_dump.h"
+#include "views/palettes.h"
+#include "views/pictures.h"
 #include "views/text_views.h"
 
 namespace kestrune {
@@ -77,6 +84,46 @@ void BM_AssemblySource(benchmark::State& state) {
         benchmark::DoNotOptimize(AssemblySource(data));
 }
 BENCHMARK(BM_AssemblySource)->Unit(benchmark::kMicrosecond);
+
+// Each format by its row in the table, drawn from a file of its size (packed forms from a
+// picture of runs as they unpack it), and a Koala picture in RGB written as PNG.
+Bytes PictureFile(const PictureFormat& format) {
+    if (format.packing == Packing::None) return testing::Noise(format.size);
+    Bytes packed;
+    const std::uint8_t escape = format.packing == Packing::EscapeFe ? 0xFE : 0xC2;
+    for (std::size_t made = 0; made < format.size; made += 40) {
+        packed.insert(packed.end(), {0x11, 0x22});
+        if (format.packing == Packing::EscapeFe) {
+            packed.insert(packed.end(), {escape, 0x33, 38});
+        } else {
+            packed.insert(packed.end(), {escape, 38, 0x33});
+        }
+    }
+    if (format.packing == Packing::EscapeC2) packed.insert(packed.end(), {0xC2, 0x00});
+    return packed;
+}
+
+void BM_DrawPicture(benchmark::State& state) {
+    const PictureFormat& format = PictureFormats[static_cast<std::size_t>(state.range(0))];
+    const Bytes file = PictureFile(format);
+    state.SetLabel(std::string(format.key));
+    for (auto _ : state) {
+        const Picture picture = DrawPicture(format, format.loadAddress, file);
+        benchmark::DoNotOptimize(PictureRgb(picture, Palettes[0].rgb));
+    }
+}
+BENCHMARK(BM_DrawPicture)->DenseRange(0, PictureFormats.size() - 1)->Unit(benchmark::kMicrosecond);
+
+void BM_PictureAsPng(benchmark::State& state) {
+    const Picture picture = DrawPicture(PictureFormats[0], 0x6000, testing::Noise(10001));
+    const Bytes rgb = PictureRgb(picture, Palettes[0].rgb);
+    for (auto _ : state) {
+        std::ostringstream out;
+        cli::WritePng(out, picture.width, picture.height, rgb);
+        benchmark::DoNotOptimize(out.str().size());
+    }
+}
+BENCHMARK(BM_PictureAsPng)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrune

@@ -31,6 +31,10 @@ bool WritePng(std::ostream& out, int width, int height, std::span<const std::uin
         return false;
     }
     png_set_write_fn(png, &out, WriteData, Flush);
+    // A C64 picture is runs of a few colours: rows filtered by their left neighbour and a fast
+    // deflate make a small file in a fraction of the time the default search takes.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_compression_level(png, 3);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
