@@ -63,6 +63,8 @@ constexpr qint64 kKeptInstructionsSize = 4096;
 // The smallest the list and the panes get (they keep a few rows), and the disk name field.
 constexpr int kSmallestPaneHeight = 150;
 constexpr int kSmallestNameWidth = 60;
+// The space before each view button placed after the template's.
+constexpr int kExtraButtonGap = 12;
 
 // The most of a file the text panes show: the largest file of a 1581 disk (800 KB) shows whole,
 // and no pane of a larger one keeps the window from answering.
@@ -424,9 +426,33 @@ void MainWindow::CreateControls() {
     }
 
     startClient_ = DialogRect(base, 0, 0, kTemplateWidth, kTemplateHeight).size();
+    WidenForViewButtons();
     const int menuHeight = menuBar_->sizeHint().height();
     resize(FittedToScreen(QSize(startClient_.width(), startClient_.height() + menuHeight)));
     PlaceControls();
+}
+
+void MainWindow::WidenForViewButtons() {
+    // The view buttons the template has no place for follow its last, and the start-address box
+    // follows them: the window starts (and stays at least) as much wider as they need, as though
+    // the template had been widened by that much.
+    std::size_t address = 0, lastRadio = 0;
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        if (MainWindowTemplate[i].id == IDC_START_ADDRESS) address = i;
+        if (MainWindowTemplate[i].id == IDC_RADIO_SCRCODE) lastRadio = i;
+    }
+    int end = startRects_[lastRadio].right();
+    for (const QRadioButton* button : extraButtons_) {
+        if (button != nullptr) end += kExtraButtonGap + button->sizeHint().width();
+    }
+    const int needed = end + kExtraButtonGap - startRects_[address].left();
+    if (needed <= 0) return;
+    for (std::size_t i = 0; i < MainWindowTemplate.size(); ++i) {
+        const Anchoring& anchoring = MainWindowTemplate[i].anchoring;
+        startRects_[i].translate(anchoring.moveRight * needed, 0);
+        startRects_[i].setWidth(startRects_[i].width() + anchoring.growWider * needed);
+    }
+    startClient_.setWidth(startClient_.width() + needed);
 }
 
 void MainWindow::SetUpList() {
@@ -573,7 +599,7 @@ void MainWindow::PlaceControls() {
         const QWidget* last = viewButtons_->button(ViewScrCode);
         for (QRadioButton* button : extraButtons_) {
             if (button == nullptr) continue;
-            button->setGeometry(last->geometry().right() + 12, last->geometry().y(),
+            button->setGeometry(last->geometry().right() + kExtraButtonGap, last->geometry().y(),
                                 button->sizeHint().width(), last->geometry().height());
             last = button;
         }

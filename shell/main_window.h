@@ -96,6 +96,7 @@ class MainWindow : public QDialog {
     int Split(int dW) const;
     // The file list's place in the template.
     static std::size_t ListIndex();
+    void WidenForViewButtons();
 
     // Shows a message box, the window first brought up to date with the session.
     bool Tell(const kestrune::Message& message);

@@ -50,6 +50,12 @@ QRgb ShownPixel(const PictureView* view, int x, int y, int zoom) {
     return view->canvas()->grab().toImage().pixel(x * zoom, y * zoom) & 0xFFFFFF;
 }
 
+// The window active again, as after a popup menu closes, so that its keys reach it.
+void ActivateWindow(QWidget& window) {
+    QApplication::setActiveWindow(&window);
+    if (!QTest::qWaitForWindowActive(&window)) qWarning("window not active");
+}
+
 // Clicks the item of the next popup menu that has text, once it shows; without text, Escape
 // closes it.
 void WhenMenuShown(const QString& text) {
@@ -138,6 +144,7 @@ void PictureTest::aFileThatNamesNoFormatAsksForOne() {
     }
     ClickRow(ui, 1);
     QVERIFY(ui.checkedView() != ViewPicture);
+    ActivateWindow(dialog);
     // Ctrl+7 asks for the format in a menu; sprites are drawn as chosen.
     WhenMenuShown(QStringLiteral("Sprites"));
     ui.list->setFocus();
@@ -153,6 +160,7 @@ void PictureTest::aFileThatNamesNoFormatAsksForOne() {
     ClickRow(ui, 0);
     QCOMPARE(view->formatBox()->currentText(), QStringLiteral("Automatic (Koala Painter)"));
     // Back on the sprites, the menu is left with Escape: the box is the way to another format.
+    ActivateWindow(dialog);
     ClickRow(ui, 1);
     WhenMenuShown(QString());
     QTest::keyClick(ui.list, Qt::Key_7, Qt::ControlModifier);
