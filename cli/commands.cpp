@@ -372,6 +372,7 @@ int RunShow(const ShowOptions& options, std::ostream& out, std::ostream& err) {
         return kNotShown;
     if (options.view && session.ShowsFile()) session.ChooseView(*options.view);
     session.SetPictureFormat(options.pictureFormat);
+    session.SetPictureColours(options.colours);
 
     if (session.ShowsFile() && options.view == ViewPicture && (options.json || options.png)) {
         return WritePicture(out, err, session, options);

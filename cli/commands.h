@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/c64_names.h"
+#include "viewer/picture_pane.h"
 #include "viewer/view_mode.h"
 
 namespace kestrune::cli {
@@ -39,6 +40,7 @@ struct ShowOptions : ImageOptions {
     std::string basic = "auto";          // the BASIC dialect, "auto" to find it from the program
     std::string pictureFormat = "auto";  // the picture format, "auto" for the one the file names
     std::string palette = "pepto";       // the picture's palette
+    PictureColourChoice colours;         // the colours of sprites and character sets
     std::optional<std::string> png;      // the file the picture is written to
     bool json = false;
 };

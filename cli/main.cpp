@@ -130,6 +130,15 @@ std::function<int()> SetUpShow(CLI::App* command) {
     command
         ->add_option("--palette", show->palette, "The palette of --as picture: pepto or colodore")
         ->check(CLI::IsMember(palettes));
+    auto colours = std::make_shared<std::vector<int>>();
+    CLI::Option* coloursOption =
+        command
+            ->add_option("--colours", *colours,
+                         "The colours of sprites and character sets, by number (0-15): "
+                         "background, own colour, multicolour 1, multicolour 2 (default 0,1,15,12)")
+            ->delimiter(',')
+            ->expected(4)
+            ->check(CLI::Range(0, 15));
     CLI::Option* pngOption =
         command->add_option("--png", *png, "With --as picture: write the picture as a PNG file");
     CLI::Option* atOption = command->add_option(
@@ -156,6 +165,11 @@ std::function<int()> SetUpShow(CLI::App* command) {
             for (const ViewRow& view : ViewTable) {
                 if (view.key == *viewName) show->view = view.view;
             }
+        }
+        if (*coloursOption) {
+            show->colours = {
+                static_cast<std::uint8_t>((*colours)[0]), static_cast<std::uint8_t>((*colours)[1]),
+                static_cast<std::uint8_t>((*colours)[2]), static_cast<std::uint8_t>((*colours)[3])};
         }
         if (*pngOption) {
             if (show->view != ViewPicture) throw CLI::ValidationError("--png needs --as picture");

@@ -372,6 +372,12 @@ void MainWindow::CreateControls() {
     picturePane_->setObjectName(QStringLiteral("picturePane"));
     picturePane_->hide();
     connect(picturePane_, &PictureView::formatChosen, this, &MainWindow::choosePictureFormat);
+    session_.SetPictureColours(picturePane_->colours());
+    connect(picturePane_, &PictureView::coloursChosen, this,
+            [this](const PictureColourChoice& colours) {
+                session_.SetPictureColours(colours);
+                ShowSession(false);
+            });
     diskPane_ = new DiskPane(session_, client_);
     diskPane_->setObjectName(QStringLiteral("diskPane"));
     diskPane_->hide();
@@ -1128,7 +1134,8 @@ void MainWindow::ShowPanes(ViewMode visible) {
             panesShown_[view] = version;
             picturePane_->showPicture(session_.Picture(), Text(session_.PaneText(ViewPicture)),
                                       session_.DetectedPictureFormat(),
-                                      session_.ChosenPictureFormat());
+                                      session_.ChosenPictureFormat(),
+                                      session_.PictureTakesColours());
             continue;
         }
         if (panes_[view] != nullptr && view != visible) {

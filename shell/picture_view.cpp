@@ -84,6 +84,38 @@ PictureView::PictureView(QWidget* parent)
         aspect_->setChecked(settings.value(QStringLiteral("picture/palAspect"), false).toBool());
     }
 
+    // Sprites' and characters' colours: background, own colour, the two multicolours.
+    colourRow_ = new QWidget(this);
+    auto* colourLayout = new QHBoxLayout(colourRow_);
+    colourLayout->setContentsMargins(0, 0, 0, 0);
+    const QStringList savedColours =
+        Settings().value(QStringLiteral("picture/colours")).toStringList();
+    const std::array<int, 4> defaults = {0, 1, 15, 12};
+    const std::array<QString, 4> colourLabels = {tr("Bac&kground:"), tr("Colo&ur:"),
+                                                 tr("Multicolour &1:"), tr("Multicolour &2:")};
+    for (std::size_t i = 0; i < colourBoxes_.size(); ++i) {
+        auto* box = new QComboBox(colourRow_);
+        box->setObjectName(QStringLiteral("pictureColour%1").arg(i));
+        const std::vector<std::string_view> names = kestrune::Session::ColourNames();
+        for (std::size_t colour = 0; colour < names.size(); ++colour)
+            box->addItem(QStringLiteral("%1 %2").arg(colour).arg(Latin1(names[colour])));
+        const int saved = i < static_cast<std::size_t>(savedColours.size())
+                              ? savedColours[static_cast<qsizetype>(i)].toInt()
+                              : defaults[i];
+        box->setCurrentIndex(std::clamp(saved, 0, 15));
+        auto* label = new QLabel(colourLabels[i], colourRow_);
+        label->setBuddy(box);
+        colourLayout->addWidget(label);
+        colourLayout->addWidget(box);
+        colourBoxes_[i] = box;
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            Remember();
+            emit coloursChosen(colours());
+        });
+    }
+    colourLayout->addStretch();
+    colourRow_->hide();
+
     auto* controls = new QHBoxLayout;
     const auto addLabelled = [&](const QString& text, QWidget* box) {
         auto* label = new QLabel(text, this);
@@ -111,6 +143,7 @@ PictureView::PictureView(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(controls);
+    layout->addWidget(colourRow_);
     layout->addWidget(scroll_, 1);
     layout->addWidget(note_);
 
@@ -135,10 +168,23 @@ void PictureView::Remember() const {
     settings.setValue(QStringLiteral("picture/palette"), palette_->currentData());
     settings.setValue(QStringLiteral("picture/zoom"), zoom_->currentIndex());
     settings.setValue(QStringLiteral("picture/palAspect"), aspect_->isChecked());
+    QStringList colours;
+    for (const QComboBox* box : colourBoxes_)
+        colours << QString::number(box->currentIndex());
+    settings.setValue(QStringLiteral("picture/colours"), colours);
+}
+
+kestrune::PictureColourChoice PictureView::colours() const {
+    const auto colour = [&](std::size_t i) {
+        return static_cast<std::uint8_t>(std::max(0, colourBoxes_[i]->currentIndex()));
+    };
+    return {colour(0), colour(1), colour(2), colour(3)};
 }
 
 void PictureView::showPicture(const kestrune::PicturePane& picture, const QString& text,
-                              std::string_view detected, std::string_view chosen) {
+                              std::string_view detected, std::string_view chosen,
+                              bool takesColours) {
+    colourRow_->setVisible(takesColours);
     filling_ = true;
     // "Automatic" names what the file is drawn as when nothing is chosen.
     QString automatic = tr("Automatic");

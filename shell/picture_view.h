@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -26,8 +27,11 @@ class PictureView : public QWidget {
 
     // Shows picture (nothing to draw when its format is empty, then text says why), drawn in
     // the format chosen ("auto" for the one detected names, which may be empty).
+    // Sprites and character sets (takesColours) offer their colours to choose.
     void showPicture(const kestrune::PicturePane& picture, const QString& text,
-                     std::string_view detected, std::string_view chosen);
+                     std::string_view detected, std::string_view chosen, bool takesColours);
+    // The colours chosen for sprites and character sets (remembered between runs).
+    kestrune::PictureColourChoice colours() const;
     // The picture in the palette's exact colours, at one pixel a pixel; null with none.
     QImage image() const;
 
@@ -37,6 +41,8 @@ class PictureView : public QWidget {
     QCheckBox* aspectBox() const { return aspect_; }
     QWidget* canvas() const;
     QLabel* noteLabel() const { return note_; }
+    // The background, own colour, multicolour 1 and multicolour 2 boxes.
+    const std::array<QComboBox*, 4>& colourBoxes() const { return colourBoxes_; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +50,8 @@ class PictureView : public QWidget {
   signals:
     // A format was chosen in the box: its key, or "auto".
     void formatChosen(const QString& key);
+    // The colours of sprites and character sets were chosen.
+    void coloursChosen(const kestrune::PictureColourChoice& colours);
 
   private:
     void Redraw();
@@ -54,6 +62,8 @@ class PictureView : public QWidget {
     QComboBox* palette_;
     QComboBox* zoom_;
     QCheckBox* aspect_;
+    QWidget* colourRow_;
+    std::array<QComboBox*, 4> colourBoxes_{};
     QScrollArea* scroll_;
     PictureCanvas* canvas_;
     QLabel* note_;

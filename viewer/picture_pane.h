@@ -25,6 +25,15 @@ struct PictureFormatChoice {
     std::u16string_view name;
 };
 
+// The colours sprites and character sets are drawn in, by colour number: the background, their
+// own colour, and the two shared multicolours.
+struct PictureColourChoice {
+    std::uint8_t background = 0;
+    std::uint8_t colour = 1;
+    std::uint8_t multicolour1 = 15;
+    std::uint8_t multicolour2 = 12;
+};
+
 struct PaletteChoice {
     std::string_view key;
     std::string_view name;

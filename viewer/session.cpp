@@ -82,6 +82,7 @@ struct Session::State {
     const PictureFormat* detectedPicture = nullptr;  // the format the file on show names
     const PictureFormat* chosenPicture = nullptr;    // the format chosen for it
     std::optional<PicturePane> picture;              // drawn when first asked for
+    PictureColours pictureColours;                   // sprites' and characters' colours
     std::u16string pictureText;                      // what the Picture view says in words
     std::array<std::uint64_t, kViewCount> paneVersions{};  // the BASIC view's is the page's
     std::uint64_t changes = 0;
@@ -150,7 +151,7 @@ struct Session::State {
         kestrune::Picture drawn = DrawPicture(
             *format,
             chain.hasLoadAddress ? std::optional<std::int32_t>(chain.startAddress) : std::nullopt,
-            chain.Content());
+            chain.Content(), pictureColours);
         picture->format = format->key;
         picture->formatName = format->name;
         picture->width = drawn.width;
@@ -641,6 +642,26 @@ bool Session::SetPictureFormat(std::string_view key) {
     s.picture.reset();
     s.paneVersions[ViewPicture] = ++s.changes;
     return true;
+}
+
+void Session::SetPictureColours(const PictureColourChoice& colours) {
+    State& s = *state_;
+    s.pictureColours = {static_cast<std::uint8_t>(colours.background & 15),
+                        static_cast<std::uint8_t>(colours.colour & 15),
+                        static_cast<std::uint8_t>(colours.multicolour1 & 15),
+                        static_cast<std::uint8_t>(colours.multicolour2 & 15)};
+    s.picture.reset();
+    s.paneVersions[ViewPicture] = ++s.changes;
+}
+
+bool Session::PictureTakesColours() {
+    State& s = *state_;
+    const PictureFormat* format = s.chosenPicture != nullptr ? s.chosenPicture : s.detectedPicture;
+    return s.showsFile && format != nullptr && TakesColours(*format);
+}
+
+std::vector<std::string_view> Session::ColourNames() {
+    return {kestrune::ColourNames.begin(), kestrune::ColourNames.end()};
 }
 
 std::string_view Session::DetectedPictureFormat() const {

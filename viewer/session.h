@@ -180,6 +180,13 @@ class Session {
     // The format the file on show names, and the one chosen for it; empty for none.
     std::string_view DetectedPictureFormat() const;
     std::string_view ChosenPictureFormat() const;
+    // The colours sprites and character sets are drawn in, from now on (numbers above 15 count
+    // from 0 again).
+    void SetPictureColours(const PictureColourChoice& colours);
+    // Whether the picture on show is drawn in those colours (sprites or characters).
+    bool PictureTakesColours();
+    // The sixteen colours' names, by number.
+    static std::vector<std::string_view> ColourNames();
     // The formats, in the order a menu lists them (sprites and character sets last).
     static std::vector<PictureFormatChoice> PictureFormats();
     // The palettes by key; the first is the one used at first.

@@ -15,6 +15,12 @@ struct Palette {
     std::array<std::uint32_t, 16> rgb;
 };
 
+// The colours' names, by number.
+inline constexpr std::array<std::string_view, 16> ColourNames = {
+    "black", "white",       "red",        "cyan",      "purple",    "green",
+    "blue",  "yellow",      "orange",     "brown",     "light red", "dark grey",
+    "grey",  "light green", "light blue", "light grey"};
+
 // clang-format off
 inline constexpr std::array<Palette, 2> Palettes = {{
     {"pepto", "Pepto",

@@ -74,6 +74,12 @@ inline constexpr std::array<PictureFormat, 14> PictureFormats = {{
 }};
 // clang-format on
 
+// Whether a format is drawn in colours of the viewer's choosing: sprites and character sets.
+constexpr bool TakesColours(const PictureFormat& format) {
+    return format.drawing == Drawing::Sprites || format.drawing == Drawing::SpritesMulticolour ||
+           format.drawing == Drawing::Charset || format.drawing == Drawing::CharsetMulticolour;
+}
+
 // The colours sprites and charsets are drawn in: the background ($D021), their own colour, and
 // the two shared multicolours ($D025/$D026 for sprites, $D022/$D023 for characters).
 struct PictureColours {

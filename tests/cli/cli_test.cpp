@@ -795,6 +795,18 @@ TEST_F(CliTest, PicturesAreShownAsJsonAndWrittenAsPng) {
     run = Cli({"show", path, "--row", "2", "--as", "picture", "--format", "sprites-mc", "--json"});
     EXPECT_EQ(json::parse(run.out)["width"], 2 * 25 - 1);  // two sprites side by side
     EXPECT_EQ(Cli({"show", path, "--row", "2", "--png", png + ".3"}).exitCode, 1);
+    // Sprites in the colours asked for: $FF bytes are a hires sprite's own colour (light blue)
+    // over the background, pairs of %11 a multicolour sprite's multicolour 2 (yellow).
+    for (const auto& [format, rgb] : std::vector<std::pair<std::string, Bytes>>{
+             {"sprites", {0x6C, 0x5E, 0xB5}}, {"sprites-mc", {0xB8, 0xC7, 0x6F}}}) {
+        const std::string out = png + "." + format;
+        run = Cli({"show", path, "--row", "2", "--as", "picture", "--format", format, "--colours",
+                   "0,14,2,7", "--png", out});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const PngPicture sprites = ReadPng(out);
+        EXPECT_EQ(Bytes(sprites.rgb.begin(), sprites.rgb.begin() + 3), rgb) << format;
+    }
+    EXPECT_EQ(Cli({"show", path, "--row", "2", "--as", "picture", "--colours", "1,2"}).exitCode, 1);
 }
 
 }  // namespace

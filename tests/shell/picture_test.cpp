@@ -155,10 +155,20 @@ void PictureTest::aFileThatNamesNoFormatAsksForOne() {
     QCOMPARE(view->canvas()->size(), QSize(2 * (2 * 25 - 1), 2 * 21));
     QCOMPARE(ShownPixel(view, 0, 0, 2), QRgb(0xFFFFFF));
     QCOMPARE(ShownPixel(view, 8, 0, 2), QRgb(0x000000));
+    // Sprites offer their colours: the background one step on is white, the sprite's colour
+    // one step back black (remembered for the next sprites).
+    QVERIFY(view->colourBoxes()[0]->isVisible());
+    view->colourBoxes()[0]->setFocus();
+    QTest::keyClick(view->colourBoxes()[0], Qt::Key_Down);
+    view->colourBoxes()[1]->setFocus();
+    QTest::keyClick(view->colourBoxes()[1], Qt::Key_Up);
+    QCOMPARE(ShownPixel(view, 0, 0, 2), QRgb(0x000000));
+    QCOMPARE(ShownPixel(view, 8, 0, 2), QRgb(0xFFFFFF));
 
     // The next file starts afresh: the picture is its own, drawn in the format it names.
     ClickRow(ui, 0);
     QCOMPARE(view->formatBox()->currentText(), QStringLiteral("Automatic (Koala Painter)"));
+    QVERIFY(!view->colourBoxes()[0]->isVisible());
     // Back on the sprites, the menu is left with Escape: the box is the way to another format.
     ActivateWindow(dialog);
     ClickRow(ui, 1);
