@@ -86,8 +86,11 @@ void BM_AssemblySource(benchmark::State& state) {
 BENCHMARK(BM_AssemblySource)->Unit(benchmark::kMicrosecond);
 
 // Each format by its row in the table, drawn from a file of its size (packed forms from a
-// picture of runs as they unpack it), and a Koala picture in RGB written as PNG.
+// picture of runs as they unpack it, sprites and characters from 64 KiB), and a Koala picture in
+// RGB written as PNG.
 Bytes PictureFile(const PictureFormat& format) {
+    // Sprites and characters: the most one picture draws, 64 KiB of them.
+    if (TakesColours(format)) return testing::Noise(65536);
     if (format.packing == Packing::None) return testing::Noise(format.size);
     Bytes packed;
     const std::uint8_t escape = format.packing == Packing::EscapeFe ? 0xFE : 0xC2;

@@ -1,6 +1,7 @@
 #include "views/pictures.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/number_text.h"
 
@@ -168,6 +169,18 @@ void DrawTiles(std::span<const std::uint8_t> content, std::size_t blockSize, std
     picture.width = columns * (tileWidth + 1) - 1;
     picture.height = rows * (tileHeight + 1) - 1;
     picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height, kGridColour);
+    // The eight pixels each byte value makes, worked out once.
+    std::array<std::array<std::uint8_t, 8>, 256> pixelsOf{};
+    for (int value = 0; value < 256; ++value) {
+        std::array<std::uint8_t, 8>& out = pixelsOf[static_cast<std::size_t>(value)];
+        if (multicolour) {
+            for (int pair = 0; pair < 4; ++pair)
+                out[2 * pair] = out[2 * pair + 1] = colours[(value >> (6 - 2 * pair)) & 3];
+        } else {
+            for (int bit = 0; bit < 8; ++bit)
+                out[bit] = (value >> (7 - bit)) & 1 ? colours[1] : colours[0];
+        }
+    }
     const Bytes bytes(content);
     for (std::size_t block = 0; block < drawn; ++block) {
         const int left = static_cast<int>(block % across) * (tileWidth + 1);
@@ -176,18 +189,8 @@ void DrawTiles(std::span<const std::uint8_t> content, std::size_t blockSize, std
         for (int y = 0; y < tileHeight; ++y) {
             std::uint8_t* out = &picture.pixels[static_cast<std::size_t>(top + y) * picture.width +
                                                 static_cast<std::size_t>(left)];
-            for (int b = 0; b < rowBytes; ++b) {
-                const std::uint8_t bits = bytes[base + y * rowBytes + b];
-                if (multicolour) {
-                    for (int pair = 0; pair < 4; ++pair) {
-                        const std::uint8_t colour = colours[(bits >> (6 - 2 * pair)) & 3];
-                        out[b * 8 + 2 * pair] = out[b * 8 + 2 * pair + 1] = colour;
-                    }
-                } else {
-                    for (int bit = 0; bit < 8; ++bit)
-                        out[b * 8 + bit] = (bits >> (7 - bit)) & 1 ? colours[1] : colours[0];
-                }
-            }
+            for (int b = 0; b < rowBytes; ++b)
+                std::memcpy(out + b * 8, pixelsOf[bytes[base + y * rowBytes + b]].data(), 8);
         }
     }
 }
