@@ -59,7 +59,8 @@ void ActivateWindow(QWidget& window) {
 // Clicks the item of the next popup menu that has text, once it shows; without text, Escape
 // closes it.
 void WhenMenuShown(const QString& text) {
-    auto* poll = new QTimer;
+    // The application owns the poll, so one that never sees a menu goes with it.
+    auto* poll = new QTimer(QApplication::instance());
     QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (menu == nullptr) return;
