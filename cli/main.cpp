@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -43,6 +44,34 @@ void PrepareHeap() {
     const auto end = (reinterpret_cast<std::uintptr_t>(block) + kHeap) & ~(kPage - 1);
     ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
     std::free(block);
+}
+
+// What --help says first: what the program reads, the extensions from the format table.
+std::string Description() {
+    std::string text =
+        "Kestrune: shows the directory and files of Commodore disk images, tape and file\n"
+        "archives, also inside .zip or .gz:";
+    std::size_t column = 80;
+    for (const std::string_view pattern : Session::OpenPatterns()) {
+        if (pattern == "zip" || pattern == "gz") continue;
+        // "p[0-9][0-9]" is written as P00.
+        std::string name(pattern.substr(0, pattern.find('[')));
+        if (name.size() < pattern.size()) name += "00";
+        for (char& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (column + name.size() + 2 > 78) {
+            text += "\n ";
+            column = 1;
+        }
+        text += " " + name + ",";
+        column += name.size() + 2;
+    }
+    text.back() = '.';
+    text +=
+        "\nExit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
+        "rejected, 3 the directory named an impossible track (what was read is printed),\n"
+        "4 check found something wrong.";
+    return text;
 }
 
 // The options every command has for choosing the image it opens.
@@ -234,14 +263,7 @@ std::function<std::function<int()>(CLI::App*)> SetUpDiskCommand(int (*run)(const
 int main(int argc, char** argv) {
     PrepareHeap();
     std::ios::sync_with_stdio(false);
-    CLI::App app{
-        "Kestrune: shows the directory and files of Commodore disk images, tape and file\n"
-        "archives (D64, D71, D81, D80, D82, G64, G71, X64, T64, LNX, P00, PRG, ...), also\n"
-        "inside .zip or .gz.\n"
-        "Exit codes: 0 ok, 1 bad usage, 2 image not loaded, no such row or start address\n"
-        "rejected, 3 the directory named an impossible track (what was read is printed),\n"
-        "4 check found something wrong.",
-        "kestrune-cli"};
+    CLI::App app{Description(), "kestrune-cli"};
     app.require_subcommand(1);
 
     const Command commands[] = {

@@ -65,8 +65,8 @@ int ReadBam(Volume& volume) {
 
 }  // namespace
 
-bool LooksLikeD80(const DiskImage& image) {
-    const std::uint64_t size = image.size();
+bool LooksLikeD80(std::span<const std::uint8_t> bytes) {
+    const std::uint64_t size = bytes.size();
     const std::uint64_t sectors80 = kD80Size / 256;
     const std::uint64_t sectors82 = kD82Size / 256;
     if (size != kD80Size && size != kD80Size + sectors80 && size != kD82Size &&
@@ -74,7 +74,7 @@ bool LooksLikeD80(const DiskImage& image) {
         return false;
     }
     const std::uint32_t header = *Layout(size).Offset(kHeaderTrack, 0);
-    return image.ByteAt(header + kDosVersion) == 'C';
+    return header + kDosVersion < size && bytes[header + kDosVersion] == 'C';
 }
 
 Volume OpenD80(DiskImage image) {

@@ -3,6 +3,8 @@
 // the directory from 39/1.
 #pragma once
 
+#include <span>
+
 #include <cstdint>
 
 #include "image/volume.h"
@@ -14,7 +16,7 @@ inline constexpr std::uint64_t kD82Size = 1066496;  // 4166 sectors
 
 // Whether bytes of this size look like a D80 or D82, with or without error bytes: the size, and a
 // header at 39/0 that the 8050 wrote (DOS version 'C').
-bool LooksLikeD80(const DiskImage& image);
+bool LooksLikeD80(std::span<const std::uint8_t> bytes);
 
 Volume OpenD80(DiskImage image);
 

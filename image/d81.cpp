@@ -69,10 +69,10 @@ void MarkPartitions(Volume& volume, int firstTrack, int lastTrack) {
 
 }  // namespace
 
-bool LooksLikeD81(const DiskImage& image) {
-    if (image.size() != kD81Size && image.size() != kD81WithErrorsSize) return false;
+bool LooksLikeD81(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() != kD81Size && bytes.size() != kD81WithErrorsSize) return false;
     const std::uint32_t header = *Layout().Offset(kHeaderTrack, 0);
-    return image.ByteAt(header + kDosVersion) == 'D';
+    return bytes[header + kDosVersion] == 'D';
 }
 
 Volume OpenD81(DiskImage image) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "image/volume.h"
 
@@ -16,7 +17,7 @@ inline constexpr std::uint64_t kD81WithErrorsSize = 822400;  // and an error byt
 
 // Whether bytes of this size look like a D81: the size, and a header at 40/0 that the 1581 wrote
 // (DOS version 'D').
-bool LooksLikeD81(const DiskImage& image);
+bool LooksLikeD81(std::span<const std::uint8_t> bytes);
 
 Volume OpenD81(DiskImage image);
 

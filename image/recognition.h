@@ -1,6 +1,7 @@
-// Telling what a file holds, from its bytes and its name together, and opening it as a volume.
-// Content comes first where a format has a signature (a D64 named .prg is still a D64); the
-// extension decides where content alone cannot.
+// Telling what a file holds, from its bytes and its name together, and opening it as a volume,
+// through the rows of the format table (image/format_table.h). Content comes first where a
+// format has a signature (a D64 named .prg is still a D64); the extension decides where content
+// alone cannot.
 #pragma once
 
 #include <array>
@@ -11,25 +12,16 @@
 #include <string_view>
 #include <vector>
 
+#include "image/format_table.h"
 #include "image/messages.h"
 #include "image/volume.h"
 
 namespace kestrune {
 
-// Asks the user a question (a message of kind Question); true means Yes.
-using AskYesNo = std::function<bool(const Message&)>;
-
-struct Opened {
-    std::optional<Volume> volume;    // set when the file is opened
-    std::optional<Message> message;  // a refusal to show; none when the user declined
-};
-
-// The extensions of every format the viewer opens, as glob patterns without the dot, in small
-// letters (a file dialog's filter is made from them).
-inline constexpr std::array<std::string_view, 20> kOpenPatterns = {
-    "d64", "d71", "d81", "d80",         "d82",         "g64",         "g71",
-    "x64", "t64", "lnx", "p[0-9][0-9]", "s[0-9][0-9]", "u[0-9][0-9]", "r[0-9][0-9]",
-    "prg", "seq", "usr", "rel",         "zip",         "gz"};
+// The extensions of every format the viewer opens, and of the archives it looks into, as glob
+// patterns in small letters without the dot, in the table's order (a file dialog's filter is
+// made from them).
+std::span<const std::string_view> OpenPatterns();
 
 // The formats the viewer reads, as a message names them.
 inline constexpr std::u16string_view kReadFormats =

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "image/d81.h"
+#include "image/format_table.h"
 
 namespace kestrune {
 
@@ -71,7 +71,11 @@ void Hold(Volume& volume, std::vector<std::uint8_t> bytes) {
 
 std::optional<Volume> OpenPartition(const Volume& volume, const DirectoryEntry& entry) {
     if (!entry.partition) return std::nullopt;
-    return OpenD81Partition(volume, entry);
+    for (const ImageFormat& row : ImageFormats()) {
+        if (row.openPartition == nullptr) continue;
+        if (std::optional<Volume> partition = row.openPartition(volume, entry)) return partition;
+    }
+    return std::nullopt;
 }
 
 void AddStoredFile(Volume& volume, const std::array<std::uint8_t, 16>& name, std::uint8_t type,

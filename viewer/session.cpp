@@ -458,7 +458,7 @@ void Session::Close() {
 }
 
 std::span<const std::string_view> Session::OpenPatterns() {
-    return kOpenPatterns;
+    return kestrune::OpenPatterns();
 }
 
 std::string_view Session::Format() const {
