@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "image/archive.h"
+#include "image/crt_cartridge.h"
 #include "image/d80.h"
 #include "image/d81.h"
 #include "image/directory.h"
@@ -24,8 +25,9 @@ namespace {
 constexpr std::string_view kContainer = KESTRUNE_CONTAINER;
 
 // The names the contents target gives its input: one for each way a name decides.
-constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz.s01", "fuzz.prg",
-                                       "fuzz.t64", "fuzz.lnx", "fuzz.g64", "fuzz.d81", "fuzz.bin"};
+constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz.s01",
+                                       "fuzz.prg", "fuzz.t64", "fuzz.lnx", "fuzz.g64",
+                                       "fuzz.d81", "fuzz.crt", "fuzz.bin"};
 
 volatile std::size_t sink = 0;
 
@@ -81,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable)), 0);
     } else if (kContainer == "t64") {
         if (const std::optional<Volume> volume = OpenT64({bytes.begin(), bytes.end()}, "fuzz.t64"))
+            ShowEveryRow(*volume, 0);
+    } else if (kContainer == "crt") {
+        if (const std::optional<Volume> volume = OpenCrt({bytes.begin(), bytes.end()}, "fuzz.crt"))
             ShowEveryRow(*volume, 0);
     } else if (kContainer == "lynx") {
         if (const std::optional<Volume> volume = OpenLynx({bytes.begin(), bytes.end()}, "fuzz.lnx"))

@@ -147,6 +147,10 @@ void WriteContainerSeeds(const std::filesystem::path& out) {
     Write(out / "t64/files.t64",
           t::T64Archive(
               {{"HELLO", 0x82, 0x0801, {}, kHello}, {"CODE", 0x01, 0xC000, 0xC3C6, kCode}}, 5, 8));
+    Write(out / "crt/banks.crt", t::CrtCartridge("SEEDS", 32, 0, 1,
+                                                 {{0, 0, 0x8000, kCode, {}},
+                                                  {2, 1, 0xA000, Bytes(300, 0x41), {}},
+                                                  {1, 2, 0xE000, Bytes(16, 0), 8192}}));
     Write(out / "lynx/files.lnx",
           t::LynxArchive({{"HELLO", 'P', kestrune::testing::Program(0x0801, kHello)},
                           {"TEXT", 'S', Bytes(300, 0x41)},
@@ -225,7 +229,7 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path out = argv[1];
     for (const char* target : {"whole_road", "basic_listing", "start_address", "pictures", "d81",
-                               "d80", "gcr", "t64", "lynx", "archive", "contents"}) {
+                               "d80", "gcr", "t64", "crt", "lynx", "archive", "contents"}) {
         std::filesystem::create_directories(out / target);
     }
     EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "image/crt_cartridge.h"
 #include "image/d80.h"
 #include "image/d81.h"
 #include "image/directory.h"
@@ -149,6 +150,19 @@ Opened OpenLynxArchive(const FileView& file, std::vector<std::uint8_t> bytes, co
     return Opens(std::move(*volume));
 }
 
+// CRT cartridge images: a row for each CHIP packet.
+constexpr std::array<Extension, 1> kCrtExtensions = {{{"crt", u"CRT cartridge"}}};
+constexpr std::array<MimeType, 1> kCrtMime = {
+    {{"application/x-crt", "Commodore 64 cartridge image", "crt"}}};
+bool LooksLikeCartridge(const FileView& file) {
+    return LooksLikeCrt(file.bytes);
+}
+Opened OpenCartridge(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    std::optional<Volume> volume = OpenCrt(std::move(bytes), file.fileName);
+    if (!volume) return Unreadable(file.fileName, u"CRT cartridge", u"its header is cut short");
+    return Opens(std::move(*volume));
+}
+
 // The known D64 and D71 sizes, whatever the name: a D64 by its header's link to 18/1; a file
 // named as a Commodore file keeps its name without one, any other asks as a D64 does.
 bool TakesD64Size(const FileView& file) {
@@ -210,7 +224,7 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 10> kImageFormats = {{
+const std::array<ImageFormat, 11> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
@@ -218,6 +232,7 @@ const std::array<ImageFormat, 10> kImageFormats = {{
     {"pc64",      kPc64Extensions,  {},         LooksLikePc64,   LooksLikePc64,        OpenPc64,         nullptr,          u"it does not start with \"C64File\""},
     {"t64",       kT64Extensions,   kT64Mime,   TakesT64,        LooksLikeTape,        OpenTape,         nullptr,          kNoSizeNorSignature},
     {"lnx",       kLynxExtensions,  kLynxMime,  LooksLikeLynxArchive, LooksLikeLynxArchive, OpenLynxArchive, nullptr,    kNoSizeNorSignature},
+    {"crt",       kCrtExtensions,   kCrtMime,   LooksLikeCartridge, LooksLikeCartridge, OpenCartridge, nullptr,         u"it does not start with \"C64 CARTRIDGE\""},
     {"d64-size",  {},               {},         TakesD64Size,    HasD64Size,           OpenD64Size,      nullptr,          u""},
     {"d81",       kD81Extensions,   kD81Mime,   TakesD81,        HasD81Size,           OpenD81Image,     OpenD81Partition, kNoSizeNorSignature},
     {"d80",       kD80Extensions,   kD80Mime,   TakesD80,        HasD80Size,           OpenD80Image,     nullptr,          kNoSizeNorSignature},

@@ -243,6 +243,63 @@ TEST_F(GcrTest, NoiseAndShortTablesAreRefusedOrReadAsErrors) {
     EXPECT_EQ(decoded.disk->image.size(), kD64Size + 683);
 }
 
+TEST(Crt, ChipPacketsAreRowsAtTheirLoadAddresses) {
+    const Bytes low = testing::Noise(8192);
+    const Bytes high = testing::Noise(8192, 2);
+    const Volume volume = OpenOrFail(
+        "game.bin", testing::CrtCartridge("OCEAN GAME", 5, 0, 0,
+                                          {{0, 0, 0x8000, low, {}}, {2, 12, 0xA000, high, {}}}));
+    EXPECT_EQ(volume.format, "crt");
+    EXPECT_EQ(volume.disk.diskName, u"OCEAN GAME");
+    EXPECT_EQ(volume.fault, u"CRT cartridge: Ocean type 1 (hardware type 5), EXROM 0, GAME 0");
+    ASSERT_EQ(volume.entries.size(), 2u);
+    EXPECT_EQ(NameOf(volume.entries[0]), "ROM 0 $8000");
+    EXPECT_EQ(NameOf(volume.entries[1]), "FLASH 12 $A000");
+    EXPECT_EQ(volume.entries[1].type, 0x82);
+    EXPECT_EQ(volume.entries[1].loadAddress, 0xA000);
+    EXPECT_EQ(volume.entries[1].blocks, 33);
+    // A row's file is its bytes at its load address, as a program's are.
+    EXPECT_EQ(FileOf(volume, 0), testing::Program(0x8000, low));
+    EXPECT_EQ(FileOf(volume, 1), testing::Program(0xA000, high));
+}
+
+TEST(Crt, DamageIsReadAsFarAsItGoesAndNamed) {
+    struct Case {
+        Bytes bytes;
+        std::size_t rows;
+        std::u16string fault;
+    };
+    Bytes cut = testing::CrtCartridge("CUT", 0, 1, 0, {{0, 0, 0x8000, Bytes(8192, 1), {}}});
+    cut.resize(cut.size() - 192);
+    Bytes trailing = testing::CrtCartridge("", 32, 1, 0, {{0, 0, 0x8000, Bytes(16, 1), {}}});
+    trailing.insert(trailing.end(), {1, 2, 3});
+    for (const Case& c : std::vector<Case>{
+             {cut, 1,
+              u"CRT cartridge: Normal cartridge (hardware type 0), EXROM 1, GAME 0; the CHIP "
+              u"packet at offset 64 says 8,192 bytes, the file holds 8,000"},
+             {trailing, 1,
+              u"CRT cartridge: EasyFlash (hardware type 32), EXROM 1, GAME 0; 3 bytes from "
+              u"offset 96 are no CHIP packet and are not read"},
+             {testing::CrtCartridge("EMPTY", 999, 0, 1, {}), 0,
+              u"CRT cartridge: hardware type 999 (hardware type 999), EXROM 0, GAME 1; it holds "
+              u"no CHIP packet"},
+             {testing::CrtCartridge("VIC", 0, 0, 0, {{0, 0, 0xA000, Bytes(4, 9), {}}},
+                                    "VIC20 CARTRIDGE "),
+              1, u"CRT cartridge: for the VIC20, hardware type 0, EXROM 0, GAME 0"},
+         }) {
+        const Volume volume = OpenOrFail("cart.crt", c.bytes);
+        EXPECT_EQ(volume.entries.size(), c.rows);
+        EXPECT_EQ(Utf16ToUtf8(volume.fault), Utf16ToUtf8(c.fault));
+    }
+    // A header cut short, and a file named .crt that is none, are refused.
+    Bytes header = testing::CrtCartridge("X", 0, 0, 0, {});
+    header.resize(40);
+    EXPECT_FALSE(Open("cart.crt", header).volume);
+    const Opened none = Open("cart.crt", Bytes(100, 0));
+    ASSERT_TRUE(none.message);
+    EXPECT_NE(none.message->text.find(u"This CRT cartridge cannot be read"), std::u16string::npos);
+}
+
 TEST(T64, FilesWithTheirLoadAddressesAndTheTapeName) {
     const Bytes code = testing::Noise(1000);
     const Bytes text = {'H', 'I', 13};
@@ -476,8 +533,8 @@ TEST(Recognition, NamedFormatsThatAreNotWhatTheySayAreRefused) {
         {"notes.txt", Bytes(100, 0),
          u"notes.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
          u"It reads D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and archives, "
-         u"PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, USR, "
-         u"REL, DEL), and any of these in a ZIP or GZ archive."},
+         u"CRT cartridges, PC64 files (P00, S00, U00, R00, D00), Commodore files on their own "
+         u"(PRG, SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive."},
     };
     for (const Case& c : cases) {
         const Opened opened = Open(c.name, c.bytes);

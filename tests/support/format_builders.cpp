@@ -245,6 +245,35 @@ Bytes EncodeGcrImage(std::span<const std::uint8_t> image, const std::vector<GcrF
     return out;
 }
 
+Bytes CrtCartridge(std::string_view name, std::uint16_t hardware, std::uint8_t exrom,
+                   std::uint8_t game, const std::vector<CrtChip>& chips,
+                   std::string_view signature) {
+    const auto putBig = [](Bytes& out, std::size_t at, std::uint32_t value, int bytes) {
+        for (int b = 0; b < bytes; ++b)
+            out[at + b] = static_cast<std::uint8_t>(value >> (8 * (bytes - 1 - b)));
+    };
+    Bytes out(0x40, 0);
+    std::copy(signature.begin(), signature.end(), out.begin());
+    putBig(out, 0x10, 0x40, 4);
+    putBig(out, 0x14, 0x0100, 2);
+    putBig(out, 0x16, hardware, 2);
+    out[0x18] = exrom;
+    out[0x19] = game;
+    std::copy(name.begin(), name.end(), out.begin() + 0x20);
+    for (const CrtChip& chip : chips) {
+        const std::size_t at = out.size();
+        out.resize(at + 0x10);
+        std::copy_n("CHIP", 4, out.begin() + static_cast<std::ptrdiff_t>(at));
+        putBig(out, at + 4, static_cast<std::uint32_t>(0x10 + chip.data.size()), 4);
+        putBig(out, at + 8, chip.chipType, 2);
+        putBig(out, at + 10, chip.bank, 2);
+        putBig(out, at + 12, chip.load, 2);
+        putBig(out, at + 14, chip.size.value_or(static_cast<std::uint16_t>(chip.data.size())), 2);
+        out.insert(out.end(), chip.data.begin(), chip.data.end());
+    }
+    return out;
+}
+
 Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t> used,
                  std::optional<std::uint16_t> slots, std::string_view tapeName) {
     const std::uint16_t slotCount = slots.value_or(static_cast<std::uint16_t>(files.size()));

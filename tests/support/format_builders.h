@@ -82,6 +82,20 @@ struct LynxFile {
 // A Lynx archive as cbmconvert writes one: a BASIC line, the directory lines, the files.
 Bytes LynxArchive(const std::vector<LynxFile>& files);
 
+struct CrtChip {
+    std::uint16_t chipType = 0;  // 0 ROM, 1 RAM, 2 Flash
+    std::uint16_t bank = 0;
+    std::uint16_t load = 0x8000;
+    Bytes data;
+    std::optional<std::uint16_t> size;  // the packet's size field; the data's size without one
+};
+
+// A C64 CRT cartridge image: the 64-byte header (signature, length, version 1.0, hardware type,
+// EXROM, GAME, name), then a CHIP packet for each chip.
+Bytes CrtCartridge(std::string_view name, std::uint16_t hardware, std::uint8_t exrom,
+                   std::uint8_t game, const std::vector<CrtChip>& chips,
+                   std::string_view signature = "C64 CARTRIDGE   ");
+
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
