@@ -12,6 +12,7 @@
 #include "image/d81.h"
 #include "image/directory.h"
 #include "image/gcr_image.h"
+#include "image/geos_convert.h"
 #include "image/lynx_archive.h"
 #include "image/recognition.h"
 #include "image/t64_archive.h"
@@ -86,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ShowEveryRow(*volume, 0);
     } else if (kContainer == "crt") {
         if (const std::optional<Volume> volume = OpenCrt({bytes.begin(), bytes.end()}, "fuzz.crt"))
+            ShowEveryRow(*volume, 0);
+    } else if (kContainer == "cvt") {
+        if (const std::optional<Volume> volume = OpenCvt({bytes.begin(), bytes.end()}, "fuzz.cvt"))
             ShowEveryRow(*volume, 0);
     } else if (kContainer == "lynx") {
         if (const std::optional<Volume> volume = OpenLynx({bytes.begin(), bytes.end()}, "fuzz.lnx"))

@@ -151,6 +151,8 @@ void WriteContainerSeeds(const std::filesystem::path& out) {
                                                  {{0, 0, 0x8000, kCode, {}},
                                                   {2, 1, 0xA000, Bytes(300, 0x41), {}},
                                                   {1, 2, 0xE000, Bytes(16, 0), 8192}}));
+    Write(out / "cvt/records.cvt",
+          t::VlirConvertFile("SEEDS", {kCode, Bytes(600, 0x41), Bytes(3, 0x20)}));
     Write(out / "lynx/files.lnx",
           t::LynxArchive({{"HELLO", 'P', kestrune::testing::Program(0x0801, kHello)},
                           {"TEXT", 'S', Bytes(300, 0x41)},
@@ -229,7 +231,7 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path out = argv[1];
     for (const char* target : {"whole_road", "basic_listing", "start_address", "pictures", "d81",
-                               "d80", "gcr", "t64", "crt", "lynx", "archive", "contents"}) {
+                               "d80", "gcr", "t64", "crt", "cvt", "lynx", "archive", "contents"}) {
         std::filesystem::create_directories(out / target);
     }
     EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");

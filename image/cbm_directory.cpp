@@ -58,6 +58,7 @@ void ReadDirectoryChain(Volume& volume, int track, int sector) {
             row.track = entry[kEntryTrack];
             row.sector = entry[kEntrySector];
             row.geosType = entry[kEntryGeosType];
+            std::copy_n(entry + kEntryDate, row.date.size(), row.date.begin());
             row.recordLength = entry[kEntryRecordLength];
             row.auxTrack = entry[kEntryAuxTrack];
             row.auxSector = entry[kEntryAuxSector];

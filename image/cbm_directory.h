@@ -20,6 +20,7 @@ inline constexpr std::uint32_t kEntryAuxTrack = 0x15;
 inline constexpr std::uint32_t kEntryAuxSector = 0x16;
 inline constexpr std::uint32_t kEntryRecordLength = 0x17;
 inline constexpr std::uint32_t kEntryGeosType = 0x18;
+inline constexpr std::uint32_t kEntryDate = 0x19;  // a GEOS file's year, month, day, hour, minute
 inline constexpr std::uint32_t kEntryBlocks = 0x1E;
 
 // The disk name from 16 bytes of a header sector: up to the first byte 0, in capitals.

@@ -196,6 +196,8 @@ Directory ReadDirectory(const DiskImage& image) {
             if (IsProgramWithStart(type) && track != 0)
                 row.loadAddress = LoadAddress(image, track, firstSector);
             row.geosType = window[entry + kEntryGeosType];
+            for (std::uint32_t i = 0; i < row.date.size(); ++i)
+                row.date[i] = window[entry + kEntryDate + i];
             row.recordLength = window[entry + kEntryRecordLength];
             row.auxTrack = window[entry + kEntryAuxTrack];
             row.auxSector = window[entry + kEntryAuxSector];

@@ -8,6 +8,7 @@
 #include "image/directory.h"
 #include "image/gcr_image.h"
 #include "image/geometry.h"
+#include "image/geos_convert.h"
 #include "image/lynx_archive.h"
 #include "image/path_names.h"
 #include "image/pc64_file.h"
@@ -163,6 +164,20 @@ Opened OpenCartridge(const FileView& file, std::vector<std::uint8_t> bytes, cons
     return Opens(std::move(*volume));
 }
 
+// GEOS Convert files: one GEOS file's info block and data or records.
+constexpr std::array<Extension, 1> kCvtExtensions = {{{"cvt", u"GEOS Convert file"}}};
+constexpr std::array<MimeType, 1> kCvtMime = {
+    {{"application/x-geos-cvt", "GEOS file in the Convert layout", "cvt"}}};
+bool LooksLikeConvertFile(const FileView& file) {
+    return LooksLikeCvt(file.bytes);
+}
+Opened OpenConvertFile(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    std::optional<Volume> volume = OpenCvt(std::move(bytes), file.fileName);
+    if (!volume)
+        return Unreadable(file.fileName, u"GEOS Convert file", u"its info block is cut short");
+    return Opens(std::move(*volume));
+}
+
 // The known D64 and D71 sizes, whatever the name: a D64 by its header's link to 18/1; a file
 // named as a Commodore file keeps its name without one, any other asks as a D64 does.
 bool TakesD64Size(const FileView& file) {
@@ -224,7 +239,7 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 11> kImageFormats = {{
+const std::array<ImageFormat, 12> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
@@ -233,6 +248,7 @@ const std::array<ImageFormat, 11> kImageFormats = {{
     {"t64",       kT64Extensions,   kT64Mime,   TakesT64,        LooksLikeTape,        OpenTape,         nullptr,          kNoSizeNorSignature},
     {"lnx",       kLynxExtensions,  kLynxMime,  LooksLikeLynxArchive, LooksLikeLynxArchive, OpenLynxArchive, nullptr,    kNoSizeNorSignature},
     {"crt",       kCrtExtensions,   kCrtMime,   LooksLikeCartridge, LooksLikeCartridge, OpenCartridge, nullptr,         u"it does not start with \"C64 CARTRIDGE\""},
+    {"cvt",       kCvtExtensions,   kCvtMime,   LooksLikeConvertFile, LooksLikeConvertFile, OpenConvertFile, nullptr,   u"it does not say \"formatted GEOS file\" where Convert writes it"},
     {"d64-size",  {},               {},         TakesD64Size,    HasD64Size,           OpenD64Size,      nullptr,          u""},
     {"d81",       kD81Extensions,   kD81Mime,   TakesD81,        HasD81Size,           OpenD81Image,     OpenD81Partition, kNoSizeNorSignature},
     {"d80",       kD80Extensions,   kD80Mime,   TakesD80,        HasD80Size,           OpenD80Image,     nullptr,          kNoSizeNorSignature},

@@ -30,8 +30,9 @@ struct DirectoryEntry {
     // A program's load address, the first two data bytes of its first block: only closed or
     // unclosed PRG files (type 0x82, 0xC2 or 0x02) have one.
     std::optional<std::uint16_t> loadAddress;
-    std::uint8_t geosType = 0;      // the GEOS file type byte, 0 for a file without one
-    std::uint8_t recordLength = 0;  // a REL file's record length
+    std::uint8_t geosType = 0;           // the GEOS file type byte, 0 for a file without one
+    std::array<std::uint8_t, 5> date{};  // a GEOS file's year, month, day, hour and minute
+    std::uint8_t recordLength = 0;       // a REL file's record length
     // The track of the directory: an entry of 0 blocks that starts there is a directory label.
     std::uint8_t directoryTrack = 18;
     // A file of a tape or file archive is held whole instead of in sectors: its index in

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <vector>
 
+#include "image/geos_convert.h"
 #include "image/loader.h"
 #include "image/path_names.h"
 #include "image/recognition.h"
@@ -533,13 +534,26 @@ std::optional<ExportedFile> Session::ExportFile(int position, ExportFormat forma
     const State& s = *state_;
     if (!s.image || position < 0 || position >= RowCount()) return std::nullopt;
     const DirectoryEntry& entry = s.entries[s.order[static_cast<std::size_t>(position)]];
-    // The rows that show a message name no file.
-    if (EntryMessage(entry)) return std::nullopt;
-    FileChain chain;
-    ReadFile(chain, *s.image, entry);
-    std::vector<std::uint8_t> bytes(chain.Data().begin(), chain.Data().end());
+    std::string name = ExportFileName(entry, s.geosDisk, format);
+    std::vector<std::uint8_t> bytes;
+    const std::optional<std::u16string> message = EntryMessage(entry);
+    const bool geosFile = message && *message == GeosFileMessage(GeosTypeName(entry.geosType));
+    std::optional<std::vector<std::uint8_t>> cvt;
+    if (geosFile) cvt = GeosConvertFile(*s.image, entry);
+    if (cvt) {
+        // A GEOS file goes out in the Convert layout, its info block and records with it.
+        bytes = std::move(*cvt);
+        if (format == ExportFormat::Native) name = name.substr(0, name.rfind('.')) + ".cvt";
+    } else if (message) {
+        // The other rows that show a message name no file.
+        return std::nullopt;
+    } else {
+        FileChain chain;
+        ReadFile(chain, *s.image, entry);
+        bytes.assign(chain.Data().begin(), chain.Data().end());
+    }
     if (format == ExportFormat::P00) bytes = P00Container(entry, bytes);
-    return ExportedFile{ExportFileName(entry, s.geosDisk, format), std::move(bytes)};
+    return ExportedFile{std::move(name), std::move(bytes)};
 }
 
 bool Session::Select(int position) {

@@ -92,8 +92,9 @@ TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
          2,
          "disk.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\nIt "
          "reads D64, D71, D81, D80, D82, G64, G71, X64, T64 and LNX images and archives, CRT "
-         "cartridges, PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, "
-         "SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive.\n"},
+         "cartridges, GEOS files in the Convert layout (CVT), PC64 files (P00, S00, U00, R00, "
+         "D00), Commodore files on their own (PRG, SEQ, USR, REL, DEL), and any of these in a ZIP "
+         "or GZ archive.\n"},
         {{"dir", (dir_ / "missing.d64").string()},
          2,
          "\"missing.d64\"\n\nUnable to open file: there is no such file.\n"},
@@ -807,6 +808,26 @@ TEST_F(CliTest, PicturesAreShownAsJsonAndWrittenAsPng) {
         EXPECT_EQ(Bytes(sprites.rgb.begin(), sprites.rgb.begin() + 3), rgb) << format;
     }
     EXPECT_EQ(Cli({"show", path, "--row", "2", "--as", "picture", "--colours", "1,2"}).exitCode, 1);
+}
+
+TEST_F(CliTest, GeosFilesAreExtractedInTheConvertLayout) {
+    const std::filesystem::path image =
+        std::filesystem::path(KESTRUNE_CORPUS_DIR) / "area10_gd64v2991e2.d64";
+    if (!std::filesystem::exists(image)) GTEST_SKIP() << "no corpus image";
+    // Row 23 is a VLIR file: once "names no file", now its Convert file, named .cvt.
+    const std::filesystem::path out = dir_ / "geos";
+    std::filesystem::create_directory(out);
+    const ProgramRun run = Cli({"extract", image.string(), "--row", "23", "-d", out.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::filesystem::path cvt = out / "gEOhELPvIEW.EN.cvt";
+    ASSERT_TRUE(std::filesystem::exists(cvt));
+    EXPECT_EQ(std::filesystem::file_size(cvt), 2180u);
+    // And it opens as its info block and records.
+    const json listing = json::parse(Cli({"dir", cvt.string(), "--json"}).out);
+    EXPECT_EQ(listing["format"], "cvt");
+    EXPECT_EQ(listing["diskName"], "GeoHelpView.en");
+    EXPECT_EQ(listing["rows"].size(), 3u);
+    EXPECT_EQ(listing["rows"][1]["name"], "RECORD 0        ");
 }
 
 }  // namespace

@@ -274,6 +274,32 @@ Bytes CrtCartridge(std::string_view name, std::uint16_t hardware, std::uint8_t e
     return out;
 }
 
+// A Convert file of a VLIR file: the signature block, the info block, the record block, then
+// the records in whole blocks, the last ending at its last byte.
+Bytes VlirConvertFile(std::string_view name, const std::vector<Bytes>& records) {
+    Bytes out(254, 0);
+    out[0] = 0x83;
+    std::copy(name.begin(), name.end(), out.begin() + 3);
+    std::fill(out.begin() + 3 + name.size(), out.begin() + 19, 0xA0);
+    out[0x15] = 1;
+    out[0x16] = 7;
+    const std::string_view signature = "PRG formatted GEOS file V1.0";
+    std::copy(signature.begin(), signature.end(), out.begin() + 0x1E);
+    out.resize(2 * 254, 0x11);
+    Bytes index(254, 0);
+    Bytes data;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::size_t blocks = (records[i].size() + 253) / 254;
+        index[2 * i] = static_cast<std::uint8_t>(blocks);
+        index[2 * i + 1] = static_cast<std::uint8_t>(records[i].size() - 254 * (blocks - 1) + 1);
+        data.insert(data.end(), records[i].begin(), records[i].end());
+        if (i + 1 < records.size()) data.resize(data.size() + 254 * blocks - records[i].size());
+    }
+    out.insert(out.end(), index.begin(), index.end());
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
 Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t> used,
                  std::optional<std::uint16_t> slots, std::string_view tapeName) {
     const std::uint16_t slotCount = slots.value_or(static_cast<std::uint16_t>(files.size()));

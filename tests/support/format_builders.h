@@ -96,6 +96,11 @@ Bytes CrtCartridge(std::string_view name, std::uint16_t hardware, std::uint8_t e
                    std::uint8_t game, const std::vector<CrtChip>& chips,
                    std::string_view signature = "C64 CARTRIDGE   ");
 
+// A GEOS VLIR file named name (ASCII) in the Convert layout: the signature block, an info block
+// of $11 bytes, the record block, then the records in whole blocks, the last ending at its last
+// byte (cbmconvert's layout).
+Bytes VlirConvertFile(std::string_view name, const std::vector<Bytes>& records);
+
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
