@@ -1,6 +1,6 @@
 // Opening the formats that need work beyond reading sectors: a 42-track G64 decoded from its GCR
-// bits, a D81 directory of 296 entries, a zipped D64. Each is opened as the window and
-// kestrune-cli open it, from a file, through to the list's texts.
+// bits, a D81 directory of 296 entries, a zipped D64, a ZipCode set of four files. Each is opened
+// as the window and kestrune-cli open it, from a file, through to the list's texts.
 #include <benchmark/benchmark.h>
 
 #include "image/cbm_directory.h"
@@ -94,6 +94,21 @@ void BM_OpenZippedD64(benchmark::State& state) {
     OpenAndList(state, path.string());
 }
 BENCHMARK(BM_OpenZippedD64)->Unit(benchmark::kMillisecond);
+
+// A full disk of noise as a ZipCode set, opened from its second part: the other three read from
+// the folder, every sector laid into the D64.
+void BM_OpenZipCodeSet(benchmark::State& state) {
+    testing::DiskBuilder disk;
+    for (int i = 0; i < 30; ++i)
+        disk.AddFile("FILE " + std::to_string(i), 0x82,
+                     testing::Program(0x0801, testing::Noise(5000, static_cast<std::uint32_t>(i))));
+    const testing::TempDir dir;
+    const std::vector<testing::Bytes> parts = testing::ZipCodeParts(disk.bytes());
+    for (std::size_t part = 0; part < parts.size(); ++part)
+        testing::WriteFile(dir / (std::to_string(part + 1) + "!disk"), parts[part]);
+    OpenAndList(state, (dir / "2!disk").string());
+}
+BENCHMARK(BM_OpenZipCodeSet)->Unit(benchmark::kMillisecond);
 
 // The sector map and the check of a full D71: 130 files of 10 blocks over both sides.
 void BM_MapAndCheckFullD71(benchmark::State& state) {

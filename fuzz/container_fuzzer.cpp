@@ -28,7 +28,7 @@ constexpr std::string_view kContainer = KESTRUNE_CONTAINER;
 // The names the contents target gives its input: one for each way a name decides.
 constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz.s01",
                                        "fuzz.prg", "fuzz.t64", "fuzz.lnx", "fuzz.g64",
-                                       "fuzz.d81", "fuzz.crt", "fuzz.bin"};
+                                       "fuzz.d81", "fuzz.crt", "2!fuzz",   "fuzz.bin"};
 
 volatile std::size_t sink = 0;
 

@@ -16,6 +16,7 @@
 #include "image/recognition.h"
 #include "image/t64_archive.h"
 #include "image/x64_image.h"
+#include "image/zipcode.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -178,6 +179,14 @@ Opened OpenConvertFile(const FileView& file, std::vector<std::uint8_t> bytes, co
     return Opens(std::move(*volume));
 }
 
+// ZipCode: a 1541 disk in four or five files, opened from any of them.
+bool LooksLikeZipCodePart(const FileView& file) {
+    return LooksLikeZipCode(file.fileName, file.bytes);
+}
+Opened OpenZipCodeSet(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    return Opens(OpenZipCode(file.fileName, std::move(bytes), file.sibling));
+}
+
 // The known D64 and D71 sizes, whatever the name: a D64 by its header's link to 18/1; a file
 // named as a Commodore file keeps its name without one, any other asks as a D64 does.
 bool TakesD64Size(const FileView& file) {
@@ -239,7 +248,7 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 12> kImageFormats = {{
+const std::array<ImageFormat, 13> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
@@ -249,6 +258,7 @@ const std::array<ImageFormat, 12> kImageFormats = {{
     {"lnx",       kLynxExtensions,  kLynxMime,  LooksLikeLynxArchive, LooksLikeLynxArchive, OpenLynxArchive, nullptr,    kNoSizeNorSignature},
     {"crt",       kCrtExtensions,   kCrtMime,   LooksLikeCartridge, LooksLikeCartridge, OpenCartridge, nullptr,         u"it does not start with \"C64 CARTRIDGE\""},
     {"cvt",       kCvtExtensions,   kCvtMime,   LooksLikeConvertFile, LooksLikeConvertFile, OpenConvertFile, nullptr,   u"it does not say \"formatted GEOS file\" where Convert writes it"},
+    {"zipcode",   {},               {},         LooksLikeZipCodePart, LooksLikeZipCodePart, OpenZipCodeSet, nullptr,     u""},
     {"d64-size",  {},               {},         TakesD64Size,    HasD64Size,           OpenD64Size,      nullptr,          u""},
     {"d81",       kD81Extensions,   kD81Mime,   TakesD81,        HasD81Size,           OpenD81Image,     OpenD81Partition, kNoSizeNorSignature},
     {"d80",       kD80Extensions,   kD80Mime,   TakesD80,        HasD80Size,           OpenD80Image,     nullptr,          kNoSizeNorSignature},

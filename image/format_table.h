@@ -21,6 +21,7 @@
 
 #include "image/messages.h"
 #include "image/volume.h"
+#include "image/zipcode.h"
 
 namespace kestrune {
 
@@ -40,6 +41,9 @@ struct FileView {
     std::string extension;
     std::span<const std::uint8_t> bytes;
     std::uint64_t size = 0;
+    // The other files of its folder, for a format whose disk lies in several; empty inside an
+    // archive.
+    ReadSibling sibling;
 };
 
 // A MIME type the desktop learns for a format's files.

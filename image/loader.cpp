@@ -57,6 +57,18 @@ bool ReadWhole(int fd, std::vector<std::uint8_t>& data, std::size_t pieceSize) {
     return true;
 }
 
+// A regular file of the folder read whole, when it is there and no larger than a disk image.
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path) {
+    const FileHandle file(path);
+    struct stat status {};
+    if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uint64_t>(status.st_size) > kMaximumImageSize)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    if (!ReadWhole(file.fd(), bytes, kLargeReadPieceSize)) return std::nullopt;
+    return bytes;
+}
+
 LoadOutcome Refused(Message message) {
     return {std::nullopt, std::move(message), std::u16string(kProductName)};
 }
@@ -154,7 +166,13 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
             fault = (fault.empty() ? u"" : fault + u"; ") + u"Archive: " + archive.Fault();
         }
     } else {
-        opened = OpenContents(FileNameOf(path), std::move(bytes), ask);
+        // A disk in several files (ZipCode) reads the others from the same folder.
+        const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
+        const ReadSibling sibling =
+            [&folder](std::string_view name) -> std::optional<std::vector<std::uint8_t>> {
+            return ReadSmallFile(folder + std::string(name));
+        };
+        opened = OpenContents(FileNameOf(path), std::move(bytes), ask, sibling);
     }
     if (!opened.volume) return opened.message ? Refused(std::move(*opened.message)) : Declined();
     return {std::move(opened.volume), std::nullopt,

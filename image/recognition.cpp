@@ -14,7 +14,7 @@ namespace {
 
 FileView ViewOf(std::string_view fileName, std::span<const std::uint8_t> bytes,
                 std::uint64_t size) {
-    return {fileName, AsciiLower(ExtensionOf(fileName)), bytes, size};
+    return {fileName, AsciiLower(ExtensionOf(fileName)), bytes, size, {}};
 }
 
 std::vector<std::string_view> MakeOpenPatterns() {
@@ -78,9 +78,10 @@ bool IsRecognised(std::string_view fileName, std::span<const std::uint8_t> head,
     return false;
 }
 
-Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
-                    const AskYesNo& ask) {
-    const FileView file = ViewOf(fileName, bytes, bytes.size());
+Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes, const AskYesNo& ask,
+                    const ReadSibling& sibling) {
+    FileView file = ViewOf(fileName, bytes, bytes.size());
+    file.sibling = sibling;
     for (const ImageFormat& row : ImageFormats()) {
         if (row.probe(file)) return row.open(file, std::move(bytes), ask);
     }

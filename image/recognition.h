@@ -45,8 +45,9 @@ bool PassesD64Checks(std::u16string_view fileName, std::string_view extension, s
                      std::optional<std::array<std::uint8_t, 2>> headerLink, const AskYesNo& ask,
                      Opened& outcome);
 
-// Opens the bytes of a file that is not an archive.
-Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes,
-                    const AskYesNo& ask);
+// Opens the bytes of a file that is not an archive; sibling reads the other files of its folder
+// where a format needs them.
+Opened OpenContents(std::string_view fileName, std::vector<std::uint8_t> bytes, const AskYesNo& ask,
+                    const ReadSibling& sibling = {});
 
 }  // namespace kestrune

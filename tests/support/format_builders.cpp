@@ -300,6 +300,35 @@ Bytes VlirConvertFile(std::string_view name, const std::vector<Bytes>& records) 
     return out;
 }
 
+std::vector<Bytes> ZipCodeParts(std::span<const std::uint8_t> image) {
+    constexpr int kFirstTrack[] = {1, 9, 17, 26, 36};
+    std::vector<Bytes> parts(4);
+    parts[0] = {0xFE, 0x03, image[0x165A2], image[0x165A3]};  // the ID from the BAM at 18/0
+    for (int part = 1; part < 4; ++part)
+        parts[static_cast<std::size_t>(part)] = {0x00, 0x04};
+    std::size_t offset = 0;
+    for (int track = 1; track <= 35; ++track) {
+        const int sectors = track <= 17 ? 21 : track <= 24 ? 19 : track <= 30 ? 18 : 17;
+        int part = 0;
+        while (part < 3 && track >= kFirstTrack[part + 1])
+            ++part;
+        Bytes& out = parts[static_cast<std::size_t>(part)];
+        for (int sector = 0; sector < sectors; ++sector, offset += 256) {
+            const auto data = image.subspan(offset, 256);
+            const bool fill =
+                std::all_of(data.begin(), data.end(), [&](std::uint8_t b) { return b == data[0]; });
+            out.push_back(static_cast<std::uint8_t>(track | (fill ? 0x40 : 0x00)));
+            out.push_back(static_cast<std::uint8_t>(sector));
+            if (fill) {
+                out.push_back(data[0]);
+            } else {
+                out.insert(out.end(), data.begin(), data.end());
+            }
+        }
+    }
+    return parts;
+}
+
 Bytes T64Archive(const std::vector<TapeFile>& files, std::optional<std::uint16_t> used,
                  std::optional<std::uint16_t> slots, std::string_view tapeName) {
     const std::uint16_t slotCount = slots.value_or(static_cast<std::uint16_t>(files.size()));

@@ -101,6 +101,10 @@ Bytes CrtCartridge(std::string_view name, std::uint16_t hardware, std::uint8_t e
 // byte (cbmconvert's layout).
 Bytes VlirConvertFile(std::string_view name, const std::vector<Bytes>& records);
 
+// The four ZipCode parts of a 35-track D64 image: every sector, a sector of one byte value as a
+// fill, any other as its 256 bytes (no run-length packing), in track and sector order.
+std::vector<Bytes> ZipCodeParts(std::span<const std::uint8_t> image);
+
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
