@@ -223,17 +223,7 @@ int WritePicture(std::ostream& out, std::ostream& err, Session& session,
         return kNotShown;
     }
     if (!picture.note.empty()) err << "kestrune-cli: " << Shown(Utf8(picture.note)) << '\n';
-    std::array<std::uint32_t, 16> palette{};
-    for (const PaletteChoice& choice : Session::Palettes()) {
-        if (choice.key == options.palette) palette = choice.rgb;
-    }
-    std::vector<std::uint8_t> rgb(picture.pixels.size() * 3);
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
-        const std::uint32_t colour = palette[picture.pixels[i] & 15];
-        rgb[3 * i] = static_cast<std::uint8_t>(colour >> 16);
-        rgb[3 * i + 1] = static_cast<std::uint8_t>(colour >> 8);
-        rgb[3 * i + 2] = static_cast<std::uint8_t>(colour);
-    }
+    const std::vector<std::uint8_t> rgb = session.PictureRgb(options.palette);
     bool written = false;
     if (*options.png == "-") {
         written = WritePng(out, picture.width, picture.height, rgb);

@@ -174,6 +174,9 @@ class Session {
     // its load address and length name; no picture (an empty format) for a file that names none
     // until one is chosen.
     const PicturePane& Picture();
+    // That picture as 8-bit RGB triples, row after row, in the palette of that key (the first
+    // palette for a key it does not know).
+    std::vector<std::uint8_t> PictureRgb(std::string_view palette);
     // Chooses the format the file on show is drawn in ("auto": the one it names, as at first);
     // false for a key it does not know. The choice holds for this file: the next starts afresh.
     bool SetPictureFormat(std::string_view key);

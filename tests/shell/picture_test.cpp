@@ -41,6 +41,14 @@ DiskBuilder PictureDisk() {
     return disk;
 }
 
+// The window on show with the picture disk open.
+Ui OpenPictures(const ShellFixture& fixture, MainWindow& dialog) {
+    dialog.show();
+    MessageRecorder quiet;
+    dialog.openImage(fixture.Write("pictures.d64", PictureDisk()));
+    return Ui(dialog);
+}
+
 void ClickRow(const Ui& ui, int row) {
     QTest::mouseClick(ui.list->viewport(), Qt::LeftButton, {}, ui.cellRect(row, 1).center());
 }
@@ -90,12 +98,7 @@ class PictureTest : public QObject {
 void PictureTest::pictureFileOpensInThePictureView() {
     ShellFixture fixture;
     MainWindow dialog;
-    dialog.show();
-    const Ui ui(dialog);
-    {
-        MessageRecorder quiet;
-        dialog.openImage(fixture.Write("pictures.d64", PictureDisk()));
-    }
+    const Ui ui = OpenPictures(fixture, dialog);
     ClickRow(ui, 0);
     auto* view = dialog.findChild<PictureView*>(QStringLiteral("picturePane"));
     QVERIFY(view->isVisible());
@@ -137,12 +140,7 @@ void PictureTest::pictureFileOpensInThePictureView() {
 void PictureTest::aFileThatNamesNoFormatAsksForOne() {
     ShellFixture fixture;
     MainWindow dialog;
-    dialog.show();
-    const Ui ui(dialog);
-    {
-        MessageRecorder quiet;
-        dialog.openImage(fixture.Write("pictures.d64", PictureDisk()));
-    }
+    const Ui ui = OpenPictures(fixture, dialog);
     ClickRow(ui, 1);
     QVERIFY(ui.checkedView() != ViewPicture);
     ActivateWindow(dialog);
