@@ -46,6 +46,13 @@ Opened Opens(Volume volume) {
     return {std::move(volume), std::nullopt};
 }
 
+// What an opener that may fail gives: the volume, or the file refused as what it is, and why.
+Opened OpensOr(std::optional<Volume> volume, const FileView& file, std::u16string_view what,
+               std::u16string_view why) {
+    if (!volume) return Unreadable(file.fileName, what, why);
+    return Opens(std::move(*volume));
+}
+
 bool MentionsTape(std::span<const std::uint8_t> bytes) {
     const std::string header = AsciiLower(std::string_view(
         reinterpret_cast<const char*>(bytes.data()), std::min<std::size_t>(32, bytes.size())));
@@ -118,9 +125,8 @@ bool LooksLikePc64(const FileView& file) {
     return LooksLikePc64File(file.bytes);
 }
 Opened OpenPc64(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
-    std::optional<Volume> volume = OpenPc64File(std::move(bytes), file.fileName);
-    if (!volume) return Unreadable(file.fileName, u"PC64 file", u"its header is cut short");
-    return Opens(std::move(*volume));
+    return OpensOr(OpenPc64File(std::move(bytes), file.fileName), file, u"PC64 file",
+                   u"its header is cut short");
 }
 
 // T64 tape archives: by their signature, where the name or the header says tape.
@@ -134,9 +140,8 @@ bool LooksLikeTape(const FileView& file) {
     return LooksLikeT64(file.bytes) && MentionsTape(file.bytes);
 }
 Opened OpenTape(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
-    std::optional<Volume> volume = OpenT64(std::move(bytes), file.fileName);
-    if (!volume) return Unreadable(file.fileName, u"T64 archive", u"its header is cut short");
-    return Opens(std::move(*volume));
+    return OpensOr(OpenT64(std::move(bytes), file.fileName), file, u"T64 archive",
+                   u"its header is cut short");
 }
 
 // Lynx archives.
@@ -147,9 +152,8 @@ bool LooksLikeLynxArchive(const FileView& file) {
     return LooksLikeLynx(file.bytes);
 }
 Opened OpenLynxArchive(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
-    std::optional<Volume> volume = OpenLynx(std::move(bytes), file.fileName);
-    if (!volume) return Unreadable(file.fileName, u"Lynx archive", u"its directory cannot be read");
-    return Opens(std::move(*volume));
+    return OpensOr(OpenLynx(std::move(bytes), file.fileName), file, u"Lynx archive",
+                   u"its directory cannot be read");
 }
 
 // CRT cartridge images: a row for each CHIP packet.
@@ -160,9 +164,8 @@ bool LooksLikeCartridge(const FileView& file) {
     return LooksLikeCrt(file.bytes);
 }
 Opened OpenCartridge(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
-    std::optional<Volume> volume = OpenCrt(std::move(bytes), file.fileName);
-    if (!volume) return Unreadable(file.fileName, u"CRT cartridge", u"its header is cut short");
-    return Opens(std::move(*volume));
+    return OpensOr(OpenCrt(std::move(bytes), file.fileName), file, u"CRT cartridge",
+                   u"its header is cut short");
 }
 
 // GEOS Convert files: one GEOS file's info block and data or records.
@@ -173,10 +176,8 @@ bool LooksLikeConvertFile(const FileView& file) {
     return LooksLikeCvt(file.bytes);
 }
 Opened OpenConvertFile(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
-    std::optional<Volume> volume = OpenCvt(std::move(bytes), file.fileName);
-    if (!volume)
-        return Unreadable(file.fileName, u"GEOS Convert file", u"its info block is cut short");
-    return Opens(std::move(*volume));
+    return OpensOr(OpenCvt(std::move(bytes), file.fileName), file, u"GEOS Convert file",
+                   u"its info block is cut short");
 }
 
 // ZipCode: a 1541 disk in four or five files, opened from any of them.

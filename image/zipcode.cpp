@@ -27,16 +27,9 @@ std::u16string Number(std::uint64_t value) {
     return GroupedDecimal(value);
 }
 
-// The D64 sector count of a track, 17 for tracks 36 to 40.
+// The sectors of a track of a D64: tracks 36 to 40 of a 40-track one have 17.
 int SectorsOf(int track) {
-    return track <= 17 ? 21 : track <= 24 ? 19 : track <= 30 ? 18 : 17;
-}
-
-std::uint32_t SectorOffset(int track, int sector) {
-    std::uint32_t offset = 0;
-    for (int t = 1; t < track; ++t)
-        offset += static_cast<std::uint32_t>(SectorsOf(t)) * 256;
-    return offset + static_cast<std::uint32_t>(sector) * 256;
+    return track > kLastTrackD64 ? 17 : SectorsOnTrack(track);
 }
 
 // Lays the sectors of one part into image, marking those it gave; says what broke it.
@@ -55,7 +48,8 @@ void ReadPart(std::span<const std::uint8_t> part, int number, std::vector<std::u
             broken(u"names a sector it does not hold");
             return;
         }
-        std::uint8_t* out = &image[SectorOffset(track, sector)];
+        const std::uint32_t offset = SectorOffsetIn(image.size(), track, sector);
+        std::uint8_t* out = &image[offset];
         std::size_t next = at + 2;
         if (packing == 0x00) {
             if (part.size() - next < 256) {
@@ -105,7 +99,7 @@ void ReadPart(std::span<const std::uint8_t> part, int number, std::vector<std::u
             broken(u"has a sector of an unknown packing");
             return;
         }
-        given[SectorOffset(track, sector) / 256] = true;
+        given[offset / kSectorSize] = true;
         at = next;
     }
 }

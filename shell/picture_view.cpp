@@ -188,9 +188,8 @@ void PictureView::showPicture(const kestrune::PicturePane& picture, const QStrin
     filling_ = true;
     // "Automatic" names what the file is drawn as when nothing is chosen.
     QString automatic = tr("Automatic");
-    for (const kestrune::PictureFormatChoice& format : kestrune::Session::PictureFormats()) {
-        if (format.key == detected) automatic += QStringLiteral(" (%1)").arg(Text(format.name));
-    }
+    if (const int found = format_->findData(Latin1(detected)); !detected.empty() && found > 0)
+        automatic += QStringLiteral(" (%1)").arg(format_->itemText(found));
     format_->setItemText(0, automatic);
     format_->setCurrentIndex(std::max(0, format_->findData(Latin1(chosen))));
     filling_ = false;

@@ -646,15 +646,12 @@ const PicturePane& Session::Picture() {
 
 std::vector<std::uint8_t> Session::PictureRgb(std::string_view palette) {
     const PicturePane& pane = Picture();
-    kestrune::Picture picture;
-    picture.width = pane.width;
-    picture.height = pane.height;
-    picture.pixels = pane.pixels;
     const auto chosen =
         std::find_if(kestrune::Palettes.begin(), kestrune::Palettes.end(),
                      [&](const Palette& candidate) { return candidate.key == palette; });
     return kestrune::PictureRgb(
-        picture, (chosen != kestrune::Palettes.end() ? *chosen : kestrune::Palettes[0]).rgb);
+        std::span<const std::uint8_t>(pane.pixels),
+        (chosen != kestrune::Palettes.end() ? *chosen : kestrune::Palettes[0]).rgb);
 }
 
 bool Session::SetPictureFormat(std::string_view key) {

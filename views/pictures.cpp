@@ -41,6 +41,10 @@ Unpacked Unpack(const PictureFormat& format, std::span<const std::uint8_t> conte
     Unpacked out;
     const std::size_t most = format.unpackedMost;
     const auto at = [&](std::size_t i) { return Grouped(fileOffset + i); };
+    const auto brokeOff = [&](std::size_t i) {
+        out.note = u"The packed data breaks off inside a run at file offset " + at(i) + u".";
+        out.whole = false;
+    };
     const auto overrun = [&](std::size_t i) {
         out.note = u"The packed data runs past the picture's " + Grouped(most) +
                    u" bytes at file offset " + at(i) + u": the rest is not read.";
@@ -55,9 +59,7 @@ Unpacked Unpack(const PictureFormat& format, std::span<const std::uint8_t> conte
         std::size_t next = i + 1;
         if (format.packing == Packing::EscapeFe && byte == 0xFE) {
             if (i + 2 >= content.size()) {
-                out.note =
-                    u"The packed data breaks off inside a run at file offset " + at(i) + u".";
-                out.whole = false;
+                brokeOff(i);
                 break;
             }
             value = content[i + 1];
@@ -70,9 +72,7 @@ Unpacked Unpack(const PictureFormat& format, std::span<const std::uint8_t> conte
                 break;
             }
             if (i + 2 >= content.size()) {
-                out.note =
-                    u"The packed data breaks off inside a run at file offset " + at(i) + u".";
-                out.whole = false;
+                brokeOff(i);
                 break;
             }
             run = content[i + 1];
@@ -302,9 +302,14 @@ Picture DrawPicture(const PictureFormat& format, std::optional<std::int32_t> loa
 
 std::vector<std::uint8_t> PictureRgb(const Picture& picture,
                                      const std::array<std::uint32_t, 16>& palette) {
-    std::vector<std::uint8_t> rgb(picture.pixels.size() * 3);
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
-        const std::uint32_t colour = palette[picture.pixels[i] & 15];
+    return PictureRgb(std::span<const std::uint8_t>(picture.pixels), palette);
+}
+
+std::vector<std::uint8_t> PictureRgb(std::span<const std::uint8_t> pixels,
+                                     const std::array<std::uint32_t, 16>& palette) {
+    std::vector<std::uint8_t> rgb(pixels.size() * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint32_t colour = palette[pixels[i] & 15];
         rgb[3 * i] = static_cast<std::uint8_t>(colour >> 16);
         rgb[3 * i + 1] = static_cast<std::uint8_t>(colour >> 8);
         rgb[3 * i + 2] = static_cast<std::uint8_t>(colour);

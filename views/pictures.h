@@ -118,6 +118,9 @@ Picture DrawPicture(const PictureFormat& format, std::optional<std::int32_t> loa
                     std::span<const std::uint8_t> content, const PictureColours& colours = {});
 
 // The picture as 8-bit RGB triples in palette's colours, row after row.
+// The same for colour numbers held elsewhere.
+std::vector<std::uint8_t> PictureRgb(std::span<const std::uint8_t> pixels,
+                                     const std::array<std::uint32_t, 16>& palette);
 std::vector<std::uint8_t> PictureRgb(const Picture& picture,
                                      const std::array<std::uint32_t, 16>& palette);
 

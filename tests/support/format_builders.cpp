@@ -308,7 +308,7 @@ std::vector<Bytes> ZipCodeParts(std::span<const std::uint8_t> image) {
         parts[static_cast<std::size_t>(part)] = {0x00, 0x04};
     std::size_t offset = 0;
     for (int track = 1; track <= 35; ++track) {
-        const int sectors = track <= 17 ? 21 : track <= 24 ? 19 : track <= 30 ? 18 : 17;
+        const int sectors = SectorsOnTrack(track);
         int part = 0;
         while (part < 3 && track >= kFirstTrack[part + 1])
             ++part;
