@@ -57,12 +57,13 @@ bool ReadWhole(int fd, std::vector<std::uint8_t>& data, std::size_t pieceSize) {
     return true;
 }
 
-// A regular file of the folder read whole, when it is there and no larger than a disk image.
-std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path) {
+// A regular file of the folder read whole, when it is there and holds at most most bytes.
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path,
+                                                       std::uint64_t most) {
     const FileHandle file(path);
     struct stat status {};
     if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        static_cast<std::uint64_t>(status.st_size) > kMaximumImageSize)
+        static_cast<std::uint64_t>(status.st_size) > most)
         return std::nullopt;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
     if (!ReadWhole(file.fd(), bytes, kLargeReadPieceSize)) return std::nullopt;
@@ -169,8 +170,9 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
         // A disk in several files (ZipCode) reads the others from the same folder.
         const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
         const ReadSibling sibling =
-            [&folder](std::string_view name) -> std::optional<std::vector<std::uint8_t>> {
-            return ReadSmallFile(folder + std::string(name));
+            [&folder](std::string_view name,
+                      std::uint64_t most) -> std::optional<std::vector<std::uint8_t>> {
+            return ReadSmallFile(folder + std::string(name), most);
         };
         opened = OpenContents(FileNameOf(path), std::move(bytes), ask, sibling);
     }

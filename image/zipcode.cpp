@@ -22,6 +22,9 @@ constexpr std::array<PartTracks, 6> kPartTracks = {
 
 constexpr std::uint16_t kFirstPartLoad = 0x03FE;
 constexpr std::uint16_t kPartLoad = 0x0400;
+// A part holds at most 9 tracks of 21 sectors, each 258 bytes unpacked: anything larger than
+// this is no part of a set, and is not read.
+constexpr std::uint64_t kMostPartSize = 64 * 1024;
 
 std::u16string Number(std::uint64_t value) {
     return GroupedDecimal(value);
@@ -128,7 +131,8 @@ Volume OpenZipCode(std::string_view fileName, std::vector<std::uint8_t> bytes,
     for (int number = 1; number <= 5; ++number) {
         if (number == own || !sibling) continue;
         parts[static_cast<std::size_t>(number)] =
-            sibling(std::string(1, static_cast<char>('0' + number)) + "!" + std::string(stem));
+            sibling(std::string(1, static_cast<char>('0' + number)) + "!" + std::string(stem),
+                    kMostPartSize);
     }
     const bool fortyTracks = parts[5].has_value();
     std::vector<std::uint8_t> image(fortyTracks ? 196608 : kD64Size, 0);

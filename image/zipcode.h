@@ -18,9 +18,10 @@
 
 namespace kestrune {
 
-// Reads another file of the folder a file was opened from, by its name; nothing when it is not
-// there or cannot be read.
-using ReadSibling = std::function<std::optional<std::vector<std::uint8_t>>(std::string_view)>;
+// Reads another file of the folder a file was opened from, by its name, when it holds at most
+// the bytes given; nothing when it is not there, is larger or cannot be read.
+using ReadSibling =
+    std::function<std::optional<std::vector<std::uint8_t>>(std::string_view, std::uint64_t)>;
 
 // The number of the part a file name names ("2!GAME": 2), nothing for another name.
 std::optional<int> ZipCodePart(std::string_view fileName);
