@@ -140,7 +140,7 @@ std::optional<Volume> OpenCrt(std::vector<std::uint8_t> bytes, std::string_view 
                                  u" bytes, the file holds " + Number(there));
             length = there;
         }
-        AddStoredFile(volume, ChipName(chipType, bank, load), 0x82, {data, length, load});
+        AddStoredFile(volume, ChipName(chipType, bank, load), 0x82, {data, length, load, {}});
         ++chips;
         // The next packet follows this one's length, or its data where the length is too short.
         at += std::max<std::uint64_t>(packetLength, kChipHeaderSize + length);

@@ -15,6 +15,7 @@
 #include "image/plain_file.h"
 #include "image/recognition.h"
 #include "image/t64_archive.h"
+#include "image/tap_tape.h"
 #include "image/x64_image.h"
 #include "image/zipcode.h"
 #include "text/unicode.h"
@@ -144,6 +145,18 @@ Opened OpenTape(const FileView& file, std::vector<std::uint8_t> bytes, const Ask
                    u"its header is cut short");
 }
 
+// TAP files: the pulses of a tape, the ROM loader's files decoded from them.
+constexpr std::array<Extension, 1> kTapExtensions = {{{"tap", u"TAP file"}}};
+constexpr std::array<MimeType, 1> kTapMime = {
+    {{"application/x-c64-tap", "Commodore tape recording", "tap"}}};
+bool LooksLikeTapFile(const FileView& file) {
+    return LooksLikeTap(file.bytes);
+}
+Opened OpenTapFile(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    return OpensOr(OpenTap(std::move(bytes), file.fileName), file, u"TAP file",
+                   u"its header is cut short");
+}
+
 // Lynx archives.
 constexpr std::array<Extension, 1> kLynxExtensions = {{{"lnx", u"Lynx archive"}}};
 constexpr std::array<MimeType, 1> kLynxMime = {
@@ -249,12 +262,13 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 13> kImageFormats = {{
+const std::array<ImageFormat, 14> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
     {"x64",       kX64Extensions,   kX64Mime,   LooksLikeX64Image, LooksLikeX64Image,  OpenX64,          nullptr,          kNoSizeNorSignature},
     {"pc64",      kPc64Extensions,  {},         LooksLikePc64,   LooksLikePc64,        OpenPc64,         nullptr,          u"it does not start with \"C64File\""},
+    {"tap",       kTapExtensions,   kTapMime,   LooksLikeTapFile, LooksLikeTapFile,    OpenTapFile,      nullptr,          u"it does not start with \"C64-TAPE-RAW\""},
     {"t64",       kT64Extensions,   kT64Mime,   TakesT64,        LooksLikeTape,        OpenTape,         nullptr,          kNoSizeNorSignature},
     {"lnx",       kLynxExtensions,  kLynxMime,  LooksLikeLynxArchive, LooksLikeLynxArchive, OpenLynxArchive, nullptr,    kNoSizeNorSignature},
     {"crt",       kCrtExtensions,   kCrtMime,   LooksLikeCartridge, LooksLikeCartridge, OpenCartridge, nullptr,         u"it does not start with \"C64 CARTRIDGE\""},

@@ -131,7 +131,7 @@ std::optional<Volume> OpenCvt(std::vector<std::uint8_t> bytes, std::string_view 
     Hold(volume, std::move(bytes));
     const std::vector<std::uint8_t>& data = *volume.held;
     const auto add = [&](const std::string& rowName, std::uint64_t offset, std::uint64_t length) {
-        AddStoredFile(volume, PetsciiName(rowName), 0x83, {offset, length, std::nullopt});
+        AddStoredFile(volume, PetsciiName(rowName), 0x83, {offset, length, std::nullopt, {}});
         volume.entries.back().geosType = geosType;
     };
     add("INFO", kBlock, kBlock);

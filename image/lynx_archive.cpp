@@ -180,7 +180,7 @@ std::optional<Volume> OpenLynx(std::vector<std::uint8_t> archive, std::string_vi
         const std::size_t begin = std::min(data, size);
         const std::size_t end = std::min(data + length, size);
         if (end - begin < length) AddFault(fault, quoted() + u" is cut short by the archive's end");
-        AddStoredFile(volume, *name, type, StoredFile{begin, end - begin, std::nullopt},
+        AddStoredFile(volume, *name, type, StoredFile{begin, end - begin, std::nullopt, {}},
                       static_cast<std::uint8_t>(*recordLength));
         volume.entries.back().blocks = static_cast<std::uint16_t>(std::min(*blocks, 0xFFFFL));
         data += kBlockSize * static_cast<std::size_t>(std::max(dataBlocks, 0L));

@@ -50,7 +50,8 @@ std::optional<Volume> OpenPc64File(std::vector<std::uint8_t> bytes, std::string_
     const std::uint8_t recordLength = type == 0x84 ? bytes[kRecordLengthAt] : 0;
     Hold(volume, std::move(bytes));
     AddStoredFile(volume, name, type,
-                  StoredFile{kDataAt, volume.held->size() - kDataAt, std::nullopt}, recordLength);
+                  StoredFile{kDataAt, volume.held->size() - kDataAt, std::nullopt, {}},
+                  recordLength);
     return volume;
 }
 

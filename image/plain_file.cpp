@@ -42,7 +42,7 @@ Volume OpenPlainFile(std::vector<std::uint8_t> bytes, std::string_view fileName)
     volume.disk.diskName = AsciiUpper(VisibleUtf8(fileName));
     Hold(volume, std::move(bytes));
     AddStoredFile(volume, PetsciiName(stem), known ? known->second : std::uint8_t{0x82},
-                  StoredFile{0, volume.held->size(), std::nullopt});
+                  StoredFile{0, volume.held->size(), std::nullopt, {}});
     return volume;
 }
 

@@ -114,7 +114,7 @@ std::optional<Volume> OpenT64(std::vector<std::uint8_t> archive, std::string_vie
         const std::uint8_t type = known ? static_cast<std::uint8_t>(fileType & 0x87) : 0x82;
 
         const auto quoted = [&] { return u"\"" + FileNameText(name) + u"\""; };
-        StoredFile stored{0, 0, std::nullopt};
+        StoredFile stored;
         if (file.offset > bytes.size()) {
             pastTheEnd.Add(
                 [&] { return u"the data of " + quoted() + u" lies past the archive's end"; });
@@ -135,7 +135,7 @@ std::optional<Volume> OpenT64(std::vector<std::uint8_t> archive, std::string_vie
             }
             // Every tape file was saved from memory: its bytes start with the address they came
             // from, whatever its type says (as cbmconvert writes them out too).
-            stored = StoredFile{file.offset, length, file.start};
+            stored = StoredFile{file.offset, length, file.start, {}};
         }
         AddStoredFile(volume, name, type, stored);
     }

@@ -58,6 +58,8 @@ struct StoredFile {
     // A tape keeps the address a file was saved from apart from its data: the file's bytes start
     // with it.
     std::optional<std::uint16_t> savedFrom;
+    // Where a tape holds the file and how it was read, for the status line when it is shown.
+    std::u16string note;
 
     std::uint64_t Size() const { return length + (savedFrom ? 2 : 0); }
 };

@@ -114,6 +114,11 @@ RowDisplay ShowRow(const Volume& volume, const DirectoryEntry& entry, ViewerStat
         display.sys.reset();
         display.status.reset();
     }
+    // A tape says where it holds the file and how it was read.
+    if (entry.storedFile) {
+        const std::u16string& note = volume.storedFiles.at(*entry.storedFile).note;
+        if (!note.empty()) display.status = display.status ? *display.status + u"; " + note : note;
+    }
     return display;
 }
 

@@ -455,4 +455,94 @@ Bytes Gzip(std::span<const std::uint8_t> bytes) {
     return out;
 }
 
+TapWriter& TapWriter::Leader(int pulses) {
+    pulses_.insert(pulses_.end(), static_cast<std::size_t>(pulses), kShort * 8u);
+    return *this;
+}
+
+void TapWriter::Byte(std::uint8_t value, bool damage) {
+    pulses_.push_back(kLong * 8u);
+    pulses_.push_back(kMedium * 8u);
+    int ones = 0;
+    for (int bit = 0; bit < 9; ++bit) {
+        int one = bit < 8 ? (value >> bit) & 1 : ones % 2 == 0;
+        ones += one;
+        if (damage && bit == 3) one ^= 1;
+        pulses_.push_back((one ? kMedium : kShort) * 8u);
+        pulses_.push_back((one ? kShort : kMedium) * 8u);
+    }
+}
+
+TapWriter& TapWriter::Block(std::span<const std::uint8_t> data, int copy,
+                            const std::vector<std::size_t>& damaged) {
+    for (int i = 0; i < 9; ++i)
+        Byte(static_cast<std::uint8_t>((copy == 1 ? 0x89 : 0x09) - i), false);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        Byte(data[i], std::find(damaged.begin(), damaged.end(), i) != damaged.end());
+        sum ^= data[i];
+    }
+    Byte(sum, false);
+    pulses_.push_back(kLong * 8u);
+    pulses_.push_back(kShort * 8u);
+    return *this;
+}
+
+TapWriter& TapWriter::File(std::uint8_t type, std::string_view name, std::uint16_t start,
+                           std::span<const std::uint8_t> data,
+                           const std::vector<std::size_t>& damagedFirstData) {
+    Bytes header(192, 0x20);
+    header[0] = type;
+    const auto end = static_cast<std::uint16_t>(start + data.size());
+    header[1] = static_cast<std::uint8_t>(start);
+    header[2] = static_cast<std::uint8_t>(start >> 8);
+    header[3] = static_cast<std::uint8_t>(end);
+    header[4] = static_cast<std::uint8_t>(end >> 8);
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 16), header.begin() + 5);
+    Leader(0x6A00).Block(header, 1).Leader(79).Block(header, 2).Leader(78).Pause(400000);
+    Leader(0x1500).Block(data, 1, damagedFirstData).Leader(79).Block(data, 2).Leader(78);
+    return Pause(400000);
+}
+
+TapWriter& TapWriter::Pause(std::uint32_t cycles) {
+    pulses_.push_back(cycles);
+    return *this;
+}
+
+TapWriter& TapWriter::Turbo(int pulses) {
+    for (int i = 0; i < pulses; ++i)
+        pulses_.push_back((i % 3 == 0 ? 0x1A : 0x28) * 8u);
+    return *this;
+}
+
+Bytes TapWriter::Tap(int version) const {
+    Bytes tap;
+    const std::string_view signature = "C64-TAPE-RAW";
+    tap.assign(signature.begin(), signature.end());
+    tap.resize(0x14, 0);
+    tap[0x0C] = static_cast<std::uint8_t>(version);
+    const auto value = [&](std::uint32_t cycles) {
+        if (cycles / 8 >= 1 && cycles / 8 <= 0xFF) {
+            tap.push_back(static_cast<std::uint8_t>(cycles / 8));
+            return;
+        }
+        tap.push_back(0);
+        if (version == 0) return;
+        for (int i = 0; i < 3; ++i)
+            tap.push_back(static_cast<std::uint8_t>(cycles >> (8 * i)));
+    };
+    for (const std::uint32_t cycles : pulses_) {
+        if (version == 2) {
+            value(cycles / 2);
+            value(cycles - cycles / 2);
+        } else {
+            value(cycles);
+        }
+    }
+    const std::uint32_t size = static_cast<std::uint32_t>(tap.size() - 0x14);
+    for (int i = 0; i < 4; ++i)
+        tap[0x10 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    return tap;
+}
+
 }  // namespace kestrune::testing

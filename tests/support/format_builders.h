@@ -105,6 +105,37 @@ Bytes VlirConvertFile(std::string_view name, const std::vector<Bytes>& records);
 // fill, any other as its 256 bytes (no run-length packing), in track and sector order.
 std::vector<Bytes> ZipCodeParts(std::span<const std::uint8_t> image);
 
+// A TAP file written pulse by pulse as the ROM loader saves: leaders of short pulses, blocks of a
+// countdown, data and checksum, files of a header and a data block, each twice.
+class TapWriter {
+  public:
+    // The ROM loader's short, medium and long pulses, in units of 8 cycles.
+    static constexpr std::uint8_t kShort = 0x30, kMedium = 0x42, kLong = 0x56;
+
+    TapWriter& Leader(int pulses);
+    // A block: its countdown ($89.. for copy 1, $09.. for copy 2), the data, its checksum and
+    // the end marker. A byte at an offset in damaged (counted in data) has one bit flipped, so
+    // that its parity fails.
+    TapWriter& Block(std::span<const std::uint8_t> data, int copy,
+                     const std::vector<std::size_t>& damaged = {});
+    // A file as the ROM loader saves it: the header (type, start, end, name padded with spaces)
+    // and the data, each in two copies with their leaders.
+    TapWriter& File(std::uint8_t type, std::string_view name, std::uint16_t start,
+                    std::span<const std::uint8_t> data,
+                    const std::vector<std::size_t>& damagedFirstData = {});
+    TapWriter& Pause(std::uint32_t cycles);
+    // Pulses of other lengths than the ROM loader's: a turbo loader's, alternating.
+    TapWriter& Turbo(int pulses);
+
+    // The file, in version 0 (pauses as a 0 byte), 1 (pauses as 0 and their length) or 2
+    // (half waves).
+    Bytes Tap(int version = 1) const;
+
+  private:
+    void Byte(std::uint8_t value, bool damage);
+    std::vector<std::uint32_t> pulses_;  // in cycles
+};
+
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
 
