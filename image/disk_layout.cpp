@@ -18,7 +18,7 @@ DiskLayout ZonedLayout(std::span<const TrackZone> zones, int sideTracks, int las
             }
         }
         layout.trackOffset[track] = offset;
-        layout.sectors[track] = static_cast<std::uint8_t>(sectors);
+        layout.sectors[track] = static_cast<std::uint16_t>(sectors);
         offset += 256u * static_cast<std::uint32_t>(sectors);
     }
     return layout;
@@ -31,7 +31,7 @@ DiskLayout Layout1541(std::uint64_t imageSize) {
     for (int track = 1; track <= layout.lastTrack; ++track) {
         layout.trackOffset[track] = SectorOffsetIn(imageSize, track, 0);
         const bool extraTrack = track > kLastTrackD64 && layout.lastTrack < kLastTrackD71;
-        layout.sectors[track] = static_cast<std::uint8_t>(extraTrack ? 17 : SectorsOnTrack(track));
+        layout.sectors[track] = static_cast<std::uint16_t>(extraTrack ? 17 : SectorsOnTrack(track));
     }
     return layout;
 }

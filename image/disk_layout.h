@@ -9,8 +9,8 @@
 
 namespace kestrune {
 
-// The most tracks any supported disk has: the 154 of an 8250 (both sides of 77).
-inline constexpr int kMaximumTracks = 154;
+// The most tracks any supported disk has: the 255 of a CMD native partition (an 8250 has 154).
+inline constexpr int kMaximumTracks = 255;
 
 // A run of tracks with the same number of sectors: every track up to lastTrack after the zone
 // before it.
@@ -22,7 +22,7 @@ struct TrackZone {
 struct DiskLayout {
     int lastTrack = 0;
     std::array<std::uint32_t, kMaximumTracks + 1> trackOffset{};  // entry 0 stands for no track
-    std::array<std::uint8_t, kMaximumTracks + 1> sectors{};
+    std::array<std::uint16_t, kMaximumTracks + 1> sectors{};  // up to 256
     // 1541 and 1571 images do not compare a sector with its track's count: a larger sector number
     // reads on into the tracks after it (or past the image's end, where nothing is read).
     bool sectorsUnchecked = false;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "image/cmd_disk.h"
 #include "image/crt_cartridge.h"
 #include "image/d80.h"
 #include "image/d81.h"
@@ -201,6 +202,32 @@ Opened OpenZipCodeSet(const FileView& file, std::vector<std::uint8_t> bytes, con
     return Opens(OpenZipCode(file.fileName, std::move(bytes), file.sibling));
 }
 
+// CMD FD2000 and FD4000 disks: their partition table, each partition opened as what it holds.
+constexpr std::array<Extension, 3> kCmdExtensions = {
+    {{"d1m", u"D1M image"}, {"d2m", u"D2M image"}, {"d4m", u"D4M image"}}};
+constexpr std::array<MimeType, 3> kCmdMime = {{
+    {"application/x-d1m", "CMD FD2000 DD disk image", "d1m"},
+    {"application/x-d2m", "CMD FD2000 HD disk image", "d2m"},
+    {"application/x-d4m", "CMD FD4000 ED disk image", "d4m"},
+}};
+bool LooksLikeCmdDisk(const FileView& file) {
+    return LooksLikeCmdFloppy(file.bytes);
+}
+Opened OpenCmdDisk(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    return Opens(OpenCmdFloppy(DiskImage{std::move(bytes)}, file.fileName));
+}
+
+// CMD native partitions: their directory, its subdirectories opened like partitions.
+constexpr std::array<Extension, 1> kDnpExtensions = {{{"dnp", u"DNP image"}}};
+constexpr std::array<MimeType, 1> kDnpMime = {
+    {{"application/x-dnp", "CMD native partition image", "dnp"}}};
+bool LooksLikeNativePartition(const FileView& file) {
+    return LooksLikeDnp(file.bytes);
+}
+Opened OpenNativePartition(const FileView&, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    return Opens(OpenDnp(DiskImage{std::move(bytes)}));
+}
+
 // The known D64 and D71 sizes, whatever the name: a D64 by its header's link to 18/1; a file
 // named as a Commodore file keeps its name without one, any other asks as a D64 does.
 bool TakesD64Size(const FileView& file) {
@@ -262,7 +289,7 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 14> kImageFormats = {{
+const std::array<ImageFormat, 16> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
@@ -274,6 +301,8 @@ const std::array<ImageFormat, 14> kImageFormats = {{
     {"crt",       kCrtExtensions,   kCrtMime,   LooksLikeCartridge, LooksLikeCartridge, OpenCartridge, nullptr,         u"it does not start with \"C64 CARTRIDGE\""},
     {"cvt",       kCvtExtensions,   kCvtMime,   LooksLikeConvertFile, LooksLikeConvertFile, OpenConvertFile, nullptr,   u"it does not say \"formatted GEOS file\" where Convert writes it"},
     {"zipcode",   {},               {},         LooksLikeZipCodePart, LooksLikeZipCodePart, OpenZipCodeSet, nullptr,     u""},
+    {"cmd",       kCmdExtensions,   kCmdMime,   LooksLikeCmdDisk, LooksLikeCmdDisk,    OpenCmdDisk,      OpenCmdPartition, u"it has neither the size nor the partition table of one"},
+    {"dnp",       kDnpExtensions,   kDnpMime,   LooksLikeNativePartition, LooksLikeNativePartition, OpenNativePartition, OpenCmdPartition, u"it is not whole tracks of 256 sectors with a header of DOS type \"1H\""},
     {"d64-size",  {},               {},         TakesD64Size,    HasD64Size,           OpenD64Size,      nullptr,          u""},
     {"d81",       kD81Extensions,   kD81Mime,   TakesD81,        HasD81Size,           OpenD81Image,     OpenD81Partition, kNoSizeNorSignature},
     {"d80",       kD80Extensions,   kD80Mime,   TakesD80,        HasD80Size,           OpenD80Image,     nullptr,          kNoSizeNorSignature},

@@ -19,6 +19,17 @@
 
 namespace kestrune {
 
+// What a partition entry opens into: a 1581 partition, a partition of a CMD disk of its kind, or
+// a subdirectory of a CMD native partition.
+enum class PartitionKind : std::uint8_t {
+    Cbm1581,
+    Native,
+    Emulation1541,
+    Emulation1571,
+    Emulation1581,
+    Subdirectory,
+};
+
 // One entry of the directory as it is stored: numbers and the name's own bytes. The list's texts
 // are made from it by the viewer.
 struct DirectoryEntry {
@@ -38,8 +49,9 @@ struct DirectoryEntry {
     // A file of a tape or file archive is held whole instead of in sectors: its index in
     // Volume::storedFiles. It has no track and sector.
     std::optional<std::uint32_t> storedFile;
-    // A 1581 partition that holds a directory of its own (see OpenPartition).
+    // A partition that holds a directory of its own (see OpenPartition), and what it is.
     bool partition = false;
+    PartitionKind partitionKind = PartitionKind::Cbm1581;
     // Entry bytes 0x15 and 0x16: the first side sector of a REL file, the info block of a GEOS
     // file. A GEOS file whose recordLength byte (its structure) is 1 is a VLIR file: its first
     // block is an index of up to 127 chains.

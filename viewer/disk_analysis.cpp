@@ -200,6 +200,11 @@ EntryParts PartsOf(const Sectors& sectors, ChainWalker& walker, const DirectoryE
     if (entry.storedFile || entry.track == 0 ||
         (entry.track == entry.directoryTrack && entry.blocks == 0))
         return parts;
+    if (entry.partition && entry.partitionKind == PartitionKind::Subdirectory) {
+        // A subdirectory's header and the chain of its directory sectors.
+        parts.chains.push_back(walker.Walk(entry.track, entry.sector));
+        return parts;
+    }
     if (entry.partition) {
         parts.run = std::pair(sectors.BlockOf(entry.track, entry.sector), entry.blocks);
         return parts;

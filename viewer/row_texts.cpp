@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::array<std::u16string_view, 5> kTypeNames = {u"del", u"seq", u"prg", u"usr", u"rel"};
 constexpr std::u16string_view kPartitionTypeName = u"cbm";
+constexpr std::u16string_view kSubdirectoryTypeName = u"dir";
 
 constexpr std::array<std::u16string_view, 15> kGeosTypeNames = {
     u"",                       // 0: no GEOS file
@@ -64,7 +65,8 @@ void FormatRow(const DirectoryEntry& entry, bool geosDisk, RowTexts& row) {
     row[ColumnFileName].assign(text, entry.name.size());
     // A 1581 partition that holds a directory is named by its type; other type 5 entries read "?".
     if (entry.partition) {
-        row[ColumnType] = kPartitionTypeName;
+        row[ColumnType] = entry.partitionKind == PartitionKind::Subdirectory ? kSubdirectoryTypeName
+                                                                            : kPartitionTypeName;
     } else {
         row[ColumnType].assign(text, PutTypeText(text, entry.type));
     }

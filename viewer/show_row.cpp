@@ -1,5 +1,7 @@
 #include "viewer/show_row.h"
 
+#include <array>
+
 #include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/row_texts.h"
@@ -39,6 +41,18 @@ TextPanes Panes(ViewerState& state, RowDisplay& display) {
 
 }  // namespace
 
+std::u16string_view PartitionMessage(PartitionKind kind) {
+    static constexpr std::array<std::u16string_view, 6> kMessages = {
+        kPartitionMessage,
+        u"CMD native partition: open it (double-click or Enter) to list its files",
+        u"CMD 1541 emulation partition: open it (double-click or Enter) to list its files",
+        u"CMD 1571 emulation partition: open it (double-click or Enter) to list its files",
+        u"CMD 1581 emulation partition: open it (double-click or Enter) to list its files",
+        u"Subdirectory: open it (double-click or Enter) to list its files",
+    };
+    return kMessages[static_cast<std::size_t>(kind)];
+}
+
 std::u16string GeosFileMessage(std::u16string_view geosType) {
     return u"GEOS File (" + std::u16string(geosType) + u"). Unable to display.";
 }
@@ -46,7 +60,7 @@ std::u16string GeosFileMessage(std::u16string_view geosType) {
 std::optional<std::u16string> EntryMessage(const DirectoryEntry& entry) {
     // A file an archive holds whole has no track: it is always there to show.
     if (entry.storedFile) return std::nullopt;
-    if (entry.partition) return std::u16string(kPartitionMessage);
+    if (entry.partition) return std::u16string(PartitionMessage(entry.partitionKind));
     if (entry.track == 0) return std::u16string(kNothingToDisplay);
     // A directory label has no blocks; a file with blocks that starts on the directory track is
     // shown like any other.

@@ -23,6 +23,8 @@ inline constexpr std::u16string_view kNothingToDisplayLabel =
     u"Nothing to display (directory label)";
 inline constexpr std::u16string_view kPartitionMessage =
     u"1581 partition: open it (double-click or Enter) to list its files";
+// What a partition row says it is: kPartitionMessage for a 1581 partition.
+std::u16string_view PartitionMessage(PartitionKind kind);
 std::u16string GeosFileMessage(
     std::u16string_view geosType);  // "GEOS File (%s). Unable to display."
 

@@ -101,6 +101,48 @@ std::span<std::uint8_t> LayoutDiskBuilder::Sector(int track, int sector) {
     return std::span(bytes_).subspan(*offset, 256);
 }
 
+LayoutDiskBuilder LayoutDiskBuilder::Dnp(int tracks, std::string_view name) {
+    const std::array<TrackZone, 1> zones = {{{tracks, 256}}};
+    LayoutDiskBuilder disk(ZonedLayout(zones, tracks, tracks));
+    disk.NativeHeader({1, 1}, {1, 34}, name);
+    auto bam = disk.Sector(1, 2);
+    bam[2] = 'H';
+    bam[3] = static_cast<std::uint8_t>(~'H');
+    bam[8] = static_cast<std::uint8_t>(tracks);
+    for (int track = 1; track <= tracks; ++track) {
+        auto bits = disk.Sector(1, 2 + track / 8).subspan(static_cast<std::size_t>(track % 8) * 32, 32);
+        std::fill(bits.begin(), bits.end(), 0xFF);
+        // Sector 0 is the high bit: track 1's sectors 0 to 34 are the system's.
+        if (track == 1) {
+            for (int sector = 0; sector <= 34; ++sector)
+                bits[static_cast<std::size_t>(sector / 8)] &= static_cast<std::uint8_t>(~(0x80 >> (sector % 8)));
+        }
+    }
+    return disk;
+}
+
+LayoutDiskBuilder& LayoutDiskBuilder::NativeHeader(Block header, Block directory,
+                                                   std::string_view name) {
+    auto bytes = Sector(header.track, header.sector);
+    std::fill(bytes.begin(), bytes.end(), 0);
+    bytes[0] = static_cast<std::uint8_t>(directory.track);
+    bytes[1] = static_cast<std::uint8_t>(directory.sector);
+    bytes[2] = 'H';
+    PutFilled(bytes.subspan(4, 16), name);
+    PutFilled(bytes.subspan(0x14, 2), "");
+    bytes[0x16] = 'K';
+    bytes[0x17] = 'T';
+    bytes[0x18] = 0xA0;
+    bytes[0x19] = '1';
+    bytes[0x1A] = 'H';
+    bytes[0x20] = static_cast<std::uint8_t>(header.track);
+    bytes[0x21] = static_cast<std::uint8_t>(header.sector);
+    auto dir = Sector(directory.track, directory.sector);
+    std::fill(dir.begin(), dir.end(), 0);
+    dir[1] = 0xFF;
+    return *this;
+}
+
 LayoutDiskBuilder LayoutDiskBuilder::D81(std::string_view name) {
     LayoutDiskBuilder disk(ZonedLayout(kD81Zones, 80, 80));
     FormatD81Header(disk, 40, 1, 80, name);
@@ -543,6 +585,30 @@ Bytes TapWriter::Tap(int version) const {
     for (int i = 0; i < 4; ++i)
         tap[0x10 + i] = static_cast<std::uint8_t>(size >> (8 * i));
     return tap;
+}
+
+Bytes CmdFloppy(int sectors, const std::vector<CmdPartition>& partitions) {
+    Bytes floppy(81u * static_cast<std::size_t>(sectors) * 256, 0);
+    auto table = floppy.begin() + (80 * sectors + 8) * 256;
+    table[0] = 1;
+    table[1] = 1;
+    table[2] = 0xFF;
+    PutFilled({&table[5], 16}, "SYSTEM");
+    for (std::size_t i = 0; i < partitions.size(); ++i) {
+        const CmdPartition& partition = partitions[i];
+        auto entry = table + static_cast<std::ptrdiff_t>((i + 1) * 32);
+        entry[2] = partition.type;
+        PutFilled({&entry[5], 16}, partition.name);
+        entry[0x16] = static_cast<std::uint8_t>(partition.start >> 8);
+        entry[0x17] = static_cast<std::uint8_t>(partition.start);
+        entry[0x1E] = static_cast<std::uint8_t>(partition.size >> 8);
+        entry[0x1F] = static_cast<std::uint8_t>(partition.size);
+        const std::size_t at = partition.start * 512u;
+        std::copy_n(partition.contents.begin(),
+                    std::min(partition.contents.size(), floppy.size() - std::min(at, floppy.size())),
+                    floppy.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    return floppy;
 }
 
 }  // namespace kestrune::testing

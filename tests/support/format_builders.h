@@ -37,6 +37,14 @@ class LayoutDiskBuilder {
     // tracks, at first/0 to first/3.
     LayoutDiskBuilder& PartitionDirectory(int first, int tracks, std::string_view name);
 
+    // A formatted CMD native partition of tracks tracks of 256 sectors: its header at 1/1 (ID
+    // "KT", DOS type "1H"), BAM from 1/2 with track 1's sectors 0 to 34 used, an empty directory
+    // sector at 1/34.
+    static LayoutDiskBuilder Dnp(int tracks, std::string_view name = "NATIVE");
+    // Writes a native directory header at header (a subdirectory's, or the partition's) whose
+    // directory starts at the empty sector directory.
+    LayoutDiskBuilder& NativeHeader(Block header, Block directory, std::string_view name);
+
   private:
     LayoutDiskBuilder(DiskLayout layout);
     DiskLayout layout_;
@@ -135,6 +143,18 @@ class TapWriter {
     void Byte(std::uint8_t value, bool damage);
     std::vector<std::uint32_t> pulses_;  // in cycles
 };
+
+struct CmdPartition {
+    std::uint8_t type;  // 1 native, 2 1541, 3 1571, 4 1581 emulation, 5-7 others
+    std::string name;
+    std::uint32_t start;  // in 512-byte blocks
+    std::uint32_t size;   // in 512-byte blocks
+    Bytes contents;       // written from its start
+};
+
+// A CMD floppy of 81 tracks of sectors sectors (40: D1M, 80: D2M, 160: D4M): the partitions'
+// contents, and the partition table from 81/8, the system partition its first entry.
+Bytes CmdFloppy(int sectors, const std::vector<CmdPartition>& partitions);
 
 // A zip archive of the named members, deflated.
 Bytes ZipArchive(const std::vector<std::pair<std::string, Bytes>>& members);
