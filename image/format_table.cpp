@@ -11,6 +11,7 @@
 #include "image/geometry.h"
 #include "image/geos_convert.h"
 #include "image/lynx_archive.h"
+#include "image/nib_image.h"
 #include "image/path_names.h"
 #include "image/pc64_file.h"
 #include "image/plain_file.h"
@@ -97,6 +98,33 @@ Opened OpenGcr(const FileView& file, std::vector<std::uint8_t> bytes, const AskY
         return Unreadable(file.fileName, doubleSided ? u"G71 image" : u"G64 image", decoded.fault);
     Volume volume = OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable));
     volume.format = doubleSided ? "g71" : "g64";
+    return Opens(std::move(volume));
+}
+
+// NIB and NBZ: the raw bytes of each half track, decoded as a G64's tracks are; an NBZ is packed.
+constexpr std::array<Extension, 2> kNibExtensions = {
+    {{"nib", u"NIB image"}, {"nbz", u"NBZ image"}}};
+constexpr std::array<MimeType, 2> kNibMime = {{
+    {"application/x-nib", "Commodore 1541 nibbler disk image", "nib"},
+    {"application/x-nbz", "Commodore 1541 packed nibbler disk image", "nbz"},
+}};
+bool LooksLikeNibble(const FileView& file) {
+    return LooksLikeNib(file.bytes) || LooksLikeNbz(file.bytes);
+}
+Opened OpenNibble(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    const bool packed = !LooksLikeNib(bytes);
+    const std::u16string_view what = packed ? u"NBZ image" : u"NIB image";
+    if (packed) {
+        std::optional<std::vector<std::uint8_t>> unpacked = UnpackNbz(bytes);
+        if (!unpacked)
+            return Unreadable(file.fileName, what,
+                              u"its packed data is broken or unpacks to more than a NIB holds");
+        bytes = std::move(*unpacked);
+    }
+    GcrOutcome decoded = DecodeNib(bytes);
+    if (!decoded.disk) return Unreadable(file.fileName, what, decoded.fault);
+    Volume volume = OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable));
+    volume.format = packed ? "nbz" : "nib";
     return Opens(std::move(volume));
 }
 
@@ -289,10 +317,11 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 16> kImageFormats = {{
+const std::array<ImageFormat, 17> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
+    {"nib",       kNibExtensions,   kNibMime,   LooksLikeNibble, LooksLikeNibble,      OpenNibble,       nullptr,          u"it does not start with \"MNIB-1541-RAW\", packed or not"},
     {"x64",       kX64Extensions,   kX64Mime,   LooksLikeX64Image, LooksLikeX64Image,  OpenX64,          nullptr,          kNoSizeNorSignature},
     {"pc64",      kPc64Extensions,  {},         LooksLikePc64,   LooksLikePc64,        OpenPc64,         nullptr,          u"it does not start with \"C64File\""},
     {"tap",       kTapExtensions,   kTapMime,   LooksLikeTapFile, LooksLikeTapFile,    OpenTapFile,      nullptr,          u"it does not start with \"C64-TAPE-RAW\""},

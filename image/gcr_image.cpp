@@ -200,14 +200,18 @@ GcrOutcome DecodeGcrImage(std::span<const std::uint8_t> bytes) {
     const int trackEntries = bytes[kTrackCountAt];
     if (bytes.size() < kHeaderSize + 8 * static_cast<std::size_t>(trackEntries))
         return {std::nullopt, u"its track table is cut short"};
+    return DecodeGcrTracks([&](int index) { return TrackData(bytes, trackEntries, index); },
+                           doubleSided);
+}
 
+GcrOutcome DecodeGcrTracks(const HalfTrackBits& halfTrack, bool doubleSided) {
     // A full track's bits, or where it has none those of the half track above, then below.
     const auto trackOf = [&](int track) {
         const int sideBase = track > kLastTrackD64 && doubleSided ? kHalfTracksPerSide : 0;
         const int sideTrack = sideBase ? track - kLastTrackD64 : track;
         const int index = sideBase + 2 * (sideTrack - 1);
         for (const int candidate : {index, index + 1, index - 1}) {
-            const std::span<const std::uint8_t> data = TrackData(bytes, trackEntries, candidate);
+            const std::span<const std::uint8_t> data = halfTrack(candidate);
             if (!data.empty()) return data;
         }
         return std::span<const std::uint8_t>{};

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,5 +35,12 @@ struct GcrOutcome {
 bool LooksLikeGcrImage(std::span<const std::uint8_t> bytes);
 
 GcrOutcome DecodeGcrImage(std::span<const std::uint8_t> bytes);
+
+// The bits of a half track by its index (0 for track 1, 1 for track 1.5, ...; a 1571's second
+// side from 84 on), empty where there are none.
+using HalfTrackBits = std::function<std::span<const std::uint8_t>(int index)>;
+
+// Decodes the tracks of a disk, whatever image held them.
+GcrOutcome DecodeGcrTracks(const HalfTrackBits& halfTrack, bool doubleSided);
 
 }  // namespace kestrune

@@ -110,12 +110,14 @@ LayoutDiskBuilder LayoutDiskBuilder::Dnp(int tracks, std::string_view name) {
     bam[3] = static_cast<std::uint8_t>(~'H');
     bam[8] = static_cast<std::uint8_t>(tracks);
     for (int track = 1; track <= tracks; ++track) {
-        auto bits = disk.Sector(1, 2 + track / 8).subspan(static_cast<std::size_t>(track % 8) * 32, 32);
+        auto bits =
+            disk.Sector(1, 2 + track / 8).subspan(static_cast<std::size_t>(track % 8) * 32, 32);
         std::fill(bits.begin(), bits.end(), 0xFF);
         // Sector 0 is the high bit: track 1's sectors 0 to 34 are the system's.
         if (track == 1) {
             for (int sector = 0; sector <= 34; ++sector)
-                bits[static_cast<std::size_t>(sector / 8)] &= static_cast<std::uint8_t>(~(0x80 >> (sector % 8)));
+                bits[static_cast<std::size_t>(sector / 8)] &=
+                    static_cast<std::uint8_t>(~(0x80 >> (sector % 8)));
         }
     }
     return disk;
@@ -604,11 +606,68 @@ Bytes CmdFloppy(int sectors, const std::vector<CmdPartition>& partitions) {
         entry[0x1E] = static_cast<std::uint8_t>(partition.size >> 8);
         entry[0x1F] = static_cast<std::uint8_t>(partition.size);
         const std::size_t at = partition.start * 512u;
-        std::copy_n(partition.contents.begin(),
-                    std::min(partition.contents.size(), floppy.size() - std::min(at, floppy.size())),
-                    floppy.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy_n(
+            partition.contents.begin(),
+            std::min(partition.contents.size(), floppy.size() - std::min(at, floppy.size())),
+            floppy.begin() + static_cast<std::ptrdiff_t>(at));
     }
     return floppy;
+}
+
+Bytes NibFromG64(std::span<const std::uint8_t> g64) {
+    Bytes nib(0x100, 0);
+    const std::string_view signature = "MNIB-1541-RAW";
+    std::copy(signature.begin(), signature.end(), nib.begin());
+    nib[13] = 3;
+    const int halfTracks = g64[9];
+    std::size_t entry = 0x10;
+    for (int index = 0; index < halfTracks; index += 2) {
+        const std::size_t at = 12 + 4 * static_cast<std::size_t>(index);
+        const std::uint32_t offset = g64[at] | g64[at + 1] << 8 | g64[at + 2] << 16 |
+                                     static_cast<std::uint32_t>(g64[at + 3]) << 24;
+        if (offset == 0) continue;
+        const std::size_t length = g64[offset] | g64[offset + 1] << 8;
+        nib[entry++] = static_cast<std::uint8_t>(index + 2);
+        nib[entry++] = 0;
+        for (std::size_t i = 0; i < 0x2000; ++i)
+            nib.push_back(g64[offset + 2 + i % length]);
+    }
+    return nib;
+}
+
+Bytes PackNbz(std::span<const std::uint8_t> nib) {
+    std::array<std::size_t, 256> counts{};
+    for (const std::uint8_t byte : nib)
+        ++counts[byte];
+    const auto marker =
+        static_cast<std::uint8_t>(std::min_element(counts.begin(), counts.end()) - counts.begin());
+    const auto number = [](Bytes& out, std::size_t value) {
+        Bytes groups;
+        do {
+            groups.insert(groups.begin(), static_cast<std::uint8_t>(value & 0x7F));
+            value >>= 7;
+        } while (value != 0);
+        for (std::size_t i = 0; i + 1 < groups.size(); ++i)
+            groups[i] |= 0x80;
+        out.insert(out.end(), groups.begin(), groups.end());
+    };
+    Bytes packed = {marker};
+    for (std::size_t i = 0; i < nib.size();) {
+        std::size_t run = 1;
+        while (i + run < nib.size() && nib[i + run] == nib[i])
+            ++run;
+        packed.push_back(nib[i]);
+        if (nib[i] == marker) packed.push_back(0);
+        if (run >= 8) {
+            packed.push_back(marker);
+            number(packed, run - 1);
+            number(packed, 1);
+            i += run;
+        } else {
+            ++i;
+        }
+    }
+    return packed;
 }
 
 }  // namespace kestrune::testing

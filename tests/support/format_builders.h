@@ -66,6 +66,13 @@ struct GcrFault {
 Bytes EncodeGcrImage(std::span<const std::uint8_t> image, const std::vector<GcrFault>& faults = {},
                      int shiftBits = 0);
 
+// A NIB of a G64's full tracks, each repeated to fill its 8,192 bytes, in track order.
+Bytes NibFromG64(std::span<const std::uint8_t> g64);
+
+// An NBZ of a NIB: the marker byte a value the NIB lacks or least has, runs of eight or more
+// equal bytes copied from one byte back, every other byte as itself.
+Bytes PackNbz(std::span<const std::uint8_t> nib);
+
 struct TapeFile {
     std::string name;  // PETSCII, padded with spaces to 16
     std::uint8_t fileType = 0x82;
