@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "image/arc_archive.h"
 #include "image/cmd_disk.h"
 #include "image/crt_cartridge.h"
 #include "image/d80.h"
@@ -256,6 +257,22 @@ Opened OpenNativePartition(const FileView&, std::vector<std::uint8_t> bytes, con
     return Opens(OpenDnp(DiskImage{std::move(bytes)}));
 }
 
+// ARC and SDA archives: by their name and first entry (an SDA is also a program a .prg file may
+// hold, shown as one).
+constexpr std::array<Extension, 2> kArcExtensions = {
+    {{"arc", u"ARC archive"}, {"sda", u"SDA archive"}}};
+constexpr std::array<MimeType, 2> kArcMime = {{
+    {"application/x-c64-arc", "Commodore ARC archive", "arc"},
+    {"application/x-c64-sda", "Commodore self-dissolving ARC archive", "sda"},
+}};
+bool TakesArc(const FileView& file) {
+    return Named(file, kArcExtensions) && LooksLikeArc(file.bytes);
+}
+Opened OpenArcArchive(const FileView& file, std::vector<std::uint8_t> bytes, const AskYesNo&) {
+    return OpensOr(OpenArc(std::move(bytes), file.fileName), file, u"ARC archive",
+                   u"its first entry cannot be read");
+}
+
 // The known D64 and D71 sizes, whatever the name: a D64 by its header's link to 18/1; a file
 // named as a Commodore file keeps its name without one, any other asks as a D64 does.
 bool TakesD64Size(const FileView& file) {
@@ -317,7 +334,7 @@ Opened OpenPlain(const FileView& file, std::vector<std::uint8_t> bytes, const As
 }
 
 // clang-format off
-const std::array<ImageFormat, 17> kImageFormats = {{
+const std::array<ImageFormat, 18> kImageFormats = {{
     // key        extensions        MIME types  probe            looks like            open              partitions        refusal
     {"d64",       kD64Extensions,   kD64Mime,   NamedD64,        nullptr,              OpenNamedD64,     nullptr,          u""},
     {"gcr",       kGcrExtensions,   kGcrMime,   LooksLikeGcr,    LooksLikeGcr,         OpenGcr,          nullptr,          kNoSizeNorSignature},
@@ -332,6 +349,7 @@ const std::array<ImageFormat, 17> kImageFormats = {{
     {"zipcode",   {},               {},         LooksLikeZipCodePart, LooksLikeZipCodePart, OpenZipCodeSet, nullptr,     u""},
     {"cmd",       kCmdExtensions,   kCmdMime,   LooksLikeCmdDisk, LooksLikeCmdDisk,    OpenCmdDisk,      OpenCmdPartition, u"it has neither the size nor the partition table of one"},
     {"dnp",       kDnpExtensions,   kDnpMime,   LooksLikeNativePartition, LooksLikeNativePartition, OpenNativePartition, OpenCmdPartition, u"it is not whole tracks of 256 sectors with a header of DOS type \"1H\""},
+    {"arc",       kArcExtensions,   kArcMime,   TakesArc,        TakesArc,             OpenArcArchive,   nullptr,          u"its first entry is not that of an ARC archive"},
     {"d64-size",  {},               {},         TakesD64Size,    HasD64Size,           OpenD64Size,      nullptr,          u""},
     {"d81",       kD81Extensions,   kD81Mime,   TakesD81,        HasD81Size,           OpenD81Image,     OpenD81Partition, kNoSizeNorSignature},
     {"d80",       kD80Extensions,   kD80Mime,   TakesD80,        HasD80Size,           OpenD80Image,     nullptr,          kNoSizeNorSignature},

@@ -25,11 +25,10 @@ std::span<const std::string_view> OpenPatterns();
 
 // The formats the viewer reads, as a message names them.
 inline constexpr std::u16string_view kReadFormats =
-    u"D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64 and LNX images and "
-    u"archives, TAP tapes, CRT "
-    u"cartridges, "
-    u"GEOS files in the Convert layout (CVT), PC64 files (P00, S00, U00, R00, D00), Commodore "
-    u"files on their own (PRG, SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive";
+    u"D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64, LNX, ARC and SDA "
+    u"images and archives, TAP tapes, CRT cartridges, GEOS files in the Convert layout (CVT), PC64 "
+    u"files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, USR, REL, DEL), and "
+    u"any of these in a ZIP or GZ archive";
 
 // Whether an extension (".d81", ".P00", ".zip", ...) names a format the viewer opens.
 bool IsKnownExtension(std::string_view extension);

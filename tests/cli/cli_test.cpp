@@ -91,10 +91,10 @@ TEST_F(CliTest, LoadingMessagesGoToStderrInTheWindowsOrder) {
         {{"dir", testing::WriteFile(dir_ / "disk.txt", Bytes(100, 'x')).string()},
          2,
          "disk.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
-         "It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64 and "
-         "LNX images and archives, TAP tapes, CRT cartridges, GEOS files in the Convert layout "
-         "(CVT), PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, "
-         "USR, REL, DEL), and any of these in a ZIP or GZ archive"
+         "It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64, LNX, "
+         "ARC and SDA images and archives, TAP tapes, CRT cartridges, GEOS files in the Convert "
+         "layout (CVT), PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, "
+         "SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive"
          ".\n"},
         {{"dir", (dir_ / "missing.d64").string()},
          2,

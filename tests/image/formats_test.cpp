@@ -532,10 +532,10 @@ TEST(Recognition, NamedFormatsThatAreNotWhatTheySayAreRefused) {
          u"D71.\n\nSelect another image."},
         {"notes.txt", Bytes(100, 0),
          u"notes.txt\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
-         u"It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64 and "
-         u"LNX images and archives, TAP tapes, CRT cartridges, GEOS files in the Convert layout "
-         u"(CVT), PC64 files (P00, S00, U00, R00, D00), Commodore files on their own (PRG, SEQ, "
-         u"USR, REL, DEL), and any of these in a ZIP or GZ archive"
+         u"It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, T64, "
+         u"LNX, ARC and SDA images and archives, TAP tapes, CRT cartridges, GEOS files in the "
+         u"Convert layout (CVT), PC64 files (P00, S00, U00, R00, D00), Commodore files on their "
+         u"own (PRG, SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive"
          u""
          u"."},
     };

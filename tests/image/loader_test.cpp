@@ -90,15 +90,15 @@ TEST_F(LoaderTest, FileOfNoKnownKindIsNotAnImage) {
         EXPECT_EQ(outcome.message->id, MessageId::NotAnImage);
         EXPECT_EQ(outcome.message->kind, MessageKind::Warning);
         // The message says what is read instead.
-        EXPECT_EQ(
-            outcome.message->text,
-            Utf8ToUtf16(name) +
-                u"\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
-                u"It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, X64, "
-                u"T64 and LNX images and archives, TAP tapes, CRT cartridges, GEOS files in the "
-                u"Convert layout (CVT), PC64 files (P00, S00, U00, R00, D00), Commodore files on "
-                u"their own (PRG, SEQ, USR, REL, DEL), and any of these in a ZIP or GZ archive"
-                u".");
+        EXPECT_EQ(outcome.message->text,
+                  Utf8ToUtf16(name) +
+                      u"\n\nNot a disk image, archive or Commodore file that Kestrune reads.\n\n"
+                      u"It reads D64, D71, D81, D80, D82, D1M, D2M, D4M, DNP, G64, G71, NIB, NBZ, "
+                      u"X64, T64, LNX, ARC and SDA images and archives, TAP tapes, CRT cartridges, "
+                      u"GEOS files in the Convert layout (CVT), PC64 files (P00, S00, U00, R00, "
+                      u"D00), Commodore files on their own (PRG, SEQ, USR, REL, DEL), and any of "
+                      u"these in a ZIP or GZ archive"
+                      u".");
         EXPECT_FALSE(outcome.volume);
         EXPECT_EQ(outcome.caption, u"Kestrune");
     }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <stdexcept>
 
 #include "image/geometry.h"
@@ -668,6 +669,163 @@ Bytes PackNbz(std::span<const std::uint8_t> nib) {
         }
     }
     return packed;
+}
+
+namespace {
+
+// Bits into bytes, the low bit of each byte first.
+class BitWriter {
+  public:
+    void Bit(unsigned bit) {
+        if (used_ == 0) bytes_.push_back(0);
+        bytes_.back() |= static_cast<std::uint8_t>((bit & 1) << used_);
+        used_ = (used_ + 1) % 8;
+    }
+    void LowFirst(std::uint32_t value, int count) {
+        for (int i = 0; i < count; ++i)
+            Bit(value >> i);
+    }
+    void HighFirst(std::uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i)
+            Bit(value >> i);
+    }
+    const Bytes& bytes() const { return bytes_; }
+
+  private:
+    Bytes bytes_;
+    int used_ = 0;
+};
+
+Bytes RunLengthPacked(const Bytes& data) {
+    Bytes packed;
+    for (std::size_t i = 0; i < data.size();) {
+        std::size_t run = 1;
+        while (i + run < data.size() && data[i + run] == data[i] && run < 255)
+            ++run;
+        if (run >= 4 || data[i] == 0xFE) {
+            packed.insert(packed.end(), {0xFE, static_cast<std::uint8_t>(run), data[i]});
+            i += run;
+        } else {
+            packed.push_back(data[i++]);
+        }
+    }
+    return packed;
+}
+
+// The code table gives $FF a 1-bit code and every other byte a 9-bit one: code lengths that never
+// grow with the byte value, the order cbmconvert's table sort leaves as it is (it crashes on a
+// table it must reorder).
+void Squeeze(BitWriter& bits, const Bytes& stream) {
+    const auto code = [](int value) { return 1u | static_cast<std::uint32_t>(value) << 1; };
+    for (int value = 0; value < 256; ++value) {
+        if (value == 0xFF) {
+            bits.LowFirst(1, 5);
+            bits.LowFirst(0, 1);
+        } else {
+            bits.LowFirst(9, 5);
+            bits.LowFirst(code(value), 9);
+        }
+    }
+    for (const std::uint8_t byte : stream) {
+        if (byte == 0xFF) {
+            bits.LowFirst(0, 1);
+        } else {
+            bits.LowFirst(code(byte), 9);
+        }
+    }
+}
+
+void Crunch(BitWriter& bits, const Bytes& stream, bool onePass, std::uint16_t check,
+            std::uint32_t size) {
+    std::map<std::pair<int, std::uint8_t>, int> table;
+    int next = 258;
+    int written = 0;
+    const auto emit = [&](int code) {
+        const int width = written < 254 ? 9 : written < 766 ? 10 : written < 1790 ? 11 : 12;
+        bits.HighFirst(static_cast<std::uint32_t>(code), width);
+        ++written;
+    };
+    int string = -1;
+    for (const std::uint8_t byte : stream) {
+        if (string < 0) {
+            string = byte;
+            continue;
+        }
+        const auto found = table.find({string, byte});
+        if (found != table.end()) {
+            string = found->second;
+            continue;
+        }
+        emit(string);
+        if (next < 4096) table[{string, byte}] = next++;
+        string = byte;
+    }
+    if (string >= 0) emit(string);
+    emit(256);
+    if (onePass) {
+        bits.HighFirst(check, 16);
+        bits.HighFirst(size, 24);
+        bits.HighFirst(0, 16);
+    }
+}
+
+}  // namespace
+
+Bytes ArcArchive(const std::vector<ArcEntry>& entries) {
+    Bytes archive;
+    for (const ArcEntry& entry : entries) {
+        std::uint16_t check = 0;
+        std::uint8_t step = 0;
+        for (const std::uint8_t byte : entry.data)
+            check = static_cast<std::uint16_t>(check + static_cast<std::uint8_t>(byte ^ ++step));
+        const Bytes stream =
+            entry.mode == 0 || entry.mode == 2 ? entry.data : RunLengthPacked(entry.data);
+        BitWriter bits;
+        Bytes payload;
+        if (entry.mode == 0 || entry.mode == 1) {
+            payload = stream;
+        } else if (entry.mode == 2 || entry.mode == 4) {
+            Squeeze(bits, stream);
+            payload = bits.bytes();
+        } else {
+            Crunch(bits, stream, entry.mode == 5, check,
+                   static_cast<std::uint32_t>(entry.data.size()));
+            payload = bits.bytes();
+        }
+        const bool onePass = entry.mode == 5;
+        const std::uint32_t size = onePass ? 0 : static_cast<std::uint32_t>(entry.data.size());
+        Bytes header = {2,
+                        static_cast<std::uint8_t>(entry.mode),
+                        static_cast<std::uint8_t>(onePass ? 0 : check),
+                        static_cast<std::uint8_t>(onePass ? 0 : check >> 8),
+                        static_cast<std::uint8_t>(size),
+                        static_cast<std::uint8_t>(size >> 8),
+                        static_cast<std::uint8_t>(size >> 16),
+                        0,
+                        0,
+                        static_cast<std::uint8_t>(entry.type),
+                        static_cast<std::uint8_t>(entry.name.size())};
+        header.insert(header.end(), entry.name.begin(), entry.name.end());
+        header.insert(header.end(), {entry.recordLength, 0, 0});
+        if (entry.mode == 1) header.push_back(0xFE);
+        const std::size_t blocks = (header.size() + payload.size() + 253) / 254;
+        header[7] = static_cast<std::uint8_t>(blocks);
+        header[8] = static_cast<std::uint8_t>(blocks >> 8);
+        const std::size_t start = archive.size();
+        archive.insert(archive.end(), header.begin(), header.end());
+        archive.insert(archive.end(), payload.begin(), payload.end());
+        archive.resize(start + blocks * 254, 0);
+    }
+    return archive;
+}
+
+Bytes SdaArchive(const std::vector<ArcEntry>& entries) {
+    // 0801: link, line 8 (two blocks of program after the load address's), SYS 2061.
+    Bytes sda = {0x01, 0x08, 0x0B, 0x08, 0x08, 0x00, 0x9E, '2', '0', '6', '1', 0, 0, 0};
+    sda.resize(2 * 254, 0xEA);
+    const Bytes archive = ArcArchive(entries);
+    sda.insert(sda.end(), archive.begin(), archive.end());
+    return sda;
 }
 
 }  // namespace kestrune::testing

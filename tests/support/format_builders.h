@@ -73,6 +73,23 @@ Bytes NibFromG64(std::span<const std::uint8_t> g64);
 // equal bytes copied from one byte back, every other byte as itself.
 Bytes PackNbz(std::span<const std::uint8_t> nib);
 
+struct ArcEntry {
+    std::string name;  // PETSCII, up to 16
+    char type = 'P';   // P, S, U or R
+    Bytes data;
+    int mode = 0;  // 0 stored, 1 packed, 2 squeezed, 3 crunched, 4 squeezed and packed, 5 crunched
+                   // in one pass
+    std::uint8_t recordLength = 0;
+};
+
+// An ARC archive (version 2) of the entries, each padded to whole blocks of 254 bytes: packed
+// runs of four or more with $FE, squeezed with the most frequent byte a 1-bit code and every
+// other a 9-bit one, crunched with LZW as ARC64 does.
+Bytes ArcArchive(const std::vector<ArcEntry>& entries);
+
+// The same archive as an SDA: a C64 BASIC line "SYS" of two blocks before it.
+Bytes SdaArchive(const std::vector<ArcEntry>& entries);
+
 struct TapeFile {
     std::string name;  // PETSCII, padded with spaces to 16
     std::uint8_t fileType = 0x82;
