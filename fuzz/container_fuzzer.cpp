@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "image/arc_archive.h"
 #include "image/archive.h"
+#include "image/cmd_disk.h"
 #include "image/crt_cartridge.h"
 #include "image/d80.h"
 #include "image/d81.h"
@@ -14,8 +16,10 @@
 #include "image/gcr_image.h"
 #include "image/geos_convert.h"
 #include "image/lynx_archive.h"
+#include "image/nib_image.h"
 #include "image/recognition.h"
 #include "image/t64_archive.h"
+#include "image/tap_tape.h"
 #include "viewer/disk_analysis.h"
 #include "viewer/show_row.h"
 
@@ -26,9 +30,10 @@ namespace {
 constexpr std::string_view kContainer = KESTRUNE_CONTAINER;
 
 // The names the contents target gives its input: one for each way a name decides.
-constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz.s01",
-                                       "fuzz.prg", "fuzz.t64", "fuzz.lnx", "fuzz.g64",
-                                       "fuzz.d81", "fuzz.crt", "2!fuzz",   "fuzz.bin"};
+constexpr std::string_view kNames[] = {"fuzz.d64", "fuzz.x64", "fuzz.p00", "fuzz.s01", "fuzz.prg",
+                                       "fuzz.t64", "fuzz.lnx", "fuzz.g64", "fuzz.d81", "fuzz.crt",
+                                       "2!fuzz",   "fuzz.bin", "fuzz.tap", "fuzz.d2m", "fuzz.dnp",
+                                       "fuzz.nbz", "fuzz.arc", "fuzz.sda"};
 
 volatile std::size_t sink = 0;
 
@@ -65,6 +70,12 @@ void Show(const Opened& opened) {
     if (opened.volume) ShowEveryRow(*opened.volume, 0);
 }
 
+void ShowDecoded(GcrOutcome decoded) {
+    if (decoded.disk)
+        ShowEveryRow(OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable)),
+                     0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -78,10 +89,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t header = 38 * 29 * 256;  // track 39, sector 0, after 38 tracks of 29
         ShowEveryRow(OpenD80(Laid(data, size, d82 ? kD82Size : kD80Size, header)), 0);
     } else if (kContainer == "gcr") {
-        GcrOutcome decoded = DecodeGcrImage(bytes);
-        if (decoded.disk)
-            ShowEveryRow(
-                OpenD64(std::move(decoded.disk->image), std::move(decoded.disk->unreadable)), 0);
+        ShowDecoded(DecodeGcrImage(bytes));
+    } else if (kContainer == "nib") {
+        if (LooksLikeNib(bytes)) {
+            ShowDecoded(DecodeNib(bytes));
+        } else if (const std::optional<std::vector<std::uint8_t>> nib = UnpackNbz(bytes)) {
+            ShowDecoded(DecodeNib(*nib));
+        }
+    } else if (kContainer == "cmd") {
+        // A D1M laid from its partition table on, its partitions' bytes wrapping round.
+        const std::size_t table = (80 * 40 + 8) * 256;
+        ShowEveryRow(OpenCmdFloppy(Laid(data, size, kD1MSize, table), "fuzz.d1m"), 0);
+    } else if (kContainer == "dnp") {
+        // Four tracks of 256 sectors laid from the header at 1/1 on.
+        ShowEveryRow(OpenDnp(Laid(data, size, 4 * 256 * 256, 256)), 0);
+    } else if (kContainer == "tap") {
+        if (const std::optional<Volume> volume = OpenTap({bytes.begin(), bytes.end()}, "fuzz.tap"))
+            ShowEveryRow(*volume, 0);
+    } else if (kContainer == "arc") {
+        if (const std::optional<Volume> volume = OpenArc({bytes.begin(), bytes.end()}, "fuzz.arc"))
+            ShowEveryRow(*volume, 0);
     } else if (kContainer == "t64") {
         if (const std::optional<Volume> volume = OpenT64({bytes.begin(), bytes.end()}, "fuzz.t64"))
             ShowEveryRow(*volume, 0);

@@ -121,6 +121,46 @@ Bytes EditedLynx(Bytes archive, std::string_view from, std::string_view to) {
     return archive;
 }
 
+// A native partition of two tracks: a program, and a subdirectory that holds one.
+Bytes NativeSeed() {
+    namespace t = kestrune::testing;
+    t::LayoutDiskBuilder dnp = t::LayoutDiskBuilder::Dnp(2);
+    dnp.Chain(kestrune::testing::Program(0x0801, kHello), std::vector<Block>{{2, 0}})
+        .Entry({1, 34}, 0, {0x82, 2, 0, "HELLO", 1});
+    dnp.NativeHeader({2, 10}, {2, 11}, "SUB").Entry({1, 34}, 1, {0x86, 2, 10, "SUB", 2});
+    dnp.Chain(kCode, std::vector<Block>{{2, 20}}).Entry({2, 11}, 0, {0x82, 2, 20, "CODE", 1});
+    return dnp.bytes();
+}
+
+// A D1M of a native, a 1541 and a 1581 emulation partition and a CP/M one.
+Bytes CmdSeed() {
+    namespace t = kestrune::testing;
+    t::DiskBuilder d64;
+    d64.AddFile("HELLO", 0x82, kestrune::testing::Program(0x0801, kHello));
+    t::LayoutDiskBuilder d81 = t::LayoutDiskBuilder::D81();
+    d81.Chain(kCode, std::vector<Block>{{1, 0}}).Entry({40, 3}, 0, {0x82, 1, 0, "CODE", 1});
+    return t::CmdFloppy(40, {{1, "NATIVE", 0, 256, NativeSeed()},
+                             {2, "D64", 256, 342, d64.bytes()},
+                             {4, "D81", 598, 1600, d81.bytes()},
+                             {5, "CPM", 2198, 100, {}}});
+}
+
+// A tape of two programs, the second's first copy damaged, and a turbo part after them.
+Bytes TapeSeed() {
+    namespace t = kestrune::testing;
+    Bytes header(192, 0x20);
+    header[0] = 3;
+    header[1] = 0x00;
+    header[2] = 0xC0;
+    header[3] = static_cast<std::uint8_t>(kCode.size());
+    header[4] = 0xC0;
+    t::TapWriter writer;
+    writer.Leader(200).Block(header, 1).Leader(79).Block(header, 2).Pause(200000);
+    writer.Leader(200).Block(kCode, 1, {1, 5}).Leader(79).Block(kCode, 2).Pause(200000);
+    writer.Leader(100).Block(kHello, 2).Turbo(300);
+    return writer.Tap(1);
+}
+
 void WriteContainerSeeds(const std::filesystem::path& out) {
     namespace t = kestrune::testing;
     t::LayoutDiskBuilder d81 = t::LayoutDiskBuilder::D81();
@@ -144,6 +184,21 @@ void WriteContainerSeeds(const std::filesystem::path& out) {
         t::EncodeGcrImage(EveryKindOfRow().bytes(),
                           {{1, 0, t::GcrFault::DataChecksum}, {18, 1, t::GcrFault::NoHeader}}, 5));
     Write(out / "gcr/double-sided.g71", t::EncodeGcrImage(DoubleSided().bytes()));
+    const Bytes nib = t::NibFromG64(
+        t::EncodeGcrImage(EveryKindOfRow().bytes(),
+                          {{1, 0, t::GcrFault::DataChecksum}, {18, 1, t::GcrFault::NoHeader}}));
+    Write(out / "nib/faults.nib", nib);
+    Write(out / "nib/faults.nbz", t::PackNbz(nib));
+    Write(out / "cmd/partitions", FromOffset(CmdSeed(), (80 * 40 + 8) * 256));
+    Write(out / "dnp/subdirectory", FromOffset(NativeSeed(), 256));
+    Write(out / "tap/files.tap", TapeSeed());
+    for (int mode = 0; mode <= 5; ++mode) {
+        Write(out / ("arc/mode" + std::to_string(mode) + ".arc"),
+              t::ArcArchive({{"HELLO", 'P', kestrune::testing::Program(0x0801, kHello), mode, 0},
+                             {"TEXT", 'S', Bytes(300, 0x41), mode, 0},
+                             {"RECORDS", 'R', Bytes(100, 0xFE), mode, 20}}));
+    }
+    Write(out / "arc/files.sda", t::SdaArchive({{"CODE", 'P', kCode, 3, 0}}));
     Write(out / "t64/files.t64",
           t::T64Archive(
               {{"HELLO", 0x82, 0x0801, {}, kHello}, {"CODE", 0x01, 0xC000, 0xC3C6, kCode}}, 5, 8));
@@ -230,8 +285,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path out = argv[1];
-    for (const char* target : {"whole_road", "basic_listing", "start_address", "pictures", "d81",
-                               "d80", "gcr", "t64", "crt", "cvt", "lynx", "archive", "contents"}) {
+    for (const char* target :
+         {"whole_road", "basic_listing", "start_address", "pictures", "d81", "d80", "gcr", "nib",
+          "cmd", "dnp", "t64", "tap", "crt", "cvt", "lynx", "arc", "archive", "contents"}) {
         std::filesystem::create_directories(out / target);
     }
     EveryKindOfRow().WriteTo(out / "whole_road/every-kind.d64");

@@ -4,9 +4,10 @@
 // the rows. A new format is its own file pair and one row.
 //
 // The order: a file named as a D64 or D71 keeps those images' checks and questions; then the
-// formats with a signature (G64/G71, X64, PC64, T64, Lynx); then the D64 and D71 sizes, the D81
-// and the D80/D82 by their contents or their name and size; last a Commodore file on its own,
-// named by its type. A file named as a format that no probe took is refused with the row's
+// formats with a signature (G64/G71, NIB/NBZ, X64, PC64, TAP, T64, Lynx, CRT, CVT), a ZipCode
+// part by its name and load address, the CMD disks by their size and partition table or header,
+// an ARC or SDA by its name and first entry; then the D64 and D71 sizes, the D81 and the D80/D82
+// by their contents or their name and size; last a Commodore file on its own, named by its type. A file named as a format that no probe took is refused with the row's
 // reason.
 #pragma once
 

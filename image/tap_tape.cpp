@@ -212,13 +212,15 @@ std::optional<Block> ReadBlock(PulseReader& pulses, double shortCycles, std::uin
             if (!parityOk) bad.push_back(static_cast<std::uint32_t>(bytes.size()));
             bytes.push_back(*value);
         } else {
-            // A pulse out of place: the byte is lost, and those its pulses reached into.
+            // A pulse out of place: the byte is lost, and those its pulses reached into. The
+            // next marker is looked for from the pulse after this byte's first.
             if (bytes.size() < kCountdown) return std::nullopt;
             pulses = before;
+            kinds.Of(pulses.Next());
             const std::optional<std::size_t> skipped = Resync(pulses, kinds);
             if (!skipped) break;
             const std::size_t lost =
-                std::max<std::size_t>(1, (*skipped + kPulsesPerByte / 2) / kPulsesPerByte);
+                std::max<std::size_t>(1, (*skipped + 1 + kPulsesPerByte / 2) / kPulsesPerByte);
             for (std::size_t i = 0; i < lost && bytes.size() < kMostBlockBytes; ++i) {
                 bad.push_back(static_cast<std::uint32_t>(bytes.size()));
                 bytes.push_back(0);
@@ -255,6 +257,7 @@ struct UnreadPart {
 struct Scan {
     std::vector<Block> blocks;
     std::vector<UnreadPart> unread;
+    std::uint64_t end = 0;  // the tape's length in cycles
 };
 
 // Finds every block: a run of like pulses at least kLeastLeader long, then a block. Pulses
@@ -280,8 +283,9 @@ Scan ScanTape(PulseReader pulses) {
         const std::uint64_t start = pulses.Time();
         const std::uint32_t cycles = pulses.Next();
         if (runLength > 0) {
-            const double mean = runSum / static_cast<double>(runLength);
-            if (cycles >= mean * 0.8 && cycles <= mean * 1.2) {
+            // Within a fifth of the run's mean length.
+            const double scaled = static_cast<double>(cycles) * static_cast<double>(runLength);
+            if (scaled >= runSum * 0.8 && scaled <= runSum * 1.2) {
                 ++runLength;
                 runSum += cycles;
                 runEnd = pulses.Time();
@@ -289,6 +293,7 @@ Scan ScanTape(PulseReader pulses) {
             }
             if (runLength >= kLeastLeader) {
                 PulseReader attempt = before;
+                const double mean = runSum / static_cast<double>(runLength);
                 if (std::optional<Block> block = ReadBlock(attempt, mean, runStart)) {
                     closeGap();
                     scan.blocks.push_back(std::move(*block));
@@ -311,6 +316,7 @@ Scan ScanTape(PulseReader pulses) {
     }
     if (runLength > 0) countInGap(runStart, runEnd, runLength);
     closeGap();
+    scan.end = pulses.Time();
     return scan;
 }
 
@@ -656,9 +662,6 @@ std::optional<Volume> OpenTap(std::vector<std::uint8_t> bytes, std::string_view 
     // A version this reader does not know is read as version 1.
     const std::uint8_t pulseVersion = version == 0 ? 0 : version == 2 ? 2 : 1;
     const PulseReader pulses(tap.subspan(kHeaderSize, std::min(declared, there)), pulseVersion);
-    PulseReader end = pulses;
-    while (!end.AtEnd())
-        end.Next();
     const Scan scan = ScanTape(pulses);
     const std::vector<ReadUnit> units = PairCopies(scan.blocks);
 
@@ -670,7 +673,7 @@ std::optional<Volume> OpenTap(std::vector<std::uint8_t> bytes, std::string_view 
         u"TAP version " + Number(version) + u" for the " +
         std::u16string(platform < kPlatforms.size() ? kPlatforms[platform] : u"C64") + u" (" +
         std::u16string(video < kVideo.size() ? kVideo[video] : u"PAL") + u"), " +
-        clock.Time(end.Time()) + u" long: " + Number(files.Files()) +
+        clock.Time(scan.end) + u" long: " + Number(files.Files()) +
         (files.Files() == 1 ? u" file" : u" files") + u" read by the ROM loader";
     AddFault(faults, tapeNotes);
     if (!scan.unread.empty()) {

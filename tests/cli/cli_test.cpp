@@ -579,6 +579,41 @@ TEST_F(CliTest, EveryFormatNamesItselfAndStatesItsFaults) {
     EXPECT_EQ(t64["rows"][0]["track"], "");
 }
 
+TEST_F(CliTest, TapesAndCmdPartitionsFromTheCommandLine) {
+    const Bytes code = {0xA9, 0x01, 0x60};
+    testing::TapWriter tape;
+    tape.File(3, "LOADER", 0xC000, code, {1});
+    const std::string tap = testing::WriteFile(dir_ / "game.tap", tape.Tap()).string();
+    EXPECT_EQ(Cli({"dir", tap}).out,
+              "0 \"GAME.TAP        \"  \n"
+              "1    \"loader\"           prg    49152 ($C000)\n"
+              "0 blocks free.\n\nFile: game.tap\n\nDisk: GAME.TAP\n\n1 files found\n");
+    const json shown = json::parse(Cli({"show", tap, "--row", "1", "--json"}).out);
+    EXPECT_EQ(shown["status"],
+              "Header at 0:00.0 (type 3: a program for its own address), data at 0:14.9 to "
+              "0:17.2; the first copy of the data has 1 byte with a parity error; the second is "
+              "read");
+    EXPECT_EQ(Cli({"extract", tap, "--row", "1", "-o", "-"}).out,
+              std::string("\x00\xC0\xA9\x01\x60", 5));
+
+    testing::DiskBuilder d64;
+    d64.AddFile("INSIDE", 0x82, testing::Program(0x0801, code));
+    const std::string d2m =
+        testing::WriteFile(dir_ / "floppy.d2m",
+                           testing::CmdFloppy(80, {{2, "WORK", 0, 342, d64.bytes()}}))
+            .string();
+    const json table = json::parse(Cli({"dir", d2m, "--json"}).out);
+    EXPECT_EQ(table["format"], "d2m");
+    EXPECT_EQ(table["status"], "CMD D2M disk: 1 partition");
+    EXPECT_EQ(table["rows"][0]["type"], "cbm");
+    EXPECT_EQ(json::parse(Cli({"show", d2m, "--row", "1", "--json"}).out)["message"],
+              "CMD 1541 emulation partition: open it (double-click or Enter) to list its files");
+    const json inner = json::parse(Cli({"dir", d2m, "--in", "1", "--json"}).out);
+    EXPECT_EQ(inner["format"], "d64");
+    EXPECT_EQ(inner["caption"], "Kestrune - FLOPPY.D2M > work");
+    EXPECT_EQ(inner["rows"][0]["name"], "inside          ");
+}
+
 TEST_F(CliTest, MapAndCheckOnlyRead) {
     DiskBuilder disk = DiskBuilder::D64();
     disk.AddFile("ONE", 0x82, testing::Program(0x0801, Bytes(300, 1)));

@@ -134,6 +134,32 @@ TEST(Tap, ADamagedCopyIsReadFromTheOtherAndSaidSo) {
     }
 }
 
+TEST(Tap, APulseOutOfPlaceLosesOneByteOnly) {
+    const Bytes code = testing::Noise(500, 7);
+    Bytes header(192, 0x20);
+    header[0] = 3;
+    header[1] = 0x00;
+    header[2] = 0x10;
+    header[3] = static_cast<std::uint8_t>(code.size());
+    header[4] = static_cast<std::uint8_t>(0x10 + (code.size() >> 8));
+    TapWriter writer;
+    writer.Leader(2000).Block(header, 1).Leader(79).Block(header, 2).Pause(50000);
+    writer.Leader(2000).Block(code, 1).Leader(79).Block(code, 2);
+    Bytes tape = writer.Tap();
+    // The pause is a 0 and three bytes; after it the leader, the countdown and ten bytes, then a
+    // pulse far too short for any bit.
+    const std::size_t pause =
+        static_cast<std::size_t>(std::find(tape.begin() + 0x14, tape.end(), 0) - tape.begin());
+    tape[pause + 4 + 2000 + 19 * 20 + 5] = 0x08;
+    const Volume volume = OpenOrFail(tape);
+    ASSERT_EQ(volume.entries.size(), 1u);
+    EXPECT_EQ(FileOf(volume, 0), testing::Program(0x1000, code));
+    EXPECT_NE(Note(volume, 0).find("the first copy of the data has 1 byte with a parity error; "
+                                   "the second is read"),
+              std::string::npos)
+        << Note(volume, 0);
+}
+
 TEST(Tap, WhatTheRomLoaderCannotReadIsNamed) {
     const Bytes code = testing::Noise(200, 5);
     TapWriter writer;
