@@ -1014,7 +1014,7 @@ void MainWindow::ShowSession(bool withAddress) {
                                                 fields_[0]->palette().color(QPalette::Window)));
     }
     fields_[3]->setText(QString::number(session_.BlocksFree()));
-    fields_[4]->setText(Text(session_.Status()));
+    ShowStatus();
     setWindowTitle(Text(session_.Caption()));
     leavePartition_->setEnabled(session_.PartitionDepth() > 0);
     if (model_->rowCount() != session_.RowCount()) model_->Reload();
@@ -1061,13 +1061,19 @@ TextPane* MainWindow::SearchablePane() const {
     return browser_->showsListing() ? browser_->listing() : nullptr;
 }
 
+void MainWindow::ShowStatus() {
+    const QString status = Text(session_.Status());
+    fields_[4]->setText(status);
+    fields_[4]->setToolTip(status);
+}
+
 void MainWindow::search() {
     if (searched_ != nullptr) searched_->setMatches({});
     searched_ = SearchablePane();
     hits_ = {};
     const std::u16string query = search_->text().toStdU16String();
     if (query.empty() || searched_ == nullptr) {
-        fields_[4]->setText(Text(session_.Status()));
+        ShowStatus();
         return;
     }
     std::optional<std::vector<int>> bytes;

@@ -122,6 +122,8 @@ class MainWindow : public QDialog {
     std::optional<std::size_t> ChooseMember(const std::vector<std::string>& names);
     // Gives the panes that changed their new text: the browser pane, and the text pane on show.
     void ShowPanes(kestrune::ViewMode visible);
+    // Shows the session's status line, whole in its tooltip where the field cuts it short.
+    void ShowStatus();
     void ShowPage();
     // The text pane on view, the listing of the browser pane among them; none for other pages.
     TextPane* SearchablePane() const;

@@ -108,6 +108,7 @@ class UseTest : public QObject {
     void findingsLeadToTheirFilesAndSectors();
     void partitionsAreLeftAsTheyWereAndNamed();
     void foldersAndUnreadableFilesAreNamed();
+    void tapeFilesAndCmdPartitionsAsPeopleOpenThem();
 };
 
 // A random 1 MiB file named .d64 opened by File > New with the Disk view on: after both questions
@@ -357,4 +358,36 @@ void UseTest::foldersAndUnreadableFilesAreNamed() {
 }
 
 QTEST_MAIN(UseTest)
+// A tape's file says where it lies in the status line, whole in its tooltip however narrow the
+// field; a CMD floppy's partition opens with Enter and is named in the caption.
+void UseTest::tapeFilesAndCmdPartitionsAsPeopleOpenThem() {
+    ShellFixture fixture;
+    MainWindow dialog;
+    Shown shown(dialog);
+    const Ui ui(dialog);
+    MessageRecorder quiet;
+    testing::TapWriter tape;
+    tape.File(3, "LOADER", 0xC000, Bytes{0xA9, 0x01, 0x60}, {1});
+    dialog.openImage(fixture.Write("game.tap", tape.Tap()));
+    QTest::mouseClick(ui.list->viewport(), Qt::LeftButton, {},
+                      ui.cellRect(0, ColumnFileName).center());
+    const QString status = QStringLiteral(
+        "Header at 0:00.0 (type 3: a program for its own address), data at 0:14.9 "
+        "to 0:17.2; the first copy of the data has 1 byte with a parity error; "
+        "the second is read");
+    QCOMPARE(ui.label(IDC_STATUS)->text(), status);
+    QCOMPARE(ui.label(IDC_STATUS)->toolTip(), status);
+
+    testing::DiskBuilder d64;
+    d64.AddFile("INSIDE", 0x82, testing::Program(0x0801, Bytes{0x60}));
+    dialog.openImage(
+        fixture.Write("floppy.d2m", testing::CmdFloppy(80, {{2, "WORK", 0, 342, d64.bytes()}})));
+    QCOMPARE(ui.cell(0, ColumnType), QStringLiteral("cbm"));
+    QTest::mouseClick(ui.list->viewport(), Qt::LeftButton, {},
+                      ui.cellRect(0, ColumnFileName).center());
+    QTest::keyClick(ui.list, Qt::Key_Return);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrune - FLOPPY.D2M > work"));
+    QCOMPARE(ui.cell(0, ColumnFileName).trimmed(), QStringLiteral("inside"));
+}
+
 #include "use_test.moc"
