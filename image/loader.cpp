@@ -181,4 +181,88 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
             std::u16string(kProductName) + u" - " + AsciiUpper(fileName)};
 }
 
+namespace {
+
+// Gives each partition of held's volume that opens, each followed by its own, depth first.
+void TakePartitions(const HeldImage& held, std::size_t& partitions,
+                    const std::function<void(const HeldImage&)>& take) {
+    if (!held.volume || held.partition.size() >= kDeepestPartition) return;
+    const Volume& volume = *held.volume;
+    for (std::size_t row = 0; row < volume.entries.size(); ++row) {
+        if (!volume.entries[row].partition || partitions == kMostPartitions) continue;
+        std::optional<Volume> opened = OpenPartition(volume, volume.entries[row]);
+        if (!opened) continue;
+        ++partitions;
+        HeldImage inner;
+        inner.member = held.member;
+        inner.partition = held.partition;
+        inner.partition.push_back(static_cast<int>(row) + 1);
+        inner.volume = std::move(opened);
+        take(inner);
+        TakePartitions(inner, partitions, take);
+    }
+}
+
+void TakeWithPartitions(const HeldImage& held, const std::function<void(const HeldImage&)>& take) {
+    take(held);
+    std::size_t partitions = 0;
+    TakePartitions(held, partitions, take);
+}
+
+}  // namespace
+
+void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take) {
+    const AskYesNo yes = [](const Message&) { return true; };
+    const std::string fileName = std::string(FileNameOf(path));
+    HeldImage whole;
+    std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(path, kMaximumImageSize);
+    if (!bytes) {
+        const LoadOutcome refused = LoadImage(path, yes, [](const std::vector<std::string>&) {
+            return std::optional<std::size_t>();
+        });
+        whole.message = refused.message;
+        take(whole);
+        return;
+    }
+    if (!LooksLikeArchive(*bytes)) {
+        whole.bytes = *bytes;
+        const std::string folder = path.substr(0, path.size() - fileName.size());
+        const ReadSibling sibling =
+            [&folder](std::string_view name,
+                      std::uint64_t most) -> std::optional<std::vector<std::uint8_t>> {
+            return ReadSmallFile(folder + std::string(name), most);
+        };
+        Opened opened = OpenContents(fileName, std::move(*bytes), yes, sibling);
+        whole.volume = std::move(opened.volume);
+        whole.message = std::move(opened.message);
+        TakeWithPartitions(whole, take);
+        return;
+    }
+    ArchiveListing archive(*bytes, fileName, IsRecognised);
+    if (archive.Members().empty()) {
+        const std::u16string shown = VisibleUtf8(fileName);
+        whole.message = archive.Fault().empty()
+                            ? NoImageInArchiveMessage(shown)
+                            : UnreadableImageMessage(shown, u"archive", archive.Fault());
+        take(whole);
+        return;
+    }
+    for (std::size_t i = 0; i < archive.Members().size(); ++i) {
+        HeldImage member;
+        member.member = archive.Members()[i].name;
+        std::optional<std::vector<std::uint8_t>> read = archive.Read(i);
+        if (!read) {
+            member.message =
+                UnreadableImageMessage(VisibleUtf8(fileName), u"archive", archive.Fault());
+            take(member);
+            continue;
+        }
+        member.bytes = *read;
+        Opened opened = OpenContents(FileNameOf(*member.member), std::move(*read), yes);
+        member.volume = std::move(opened.volume);
+        member.message = std::move(opened.message);
+        TakeWithPartitions(member, take);
+    }
+}
+
 }  // namespace kestrune

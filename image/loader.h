@@ -36,4 +36,24 @@ struct LoadOutcome {
 // and the caption of the product alone.
 LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const ChooseMember& choose);
 
+// One image of those a file holds.
+struct HeldImage {
+    std::optional<std::string> member;  // the archive member it is, for an archive
+    std::vector<int> partition;         // the partition rows it lies in, 1-based, outermost first
+    std::vector<std::uint8_t> bytes;    // the file's or member's bytes; none for a partition
+    std::optional<Volume> volume;       // nothing when it cannot be read
+    std::optional<Message> message;     // then why not
+};
+
+// The most partitions read inside one image (a native partition's subdirectory copies its
+// partition's sectors), and how deep one lies inside another.
+inline constexpr std::size_t kMostPartitions = 256;
+inline constexpr std::size_t kDeepestPartition = 4;
+
+// Reads every image a file holds, asking nothing (a question is answered Yes): the file, or each
+// member of an archive (each inflated once), and after each its partitions, one inside the other.
+// Gives each to take in that order, one at a time; an archive that cannot be listed, or a file
+// that cannot be read, is one HeldImage with its message.
+void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take);
+
 }  // namespace kestrune
