@@ -1,0 +1,424 @@
+#include "collection/catalog.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+
+#include "collection/hashes.h"
+#include "image/file_chain.h"
+#include "image/loader.h"
+#include "text/unicode.h"
+#include "viewer/disk_analysis.h"
+#include "viewer/row_texts.h"
+#include "viewer/show_row.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::string_view kSchema = R"(
+CREATE TABLE sources(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,
+                     modified INTEGER NOT NULL);
+CREATE TABLE images(id INTEGER PRIMARY KEY, source INTEGER NOT NULL REFERENCES sources(id),
+                    member TEXT, partition TEXT NOT NULL, format TEXT NOT NULL,
+                    disk_name TEXT NOT NULL, disk_id TEXT NOT NULL, sha1 BLOB, findings INTEGER,
+                    error TEXT);
+CREATE TABLE contents(id INTEGER PRIMARY KEY, sha256 BLOB NOT NULL UNIQUE, sha1 BLOB NOT NULL,
+                      size INTEGER NOT NULL, data BLOB NOT NULL);
+CREATE TABLE files(id INTEGER PRIMARY KEY, image INTEGER NOT NULL REFERENCES images(id),
+                   row INTEGER NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL,
+                   blocks INTEGER NOT NULL, load INTEGER, content INTEGER REFERENCES contents(id));
+CREATE INDEX images_source ON images(source);
+CREATE INDEX files_image ON files(image);
+CREATE INDEX files_load ON files(load);
+CREATE INDEX files_content ON files(content);
+CREATE INDEX contents_sha1 ON contents(sha1);
+CREATE VIRTUAL TABLE file_names USING fts5(name, tokenize='trigram', content='files',
+                                           content_rowid='id');
+CREATE TRIGGER files_added AFTER INSERT ON files BEGIN
+    INSERT INTO file_names(rowid, name) VALUES (new.id, new.name);
+END;
+CREATE TRIGGER files_removed AFTER DELETE ON files BEGIN
+    INSERT INTO file_names(file_names, rowid, name) VALUES ('delete', old.id, old.name);
+END;
+)";
+
+constexpr std::string_view kTables[] = {"file_names", "files", "contents", "images", "sources"};
+
+// One prepared statement; its values are bound from 1 on.
+class Statement {
+  public:
+    Statement(sqlite3* db, std::string_view sql) {
+        if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_,
+                               nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    ~Statement() { sqlite3_finalize(statement_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(int at, std::int64_t value) {
+        sqlite3_bind_int64(statement_, at, value);
+        return *this;
+    }
+    Statement& Bind(int at, std::string_view text) {
+        sqlite3_bind_text(statement_, at, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& Bind(int at, std::span<const std::uint8_t> blob) {
+        sqlite3_bind_blob(statement_, at, blob.data(), static_cast<int>(blob.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& BindNull(int at) {
+        sqlite3_bind_null(statement_, at);
+        return *this;
+    }
+    // Steps once: true while there is a row.
+    bool Step() {
+        const int result = sqlite3_step(statement_);
+        if (result == SQLITE_ROW) return true;
+        if (result != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(statement_)));
+        return false;
+    }
+    void Reset() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+
+    std::int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
+    bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
+    std::string Text(int column) const {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return text == nullptr ? std::string() : std::string(text);
+    }
+    std::string Hex(int column) const {
+        const auto* blob =
+            static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_, column));
+        return HexText({blob, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))});
+    }
+
+  private:
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+void Exec(sqlite3* db, std::string_view sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error != nullptr ? error : "unknown error";
+        sqlite3_free(error);
+        throw std::runtime_error(message);
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> FromHex(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    if (text.size() % 2 != 0) return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        unsigned value = 0;
+        for (std::size_t j = i; j < i + 2; ++j) {
+            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[j])));
+            if (c >= '0' && c <= '9') {
+                value = value * 16 + static_cast<unsigned>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                value = value * 16 + static_cast<unsigned>(c - 'a' + 10);
+            } else {
+                return std::nullopt;
+            }
+        }
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
+    return bytes;
+}
+
+std::string PartitionText(const std::vector<int>& rows) {
+    std::string text;
+    for (const int row : rows)
+        text += (text.empty() ? "" : ",") + std::to_string(row);
+    return text;
+}
+
+std::vector<int> PartitionRows(const std::string& text) {
+    std::vector<int> rows;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t comma = text.find(',', at);
+        rows.push_back(std::stoi(text.substr(at, comma - at)));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    return rows;
+}
+
+std::string Trimmed(std::u16string_view text) {
+    while (!text.empty() && text.back() == u' ')
+        text.remove_suffix(1);
+    return Utf16ToUtf8(text);
+}
+
+}  // namespace
+
+struct Catalog::Database {
+    sqlite3* db = nullptr;
+    ~Database() { sqlite3_close_v2(db); }
+};
+
+Catalog::Catalog(std::unique_ptr<Database> database) : database_(std::move(database)) {}
+Catalog::~Catalog() = default;
+Catalog::Catalog(Catalog&&) noexcept = default;
+Catalog& Catalog::operator=(Catalog&&) noexcept = default;
+
+std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std::string& why) {
+    const std::string rebuildHint = "; kestrune-cli index --rebuild makes it anew";
+    if (rebuild) {
+        // A damaged file cannot be emptied through SQLite: it is removed with its journals.
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::remove((path + suffix).c_str());
+    }
+    auto database = std::make_unique<Database>();
+    if (sqlite3_open_v2(path.c_str(), &database->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        why = "\"" + path + "\" cannot be opened: " + sqlite3_errmsg(database->db);
+        return std::nullopt;
+    }
+    sqlite3* db = database->db;
+    try {
+        sqlite3_busy_timeout(db, 10000);
+        // Each statement is done before the journal mode changes.
+        std::int64_t found = 0;
+        bool empty = false;
+        {
+            Statement version(db, "PRAGMA user_version");
+            version.Step();
+            found = version.Integer(0);
+            Statement tables(db, "SELECT count(*) FROM sqlite_master");
+            tables.Step();
+            empty = tables.Integer(0) == 0;
+        }
+        if (found > kCatalogVersion) {
+            why = "\"" + path + "\" is the index of a newer Kestrune (layout " +
+                  std::to_string(found) + "; this one reads " + std::to_string(kCatalogVersion) +
+                  ")" + rebuildHint;
+            return std::nullopt;
+        }
+        if (found == 0 && !empty) {
+            why = "\"" + path + "\" is an SQLite database but no Kestrune index" + rebuildHint;
+            return std::nullopt;
+        }
+        Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        if (empty) {
+            Exec(db, "BEGIN IMMEDIATE");
+            Exec(db, kSchema);
+            Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
+            Exec(db, "COMMIT");
+        }
+    } catch (const std::runtime_error& error) {
+        why = "\"" + path + "\" is damaged or no SQLite database (" + error.what() + ")" +
+              rebuildHint;
+        return std::nullopt;
+    }
+    return Catalog(std::move(database));
+}
+
+bool Catalog::IsCurrent(const std::string& path, std::uint64_t size, std::int64_t modified) const {
+    Statement query(database_->db, "SELECT size, modified FROM sources WHERE path = ?");
+    query.Bind(1, path);
+    return query.Step() && static_cast<std::uint64_t>(query.Integer(0)) == size &&
+           query.Integer(1) == modified;
+}
+
+namespace {
+
+void ForgetSource(sqlite3* db, std::int64_t source) {
+    Statement files(db,
+                    "DELETE FROM files WHERE image IN (SELECT id FROM images WHERE source = ?)");
+    files.Bind(1, source).Step();
+    Statement images(db, "DELETE FROM images WHERE source = ?");
+    images.Bind(1, source).Step();
+    Statement sources(db, "DELETE FROM sources WHERE id = ?");
+    sources.Bind(1, source).Step();
+}
+
+void ForgetUnusedContents(sqlite3* db) {
+    Exec(db,
+         "DELETE FROM contents WHERE id NOT IN "
+         "(SELECT content FROM files WHERE content IS NOT NULL)");
+}
+
+}  // namespace
+
+IndexedFile Catalog::IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified) {
+    sqlite3* db = database_->db;
+    IndexedFile counts;
+    Exec(db, "BEGIN IMMEDIATE");
+    try {
+        Statement old(db, "SELECT id FROM sources WHERE path = ?");
+        old.Bind(1, path);
+        if (old.Step()) ForgetSource(db, old.Integer(0));
+        Statement source(db, "INSERT INTO sources(path, size, modified) VALUES (?, ?, ?)");
+        source.Bind(1, path).Bind(2, static_cast<std::int64_t>(size)).Bind(3, modified).Step();
+        const std::int64_t sourceId = sqlite3_last_insert_rowid(db);
+
+        Statement image(db,
+                        "INSERT INTO images(source, member, partition, format, disk_name, disk_id, "
+                        "sha1, findings, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Statement content(db,
+                          "INSERT OR IGNORE INTO contents(sha256, sha1, size, data) "
+                          "VALUES (?, ?, ?, ?)");
+        Statement contentId(db, "SELECT id FROM contents WHERE sha256 = ?");
+        Statement file(db,
+                       "INSERT INTO files(image, row, name, type, blocks, load, content) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?)");
+        LoadEveryImage(path, [&](const HeldImage& held) {
+            ++counts.images;
+            image.Reset();
+            image.Bind(1, sourceId).Bind(3, PartitionText(held.partition));
+            if (held.member) image.Bind(2, *held.member);
+            if (!held.bytes.empty()) image.Bind(7, Sha1(held.bytes));
+            if (!held.volume) {
+                ++counts.failed;
+                image.Bind(4, "").Bind(5, "").Bind(6, "");
+                image.Bind(9, held.message ? Utf16ToUtf8(held.message->text) : "");
+                image.Step();
+                return;
+            }
+            const Volume& volume = *held.volume;
+            image.Bind(4, volume.format)
+                .Bind(5, Trimmed(volume.disk.diskName))
+                .Bind(6, Utf16ToUtf8(volume.disk.diskId));
+            image.Bind(
+                8, static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size()));
+            image.Step();
+            const std::int64_t imageId = sqlite3_last_insert_rowid(db);
+            RowTexts texts;
+            for (std::size_t row = 0; row < volume.entries.size(); ++row) {
+                const DirectoryEntry& entry = volume.entries[row];
+                FormatRow(entry, volume.disk.isGeosDisk, texts);
+                file.Reset();
+                file.Bind(1, imageId)
+                    .Bind(2, static_cast<std::int64_t>(row) + 1)
+                    .Bind(3, Trimmed(texts[ColumnFileName]))
+                    .Bind(4, Utf16ToUtf8(texts[ColumnType]))
+                    .Bind(5, entry.blocks);
+                if (entry.loadAddress) file.Bind(6, *entry.loadAddress);
+                if (!EntryMessage(entry)) {
+                    FileChain chain;
+                    ReadFile(chain, volume, entry);
+                    const std::span<const std::uint8_t> bytes = chain.Data();
+                    const Sha256Digest sha256 = Sha256(bytes);
+                    content.Reset();
+                    content.Bind(1, sha256).Bind(2, Sha1(bytes));
+                    content.Bind(3, static_cast<std::int64_t>(bytes.size())).Bind(4, bytes).Step();
+                    contentId.Reset();
+                    contentId.Bind(1, sha256);
+                    if (contentId.Step()) file.Bind(7, contentId.Integer(0));
+                }
+                file.Step();
+                ++counts.files;
+            }
+        });
+        Exec(db, "COMMIT");
+    } catch (...) {
+        Exec(db, "ROLLBACK");
+        throw;
+    }
+    return counts;
+}
+
+std::size_t Catalog::ForgetMissing(const std::string& folder,
+                                   const std::vector<std::string>& present) {
+    sqlite3* db = database_->db;
+    std::vector<std::string> sorted = present;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<std::int64_t> gone;
+    Statement under(db, "SELECT id, path FROM sources WHERE substr(path, 1, ?) = ?");
+    under.Bind(1, static_cast<std::int64_t>(folder.size())).Bind(2, folder);
+    while (under.Step()) {
+        if (!std::binary_search(sorted.begin(), sorted.end(), under.Text(1)))
+            gone.push_back(under.Integer(0));
+    }
+    Exec(db, "BEGIN IMMEDIATE");
+    for (const std::int64_t source : gone)
+        ForgetSource(db, source);
+    ForgetUnusedContents(db);
+    Exec(db, "COMMIT");
+    return gone.size();
+}
+
+std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
+    std::string sql =
+        "SELECT s.path, i.member, i.partition, f.row, f.name, f.type, f.blocks, f.load, "
+        "c.size, c.sha1, c.sha256 FROM files f JOIN images i ON f.image = i.id "
+        "JOIN sources s ON i.source = s.id LEFT JOIN contents c ON f.content = c.id WHERE 1";
+    std::vector<std::function<void(Statement&, int)>> binds;
+    if (query.name) {
+        const std::string& name = *query.name;
+        if (name.find_first_of("*?[") != std::string::npos) {
+            sql += " AND lower(f.name) GLOB lower(?)";
+            binds.push_back([name](Statement& s, int at) { s.Bind(at, name); });
+        } else if (Utf8ToUtf16(name).size() >= 3) {
+            // Any part of the name, through its trigrams, as one quoted phrase.
+            std::string phrase = "\"";
+            for (const char c : name)
+                phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
+            phrase += "\"";
+            sql += " AND f.id IN (SELECT rowid FROM file_names WHERE file_names MATCH ?)";
+            binds.push_back([phrase](Statement& s, int at) { s.Bind(at, phrase); });
+        } else {
+            sql += " AND instr(lower(f.name), lower(?)) > 0";
+            binds.push_back([name](Statement& s, int at) { s.Bind(at, name); });
+        }
+    }
+    if (query.load) {
+        sql += " AND f.load = ?";
+        const std::int64_t load = *query.load;
+        binds.push_back([load](Statement& s, int at) { s.Bind(at, load); });
+    }
+    if (query.type) {
+        sql += " AND replace(replace(f.type, '*', ''), '<', '') = lower(?)";
+        const std::string type = *query.type;
+        binds.push_back([type](Statement& s, int at) { s.Bind(at, type); });
+    }
+    if (query.format) {
+        sql += " AND i.format = lower(?)";
+        const std::string format = *query.format;
+        binds.push_back([format](Statement& s, int at) { s.Bind(at, format); });
+    }
+    for (const auto& [digest, column] :
+         {std::pair(query.sha1, "c.sha1"), std::pair(query.sha256, "c.sha256")}) {
+        if (!digest) continue;
+        const std::optional<std::vector<std::uint8_t>> bytes = FromHex(*digest);
+        if (!bytes) return {};
+        sql += std::string(" AND ") + column + " = ?";
+        binds.push_back([blob = *bytes](Statement& s, int at) { s.Bind(at, blob); });
+    }
+    sql += " ORDER BY s.path, i.id, f.row";
+    if (query.limit > 0) sql += " LIMIT " + std::to_string(query.limit);
+
+    Statement statement(database_->db, sql);
+    for (std::size_t i = 0; i < binds.size(); ++i)
+        binds[i](statement, static_cast<int>(i) + 1);
+    std::vector<CatalogHit> hits;
+    while (statement.Step()) {
+        CatalogHit& hit = hits.emplace_back();
+        hit.image = statement.Text(0);
+        if (!statement.IsNull(1)) hit.member = statement.Text(1);
+        hit.partition = PartitionRows(statement.Text(2));
+        hit.row = static_cast<int>(statement.Integer(3));
+        hit.name = statement.Text(4);
+        hit.type = statement.Text(5);
+        hit.blocks = static_cast<int>(statement.Integer(6));
+        if (!statement.IsNull(7)) hit.load = static_cast<int>(statement.Integer(7));
+        hit.size = static_cast<std::uint64_t>(statement.Integer(8));
+        if (!statement.IsNull(9)) hit.sha1 = statement.Hex(9);
+        if (!statement.IsNull(10)) hit.sha256 = statement.Hex(10);
+    }
+    return hits;
+}
+
+}  // namespace kestrune

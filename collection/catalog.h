@@ -1,0 +1,76 @@
+// A collection's index: an SQLite file in WAL mode, so that the window and kestrune-cli can use
+// one at the same time. It holds the files indexed (path, size, modification time), the images
+// each holds (archive member, partition rows, format, disk name and ID, the SHA-1 of the image's
+// bytes, the check's finding count, or why it could not be read), their files (row, name as the
+// list shows it, type, blocks, load address) and every file's bytes once, by SHA-256, with names
+// searchable by any part (FTS5, trigrams). Each file is indexed in one transaction: an indexer
+// killed mid-run leaves the files it finished, and the next run indexes the rest.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+// The version of the layout this program writes (PRAGMA user_version).
+inline constexpr int kCatalogVersion = 1;
+
+struct CatalogQuery {
+    std::optional<std::string> name;  // a glob (*, ?) or, without one, any part of the name
+    std::optional<std::uint16_t> load;
+    std::optional<std::string> type;    // "prg", "seq", ...
+    std::optional<std::string> format;  // "d64", "t64", ...
+    std::optional<std::string> sha1;    // of the file's bytes, in hexadecimal
+    std::optional<std::string> sha256;
+    std::size_t limit = 0;  // 0 for every hit
+};
+
+struct CatalogHit {
+    std::string image;  // the file's absolute path
+    std::optional<std::string> member;
+    std::vector<int> partition;
+    int row = 0;  // 1-based, in directory order
+    std::string name;
+    std::string type;
+    int blocks = 0;
+    std::optional<int> load;
+    std::uint64_t size = 0;
+    std::string sha1;
+    std::string sha256;
+};
+
+struct IndexedFile {
+    std::size_t images = 0;
+    std::size_t files = 0;
+    std::size_t failed = 0;  // images that could not be read
+};
+
+// Its calls throw std::runtime_error with SQLite's words when the file turns out damaged.
+class Catalog {
+  public:
+    // Opens the index at path, making it when there is none; nothing, with why, for a file that is
+    // damaged, not an index or written by a newer version. rebuild empties it first.
+    static std::optional<Catalog> Open(const std::string& path, bool rebuild, std::string& why);
+    ~Catalog();
+    Catalog(Catalog&&) noexcept;
+    Catalog& operator=(Catalog&&) noexcept;
+
+    // Whether the file at path (absolute) is indexed as it is now.
+    bool IsCurrent(const std::string& path, std::uint64_t size, std::int64_t modified) const;
+    // Indexes every image the file holds, in place of what was indexed of it before.
+    IndexedFile IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified);
+    // Forgets the indexed files under folder (absolute, ending in '/') that are not in present.
+    std::size_t ForgetMissing(const std::string& folder, const std::vector<std::string>& present);
+
+    std::vector<CatalogHit> Find(const CatalogQuery& query) const;
+
+  private:
+    struct Database;
+    explicit Catalog(std::unique_ptr<Database> database);
+    std::unique_ptr<Database> database_;
+};
+
+}  // namespace kestrune

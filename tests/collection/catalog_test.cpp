@@ -1,0 +1,158 @@
+// The collection's index in a real SQLite file: a folder of images indexed (archive members and
+// partitions included), found by name, load address, type, format and digest; indexed again as
+// files change and leave; two users of one index at once; and the files it refuses to use.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "collection/catalog.h"
+#include "collection/hashes.h"
+#include "tests/support/disk_builder.h"
+#include "tests/support/format_builders.h"
+
+namespace kestrune {
+namespace {
+
+using testing::Bytes;
+
+const Bytes kHello =
+    testing::Program(0x0801, Bytes{0x0B, 0x08, 0x0A, 0x00, 0x99, 0x22, 0x48, 0x49, 0x22, 0, 0, 0});
+const Bytes kCode = testing::Program(0xC000, Bytes{0xA9, 0x01, 0x60});
+
+Catalog OpenOrFail(const std::filesystem::path& path, bool rebuild = false) {
+    std::string why;
+    std::optional<Catalog> catalog = Catalog::Open(path.string(), rebuild, why);
+    if (!catalog) throw std::runtime_error(why);
+    return std::move(*catalog);
+}
+
+// A query with the criteria fill sets.
+template <typename Fill>
+CatalogQuery Query(Fill fill) {
+    CatalogQuery query;
+    fill(query);
+    return query;
+}
+
+void Index(Catalog& catalog, const std::filesystem::path& file) {
+    catalog.IndexFile(file.string(), std::filesystem::file_size(file),
+                      std::filesystem::last_write_time(file).time_since_epoch().count());
+}
+
+// A folder of a D64 holding both programs, and a zip of a D81 whose partition holds the code.
+std::vector<std::filesystem::path> Folder(const std::filesystem::path& dir) {
+    testing::DiskBuilder d64;
+    d64.AddFile("HELLO WORLD", 0x82, kHello);
+    d64.AddFile("CODE", 0x82, kCode);
+    auto d81 = testing::LayoutDiskBuilder::D81("OUTER");
+    d81.Entry({40, 3}, 0, {0x85, 50, 0, "PART", 120}).PartitionDirectory(50, 3, "INNER");
+    d81.Chain(kCode, std::vector<testing::Block>{{51, 0}})
+        .Entry({50, 3}, 0, {0x82, 51, 0, "CODE", 1});
+    return {
+        d64.WriteTo(dir / "games.d64"),
+        testing::WriteFile(dir / "more.zip", testing::ZipArchive({{"inner.d81", d81.bytes()}}))};
+}
+
+TEST(Catalog, AFolderIndexedAndFound) {
+    testing::TempDir dir;
+    Catalog catalog = OpenOrFail(dir / "index.sqlite");
+    for (const std::filesystem::path& file : Folder(dir.path()))
+        Index(catalog, file);
+
+    const std::vector<CatalogHit> world =
+        catalog.Find(Query([](CatalogQuery& q) { q.name = "o wor"; }));
+    ASSERT_EQ(world.size(), 1u);
+    EXPECT_EQ(world[0].image, (dir / "games.d64").string());
+    EXPECT_EQ(world[0].member, std::nullopt);
+    EXPECT_EQ(world[0].row, 1);
+    EXPECT_EQ(world[0].name, "hello world");
+    EXPECT_EQ(world[0].type, "prg");
+    EXPECT_EQ(world[0].load, 0x0801);
+    EXPECT_EQ(world[0].size, kHello.size());
+    EXPECT_EQ(world[0].sha256, HexText(Sha256(kHello)));
+    EXPECT_EQ(world[0].sha1, HexText(Sha1(kHello)));
+
+    // The code is in the D64 and in the D81's partition, inside the zip: found by its digest.
+    const std::vector<CatalogHit> code =
+        catalog.Find(Query([](CatalogQuery& q) { q.sha256 = HexText(Sha256(kCode)); }));
+    ASSERT_EQ(code.size(), 2u);
+    EXPECT_EQ(code[1].image, (dir / "more.zip").string());
+    EXPECT_EQ(code[1].member, "inner.d81");
+    EXPECT_EQ(code[1].partition, std::vector<int>{1});
+    EXPECT_EQ(catalog
+                  .Find(Query([](CatalogQuery& q) {
+                      q.name = "C*E";
+                      q.load = 0xC000;
+                  }))
+                  .size(),
+              2u);
+    EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.name = "co"; })).size(),
+              2u);  // shorter than a trigram
+    EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.format = "D81"; })).size(),
+              2u);  // the partition and its row
+    EXPECT_EQ(catalog
+                  .Find(Query([](CatalogQuery& q) {
+                      q.type = "prg";
+                      q.limit = 1;
+                  }))
+                  .size(),
+              1u);
+    EXPECT_TRUE(catalog.Find(Query([](CatalogQuery& q) { q.sha1 = "not hex"; })).empty());
+}
+
+TEST(Catalog, ChangesAndLeavingFilesAndTwoUsersAtOnce) {
+    testing::TempDir dir;
+    const std::vector<std::filesystem::path> files = Folder(dir.path());
+    Catalog catalog = OpenOrFail(dir / "index.sqlite");
+    for (const std::filesystem::path& file : files)
+        Index(catalog, file);
+    const auto size = std::filesystem::file_size(files[0]);
+    const auto time = std::filesystem::last_write_time(files[0]).time_since_epoch().count();
+    EXPECT_TRUE(catalog.IsCurrent(files[0].string(), size, time));
+    EXPECT_FALSE(catalog.IsCurrent(files[0].string(), size, time + 1));
+
+    // Indexed again: in place of what was there, no hit twice.
+    Index(catalog, files[0]);
+    EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.name = "hello"; })).size(), 1u);
+
+    // A second user reads while the first writes.
+    Catalog reader = OpenOrFail(dir / "index.sqlite");
+    EXPECT_EQ(reader.Find(Query([](CatalogQuery& q) { q.name = "hello"; })).size(), 1u);
+    std::filesystem::remove(files[0]);
+    EXPECT_EQ(catalog.ForgetMissing(dir.path().string() + "/", {files[1].string()}), 1u);
+    EXPECT_TRUE(reader.Find(Query([](CatalogQuery& q) { q.name = "hello"; })).empty());
+    EXPECT_EQ(reader.Find(Query([](CatalogQuery& q) { q.name = "code"; })).size(), 1u);
+}
+
+TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {
+    testing::TempDir dir;
+    const std::filesystem::path text = testing::WriteFile(dir / "text.sqlite", Bytes(5000, 'x'));
+    const std::filesystem::path foreign = dir / "foreign.sqlite";
+    const std::filesystem::path newer = dir / "newer.sqlite";
+    for (const auto& [path, sql] : {std::pair(foreign, "CREATE TABLE notes(text)"),
+                                    std::pair(newer, "PRAGMA user_version=99")}) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.string().c_str(), &db);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    struct Case {
+        std::filesystem::path path;
+        std::string says;
+    };
+    for (const Case& c :
+         {Case{text, "is damaged or no SQLite database"},
+          Case{foreign, "is an SQLite database but no Kestrune index"},
+          Case{newer, "is the index of a newer Kestrune (layout 99; this one reads 1)"}}) {
+        std::string why;
+        EXPECT_FALSE(Catalog::Open(c.path.string(), false, why));
+        EXPECT_NE(why.find(c.says), std::string::npos) << why;
+        EXPECT_NE(why.find("kestrune-cli index --rebuild makes it anew"), std::string::npos);
+        Catalog rebuilt = OpenOrFail(c.path, true);
+        EXPECT_TRUE(rebuilt.Find(CatalogQuery()).empty());
+    }
+}
+
+}  // namespace
+}  // namespace kestrune
