@@ -15,6 +15,7 @@
 #include <map>
 #include <string_view>
 
+#include "cli/collection_commands.h"
 #include "cli/commands.h"
 #include "viewer/row_texts.h"
 #include "viewer/session.h"
@@ -258,6 +259,46 @@ std::function<std::function<int()>(CLI::App*)> SetUpDiskCommand(int (*run)(const
     };
 }
 
+void AddCatalogOption(CLI::App* command, cli::CatalogOptions& options) {
+    command->add_option("--db", options.db,
+                        "The index file (default $XDG_DATA_HOME/kestrune/collection.sqlite)");
+}
+
+std::function<int()> SetUpIndex(CLI::App* command) {
+    auto index = std::make_shared<cli::IndexOptions>();
+    command->add_option("PATH", index->paths, "Folders (read recursively) and files to index")
+        ->required();
+    AddCatalogOption(command, *index);
+    command->add_option("--jobs", index->jobs, "Files read side by side (default: one a core)")
+        ->check(CLI::Range(1, 256));
+    command->add_flag("--rebuild", index->rebuild, "Make the index anew first");
+    return [=] { return cli::RunIndex(*index, std::cout, std::cerr); };
+}
+
+std::function<int()> SetUpFind(CLI::App* command) {
+    auto find = std::make_shared<cli::FindOptions>();
+    auto load = std::make_shared<std::string>();
+    AddCatalogOption(command, *find);
+    command->add_option("--name", find->name,
+                        "A name, in any case: a glob (*, ?) or, without one, any part of it");
+    CLI::Option* loadOption =
+        command->add_option("--load", *load, "A load address: $c000, 0xc000 or 49152");
+    command->add_option("--type", find->type, "A file type: prg, seq, usr, rel, del, ...");
+    command->add_option("--format", find->format, "An image format: d64, d81, t64, ...");
+    command->add_option("--sha1", find->sha1, "The SHA-1 of the file's bytes");
+    command->add_option("--sha256", find->sha256, "The SHA-256 of the file's bytes");
+    command->add_option("--limit", find->limit, "At most this many hits");
+    command->add_flag("--json", find->json, "Print JSON");
+    return [=] {
+        if (*loadOption) {
+            find->load = cli::ParseLoadAddress(*load);
+            if (!find->load)
+                throw CLI::ValidationError("--load takes $c000, 0xc000 or 49152 (up to $ffff)");
+        }
+        return cli::RunFind(*find, std::cout, std::cerr);
+    };
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -274,6 +315,8 @@ int main(int argc, char** argv) {
          SetUpDiskCommand(cli::RunMap)},
         {"check", "Check an image's chains, block counts, BAM and error bytes (it only reads)",
          SetUpDiskCommand(cli::RunCheck)},
+        {"index", "Index every image under folders into a collection's index", SetUpIndex},
+        {"find", "Find files in the collection's index", SetUpFind},
     };
     const std::string_view named = argc > 1 ? argv[1] : "";
     std::function<int()> run;

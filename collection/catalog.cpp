@@ -4,16 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string_view>
 
+#include "collection/file_record.h"
 #include "collection/hashes.h"
-#include "image/file_chain.h"
-#include "image/loader.h"
 #include "text/unicode.h"
-#include "viewer/disk_analysis.h"
-#include "viewer/row_texts.h"
-#include "viewer/show_row.h"
 
 namespace kestrune {
 
@@ -155,12 +152,6 @@ std::vector<int> PartitionRows(const std::string& text) {
     return rows;
 }
 
-std::string Trimmed(std::u16string_view text) {
-    while (!text.empty() && text.back() == u' ')
-        text.remove_suffix(1);
-    return Utf16ToUtf8(text);
-}
-
 }  // namespace
 
 struct Catalog::Database {
@@ -253,6 +244,11 @@ void ForgetUnusedContents(sqlite3* db) {
 }  // namespace
 
 IndexedFile Catalog::IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified) {
+    return Store(path, size, modified, ReadForIndex(path));
+}
+
+IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int64_t modified,
+                           const FileRecord& record) {
     sqlite3* db = database_->db;
     IndexedFile counts;
     Exec(db, "BEGIN IMMEDIATE");
@@ -274,54 +270,37 @@ IndexedFile Catalog::IndexFile(const std::string& path, std::uint64_t size, std:
         Statement file(db,
                        "INSERT INTO files(image, row, name, type, blocks, load, content) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?)");
-        LoadEveryImage(path, [&](const HeldImage& held) {
+        for (const ImageRecord& held : record.images) {
             ++counts.images;
+            if (held.error) ++counts.failed;
             image.Reset();
             image.Bind(1, sourceId).Bind(3, PartitionText(held.partition));
             if (held.member) image.Bind(2, *held.member);
-            if (!held.bytes.empty()) image.Bind(7, Sha1(held.bytes));
-            if (!held.volume) {
-                ++counts.failed;
-                image.Bind(4, "").Bind(5, "").Bind(6, "");
-                image.Bind(9, held.message ? Utf16ToUtf8(held.message->text) : "");
-                image.Step();
-                return;
-            }
-            const Volume& volume = *held.volume;
-            image.Bind(4, volume.format)
-                .Bind(5, Trimmed(volume.disk.diskName))
-                .Bind(6, Utf16ToUtf8(volume.disk.diskId));
-            image.Bind(
-                8, static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size()));
+            image.Bind(4, held.format).Bind(5, held.diskName).Bind(6, held.diskId);
+            if (held.sha1) image.Bind(7, *held.sha1);
+            if (held.findings) image.Bind(8, *held.findings);
+            if (held.error) image.Bind(9, *held.error);
             image.Step();
             const std::int64_t imageId = sqlite3_last_insert_rowid(db);
-            RowTexts texts;
-            for (std::size_t row = 0; row < volume.entries.size(); ++row) {
-                const DirectoryEntry& entry = volume.entries[row];
-                FormatRow(entry, volume.disk.isGeosDisk, texts);
+            for (const FileRow& row : held.files) {
                 file.Reset();
-                file.Bind(1, imageId)
-                    .Bind(2, static_cast<std::int64_t>(row) + 1)
-                    .Bind(3, Trimmed(texts[ColumnFileName]))
-                    .Bind(4, Utf16ToUtf8(texts[ColumnType]))
-                    .Bind(5, entry.blocks);
-                if (entry.loadAddress) file.Bind(6, *entry.loadAddress);
-                if (!EntryMessage(entry)) {
-                    FileChain chain;
-                    ReadFile(chain, volume, entry);
-                    const std::span<const std::uint8_t> bytes = chain.Data();
-                    const Sha256Digest sha256 = Sha256(bytes);
+                file.Bind(1, imageId).Bind(2, row.row).Bind(3, row.name).Bind(4, row.type);
+                file.Bind(5, row.blocks);
+                if (row.load) file.Bind(6, *row.load);
+                if (row.bytes) {
                     content.Reset();
-                    content.Bind(1, sha256).Bind(2, Sha1(bytes));
-                    content.Bind(3, static_cast<std::int64_t>(bytes.size())).Bind(4, bytes).Step();
+                    content.Bind(1, row.sha256).Bind(2, row.sha1);
+                    content.Bind(3, static_cast<std::int64_t>(row.bytes->size()))
+                        .Bind(4, *row.bytes)
+                        .Step();
                     contentId.Reset();
-                    contentId.Bind(1, sha256);
+                    contentId.Bind(1, row.sha256);
                     if (contentId.Step()) file.Bind(7, contentId.Integer(0));
                 }
                 file.Step();
                 ++counts.files;
             }
-        });
+        }
         Exec(db, "COMMIT");
     } catch (...) {
         Exec(db, "ROLLBACK");

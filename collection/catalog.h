@@ -15,6 +15,8 @@
 
 namespace kestrune {
 
+struct FileRecord;
+
 // The version of the layout this program writes (PRAGMA user_version).
 inline constexpr int kCatalogVersion = 1;
 
@@ -60,8 +62,11 @@ class Catalog {
 
     // Whether the file at path (absolute) is indexed as it is now.
     bool IsCurrent(const std::string& path, std::uint64_t size, std::int64_t modified) const;
-    // Indexes every image the file holds, in place of what was indexed of it before.
+    // Indexes every image the file holds, in place of what was indexed of it before: read, then
+    // stored.
     IndexedFile IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified);
+    IndexedFile Store(const std::string& path, std::uint64_t size, std::int64_t modified,
+                      const FileRecord& record);
     // Forgets the indexed files under folder (absolute, ending in '/') that are not in present.
     std::size_t ForgetMissing(const std::string& folder, const std::vector<std::string>& present);
 

@@ -1,0 +1,195 @@
+#include "cli/collection_commands.h"
+
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "cli/commands.h"
+#include "collection/catalog.h"
+#include "collection/catalog_path.h"
+#include "collection/indexer.h"
+#include "text/number_text.h"
+#include "text/unicode.h"
+
+namespace kestrune::cli {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+std::string Grouped(std::uint64_t value) {
+    return Utf16ToUtf8(GroupedDecimal(value));
+}
+
+// Opens the index the options name, telling err why not.
+std::optional<Catalog> OpenCatalog(const CatalogOptions& options, bool rebuild, std::ostream& err) {
+    const std::string path = options.db.value_or(DefaultCatalogPath());
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    std::string why;
+    std::optional<Catalog> catalog = Catalog::Open(path, rebuild, why);
+    if (!catalog) err << "kestrune-cli: " << why << '\n';
+    return catalog;
+}
+
+// One line without the breaks of a message.
+std::string OneLine(std::string text) {
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
+// The bar a terminal shows while indexing: files done, images a second, time left.
+class ProgressBar {
+  public:
+    explicit ProgressBar(std::ostream& err) : err_(err), start_(Clock::now()) {}
+
+    void Show(const IndexProgress& progress) {
+        const auto now = Clock::now();
+        if (progress.done < progress.total && now - shown_ < std::chrono::milliseconds(100)) return;
+        shown_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const double perSecond = seconds > 0 ? progress.images / seconds : 0;
+        constexpr int kWidth = 30;
+        const int filled = progress.total == 0
+                               ? kWidth
+                               : static_cast<int>(kWidth * progress.done / progress.total);
+        std::string line = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
+                           std::string(static_cast<std::size_t>(kWidth - filled), '.') + "] " +
+                           Grouped(progress.done) + "/" + Grouped(progress.total) + " files, " +
+                           Grouped(static_cast<std::uint64_t>(perSecond)) + " images/s";
+        if (progress.done > 0 && progress.done < progress.total && seconds > 0) {
+            const auto left = static_cast<std::uint64_t>(
+                seconds * (progress.total - progress.done) / progress.done);
+            line += ", " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") +
+                    std::to_string(left % 60) + " left";
+        }
+        err_ << line << "\x1b[K" << std::flush;
+    }
+    void End() { err_ << '\n'; }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    std::ostream& err_;
+    Clock::time_point start_;
+    Clock::time_point shown_{};
+};
+
+std::string HexWord(int value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "$";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += kDigits[(value >> shift) & 15];
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::uint16_t> ParseLoadAddress(std::string_view text) {
+    int base = 10;
+    if (text.starts_with('$')) {
+        text.remove_prefix(1);
+        base = 16;
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 0xFFFF)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<Catalog> catalog = OpenCatalog(options, options.rebuild, err);
+    if (!catalog) return kNotShown;
+    const int jobs = options.jobs > 0
+                         ? options.jobs
+                         : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::optional<ProgressBar> bar;
+    if (::isatty(STDERR_FILENO)) bar.emplace(err);
+    IndexSummary summary;
+    try {
+        summary = IndexPaths(*catalog, options.paths, jobs, [&](const IndexProgress& progress) {
+            if (bar) bar->Show(progress);
+        });
+    } catch (const std::runtime_error& error) {
+        if (bar) bar->End();
+        err << "kestrune-cli: the index cannot be written: " << error.what() << '\n';
+        return kNotShown;
+    }
+    if (bar) bar->End();
+    for (const std::string& problem : summary.problems)
+        err << "kestrune-cli: " << OneLine(problem) << '\n';
+    out << Grouped(summary.images) << (summary.images == 1 ? " image, " : " images, ")
+        << Grouped(summary.files) << (summary.files == 1 ? " file, " : " files, ")
+        << Grouped(summary.failed) << " failed (" << Grouped(summary.read) << " read, "
+        << Grouped(summary.unchanged) << " unchanged, " << Grouped(summary.removed)
+        << " removed)\n";
+    return summary.failed > 0 ? kReadError : kOk;
+}
+
+int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<Catalog> catalog = OpenCatalog(options, false, err);
+    if (!catalog) return kNotShown;
+    CatalogQuery query;
+    query.name = options.name;
+    query.load = options.load;
+    query.type = options.type;
+    query.format = options.format;
+    query.sha1 = options.sha1;
+    query.sha256 = options.sha256;
+    query.limit = options.limit;
+    std::vector<CatalogHit> hits;
+    try {
+        hits = catalog->Find(query);
+    } catch (const std::runtime_error& error) {
+        err << "kestrune-cli: the index cannot be read: " << error.what() << '\n';
+        return kNotShown;
+    }
+    if (options.json) {
+        ordered_json json = ordered_json::array();
+        for (const CatalogHit& hit : hits) {
+            json.push_back({{"image", hit.image},
+                            {"member", hit.member ? ordered_json(*hit.member) : ordered_json()},
+                            {"partition", hit.partition},
+                            {"row", hit.row},
+                            {"name", hit.name},
+                            {"type", hit.type},
+                            {"blocks", hit.blocks},
+                            {"load", hit.load ? ordered_json(*hit.load) : ordered_json()},
+                            {"size", hit.size},
+                            {"sha1", hit.sha1},
+                            {"sha256", hit.sha256}});
+        }
+        out << json.dump(2) << '\n';
+        return kOk;
+    }
+    for (const CatalogHit& hit : hits) {
+        out << hit.image;
+        if (hit.member) out << " (" << *hit.member << ')';
+        for (std::size_t i = 0; i < hit.partition.size(); ++i)
+            out << (i == 0 ? " > " : ",") << hit.partition[i];
+        out << ": " << hit.row << " \"" << hit.name << "\" " << hit.type << ' ' << hit.blocks;
+        if (hit.load) out << ' ' << HexWord(*hit.load);
+        out << '\n';
+    }
+    return kOk;
+}
+
+}  // namespace kestrune::cli

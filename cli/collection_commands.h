@@ -1,0 +1,41 @@
+// The commands of kestrune-cli over a collection's index: index folders, find files in them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kestrune::cli {
+
+// The index used: the file given, or the default one.
+struct CatalogOptions {
+    std::optional<std::string> db;
+};
+
+struct IndexOptions : CatalogOptions {
+    std::vector<std::string> paths;
+    int jobs = 0;  // 0: one for each core
+    bool rebuild = false;
+};
+
+struct FindOptions : CatalogOptions {
+    std::optional<std::string> name;
+    std::optional<std::uint16_t> load;
+    std::optional<std::string> type;
+    std::optional<std::string> format;
+    std::optional<std::string> sha1;
+    std::optional<std::string> sha256;
+    std::size_t limit = 0;
+    bool json = false;
+};
+
+// A load address as typed: "$c000", "0xc000" or "49152"; nothing for anything else.
+std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
+
+// Both return the exit code.
+int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err);
+int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kestrune::cli

@@ -1,0 +1,46 @@
+// What indexing one file finds, read apart from the index: files are read side by side, and
+// stored one after the other.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "collection/hashes.h"
+
+namespace kestrune {
+
+struct FileRow {
+    int row = 0;       // 1-based, in directory order
+    std::string name;  // as the list shows it, without trailing spaces
+    std::string type;  // as the list shows it: "prg", "*seq", "usr<", ...
+    int blocks = 0;
+    std::optional<int> load;
+    // The file's bytes (its chain, or what an archive holds) and their digests; none for a row
+    // that names no file (a label, a partition, a GEOS file).
+    std::optional<std::vector<std::uint8_t>> bytes;
+    Sha1Digest sha1{};
+    Sha256Digest sha256{};
+};
+
+struct ImageRecord {
+    std::optional<std::string> member;
+    std::vector<int> partition;
+    std::string format;
+    std::string diskName;
+    std::string diskId;
+    std::optional<Sha1Digest> sha1;        // of the file's or member's bytes
+    std::optional<std::int64_t> findings;  // what the check finds; none for an image not read
+    std::optional<std::string> error;      // why it could not be read
+    std::vector<FileRow> files;
+};
+
+struct FileRecord {
+    std::vector<ImageRecord> images;
+};
+
+// Reads every image the file at path holds (see LoadEveryImage), with every file's bytes.
+FileRecord ReadForIndex(const std::string& path);
+
+}  // namespace kestrune
