@@ -154,6 +154,8 @@ int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err) {
     query.format = options.format;
     query.sha1 = options.sha1;
     query.sha256 = options.sha256;
+    query.text = options.text;
+    query.bytes = options.bytes;
     query.limit = options.limit;
     std::vector<CatalogHit> hits;
     try {

@@ -27,6 +27,8 @@ struct FindOptions : CatalogOptions {
     std::optional<std::string> format;
     std::optional<std::string> sha1;
     std::optional<std::string> sha256;
+    std::optional<std::string> text;
+    std::optional<std::vector<int>> bytes;
     std::size_t limit = 0;
     bool json = false;
 };

@@ -17,6 +17,7 @@
 
 #include "cli/collection_commands.h"
 #include "cli/commands.h"
+#include "collection/catalog.h"
 #include "viewer/row_texts.h"
 #include "viewer/session.h"
 #include "viewer/view_table.h"
@@ -287,6 +288,11 @@ std::function<int()> SetUpFind(CLI::App* command) {
     command->add_option("--format", find->format, "An image format: d64, d81, t64, ...");
     command->add_option("--sha1", find->sha1, "The SHA-1 of the file's bytes");
     command->add_option("--sha256", find->sha256, "The SHA-256 of the file's bytes");
+    command->add_option("--text", find->text,
+                        "Any part of the file's BASIC listing or PETSCII text, in any case");
+    auto hex = std::make_shared<std::string>();
+    CLI::Option* hexOption =
+        command->add_option("--hex", *hex, "Bytes the file holds, ?? for any byte: \"a9 ?? 8d\"");
     command->add_option("--limit", find->limit, "At most this many hits");
     command->add_flag("--json", find->json, "Print JSON");
     return [=] {
@@ -294,6 +300,11 @@ std::function<int()> SetUpFind(CLI::App* command) {
             find->load = cli::ParseLoadAddress(*load);
             if (!find->load)
                 throw CLI::ValidationError("--load takes $c000, 0xc000 or 49152 (up to $ffff)");
+        }
+        if (*hexOption) {
+            find->bytes = ParseBytePattern(*hex);
+            if (!find->bytes)
+                throw CLI::ValidationError("--hex takes bytes as two hexadecimal digits or ??");
         }
         return cli::RunFind(*find, std::cout, std::cerr);
     };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string_view>
@@ -35,6 +36,7 @@ CREATE INDEX files_content ON files(content);
 CREATE INDEX contents_sha1 ON contents(sha1);
 CREATE VIRTUAL TABLE file_names USING fts5(name, tokenize='trigram', content='files',
                                            content_rowid='id');
+CREATE VIRTUAL TABLE content_texts USING fts5(text, tokenize='trigram');
 CREATE TRIGGER files_added AFTER INSERT ON files BEGIN
     INSERT INTO file_names(rowid, name) VALUES (new.id, new.name);
 END;
@@ -94,6 +96,11 @@ class Statement {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
         return text == nullptr ? std::string() : std::string(text);
     }
+    std::span<const std::uint8_t> Blob(int column) const {
+        const auto* blob =
+            static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_, column));
+        return {blob, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))};
+    }
     std::string Hex(int column) const {
         const auto* blob =
             static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_, column));
@@ -133,6 +140,34 @@ std::optional<std::vector<std::uint8_t>> FromHex(std::string_view text) {
     return bytes;
 }
 
+int HexDigit(char c) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Whether pattern occurs in bytes: the first byte it fixes is looked for with memchr.
+bool Holds(std::span<const std::uint8_t> bytes, const std::vector<int>& pattern) {
+    if (bytes.size() < pattern.size()) return false;
+    const auto fixed = std::find_if(pattern.begin(), pattern.end(), [](int b) { return b >= 0; });
+    if (fixed == pattern.end()) return true;
+    const std::size_t k = static_cast<std::size_t>(fixed - pattern.begin());
+    const std::size_t last = bytes.size() - pattern.size();
+    const auto* data = bytes.data();
+    for (std::size_t start = 0; start <= last;) {
+        const void* found = std::memchr(data + start + k, *fixed, last - start + 1);
+        if (found == nullptr) return false;
+        start = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - data) - k;
+        bool all = true;
+        for (std::size_t i = 0; i < pattern.size() && all; ++i)
+            all = pattern[i] < 0 || data[start + i] == pattern[i];
+        if (all) return true;
+        ++start;
+    }
+    return false;
+}
+
 std::string PartitionText(const std::vector<int>& rows) {
     std::string text;
     for (const int row : rows)
@@ -153,6 +188,26 @@ std::vector<int> PartitionRows(const std::string& text) {
 }
 
 }  // namespace
+
+std::optional<std::vector<int>> ParseBytePattern(std::string_view text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c != ' ') digits += c;
+    }
+    if (digits.empty() || digits.size() % 2 != 0) return std::nullopt;
+    std::vector<int> pattern;
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        if (digits[i] == '?' && digits[i + 1] == '?') {
+            pattern.push_back(-1);
+            continue;
+        }
+        const int high = HexDigit(digits[i]);
+        const int low = HexDigit(digits[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        pattern.push_back(high * 16 + low);
+    }
+    return pattern;
+}
 
 struct Catalog::Database {
     sqlite3* db = nullptr;
@@ -239,6 +294,7 @@ void ForgetUnusedContents(sqlite3* db) {
     Exec(db,
          "DELETE FROM contents WHERE id NOT IN "
          "(SELECT content FROM files WHERE content IS NOT NULL)");
+    Exec(db, "DELETE FROM content_texts WHERE rowid NOT IN (SELECT id FROM contents)");
 }
 
 }  // namespace
@@ -267,6 +323,7 @@ IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int
                           "INSERT OR IGNORE INTO contents(sha256, sha1, size, data) "
                           "VALUES (?, ?, ?, ?)");
         Statement contentId(db, "SELECT id FROM contents WHERE sha256 = ?");
+        Statement text(db, "INSERT INTO content_texts(rowid, text) VALUES (?, ?)");
         Statement file(db,
                        "INSERT INTO files(image, row, name, type, blocks, load, content) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?)");
@@ -293,9 +350,18 @@ IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int
                     content.Bind(3, static_cast<std::int64_t>(row.bytes->size()))
                         .Bind(4, *row.bytes)
                         .Step();
+                    const bool added = sqlite3_changes(db) > 0;
                     contentId.Reset();
                     contentId.Bind(1, row.sha256);
-                    if (contentId.Step()) file.Bind(7, contentId.Integer(0));
+                    if (contentId.Step()) {
+                        const std::int64_t id = contentId.Integer(0);
+                        file.Bind(7, id);
+                        // A text is kept once, with the bytes it was read from.
+                        if (added && !row.text.empty()) {
+                            text.Reset();
+                            text.Bind(1, id).Bind(2, row.text).Step();
+                        }
+                    }
                 }
                 file.Step();
                 ++counts.files;
@@ -375,6 +441,38 @@ std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
         if (!bytes) return {};
         sql += std::string(" AND ") + column + " = ?";
         binds.push_back([blob = *bytes](Statement& s, int at) { s.Bind(at, blob); });
+    }
+    if (query.text) {
+        const std::string& text = *query.text;
+        if (Utf8ToUtf16(text).size() >= 3) {
+            std::string phrase = "\"";
+            for (const char c : text)
+                phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
+            phrase += "\"";
+            sql +=
+                " AND f.content IN (SELECT rowid FROM content_texts WHERE content_texts MATCH ?)";
+            binds.push_back([phrase](Statement& s, int at) { s.Bind(at, phrase); });
+        } else {
+            sql +=
+                " AND f.content IN (SELECT rowid FROM content_texts WHERE "
+                "instr(lower(text), lower(?)) > 0)";
+            binds.push_back([text](Statement& s, int at) { s.Bind(at, text); });
+        }
+    }
+    if (query.bytes) {
+        // The contents that hold the bytes, each read once, kept for the query in a table of
+        // this connection's own.
+        sqlite3* db = database_->db;
+        Exec(db, "CREATE TEMP TABLE IF NOT EXISTS byte_hits(id INTEGER PRIMARY KEY)");
+        Exec(db, "DELETE FROM byte_hits");
+        Statement contents(db, "SELECT id, data FROM contents");
+        Statement hit(db, "INSERT INTO byte_hits(id) VALUES (?)");
+        while (contents.Step()) {
+            if (!Holds(contents.Blob(1), *query.bytes)) continue;
+            hit.Reset();
+            hit.Bind(1, contents.Integer(0)).Step();
+        }
+        sql += " AND f.content IN (SELECT id FROM byte_hits)";
     }
     sql += " ORDER BY s.path, i.id, f.row";
     if (query.limit > 0) sql += " LIMIT " + std::to_string(query.limit);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrune {
@@ -27,8 +28,15 @@ struct CatalogQuery {
     std::optional<std::string> format;  // "d64", "t64", ...
     std::optional<std::string> sha1;    // of the file's bytes, in hexadecimal
     std::optional<std::string> sha256;
+    std::optional<std::string> text;  // any part of the file's listing or text, in any case
+    // Bytes the file holds one after the other, -1 for any byte.
+    std::optional<std::vector<int>> bytes;
     std::size_t limit = 0;  // 0 for every hit
 };
+
+// A byte pattern as typed: two hexadecimal digits a byte, ?? for any byte, spaces anywhere
+// ("a9 ?? 8d"); nothing for anything else or an empty pattern.
+std::optional<std::vector<int>> ParseBytePattern(std::string_view text);
 
 struct CatalogHit {
     std::string image;  // the file's absolute path

@@ -1,11 +1,15 @@
 #include "collection/file_record.h"
 
+#include <algorithm>
+
 #include "image/file_chain.h"
 #include "image/loader.h"
 #include "text/unicode.h"
 #include "viewer/disk_analysis.h"
 #include "viewer/row_texts.h"
 #include "viewer/show_row.h"
+#include "views/basic_listing.h"
+#include "views/text_views.h"
 
 namespace kestrune {
 
@@ -17,7 +21,40 @@ std::string Trimmed(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
+// Cuts text to at most kMostTextBytes, at a character's start.
+std::string Capped(std::string text) {
+    if (text.size() <= kMostTextBytes) return text;
+    std::size_t end = kMostTextBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
+
 }  // namespace
+
+std::string SearchText(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > 2) {
+        const BasicListing listing = ListBasic(bytes.subspan(2));
+        if (listing.lines) {
+            std::u16string text;
+            for (std::size_t line = 0;
+                 line < listing.lines->LineCount() && text.size() < kMostTextBytes; ++line) {
+                for (auto run = listing.lines->LineBegin(line); run != listing.lines->LineEnd(line);
+                     ++run)
+                    text += listing.lines->Text(*run);
+                text += u'\n';
+            }
+            return Capped(Utf16ToUtf8(text));
+        }
+    }
+    const std::size_t printable =
+        static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](std::uint8_t byte) {
+            return byte == 0x0D || (byte >= 0x20 && byte < 0x80) || (byte >= 0xA0);
+        }));
+    if (bytes.empty() || printable * 10 < bytes.size() * 9) return {};
+    return Capped(Utf16ToUtf8(PetsciiText(bytes.first(std::min(bytes.size(), kMostTextBytes)))));
+}
 
 FileRecord ReadForIndex(const std::string& path) {
     FileRecord record;
@@ -53,6 +90,7 @@ FileRecord ReadForIndex(const std::string& path) {
             file.bytes.emplace(bytes.begin(), bytes.end());
             file.sha1 = Sha1(bytes);
             file.sha256 = Sha256(bytes);
+            file.text = SearchText(bytes);
         }
     });
     return record;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,12 @@ struct FileRow {
     std::optional<std::vector<std::uint8_t>> bytes;
     Sha1Digest sha1{};
     Sha256Digest sha256{};
+    // What a search for text reads of it: its BASIC listing, or its bytes as PETSCII when they
+    // are text; at most kMostTextBytes of UTF-8.
+    std::string text;
 };
+
+inline constexpr std::size_t kMostTextBytes = 16384;
 
 struct ImageRecord {
     std::optional<std::string> member;
@@ -39,6 +45,10 @@ struct ImageRecord {
 struct FileRecord {
     std::vector<ImageRecord> images;
 };
+
+// The text of a file's bytes (load address first) for searching: the listing when it is a BASIC
+// program, else the PETSCII text when nine in ten of its bytes are printable or RETURN, else none.
+std::string SearchText(std::span<const std::uint8_t> bytes);
 
 // Reads every image the file at path holds (see LoadEveryImage), with every file's bytes.
 FileRecord ReadForIndex(const std::string& path);

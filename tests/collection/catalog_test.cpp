@@ -99,6 +99,23 @@ TEST(Catalog, AFolderIndexedAndFound) {
                   .size(),
               1u);
     EXPECT_TRUE(catalog.Find(Query([](CatalogQuery& q) { q.sha1 = "not hex"; })).empty());
+
+    // The BASIC listing and the bytes.
+    const std::vector<CatalogHit> listed =
+        catalog.Find(Query([](CatalogQuery& q) { q.text = "PRINT \"HI"; }));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, "hello world");
+    EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.text = "hi"; })).size(), 1u);
+    for (const char* typed : {"a9 ?? 60", "A9??60", "?? c0 a9"}) {
+        const std::vector<CatalogHit> bytes =
+            catalog.Find(Query([&](CatalogQuery& q) { q.bytes = ParseBytePattern(typed); }));
+        ASSERT_EQ(bytes.size(), 2u) << typed;
+        EXPECT_EQ(bytes[0].name, "code");
+    }
+    EXPECT_TRUE(
+        catalog.Find(Query([](CatalogQuery& q) { q.bytes = ParseBytePattern("a9 02"); })).empty());
+    EXPECT_EQ(ParseBytePattern("a9 ?"), std::nullopt);
+    EXPECT_EQ(ParseBytePattern("zz"), std::nullopt);
 }
 
 TEST(Catalog, ChangesAndLeavingFilesAndTwoUsersAtOnce) {
