@@ -97,6 +97,30 @@ std::string HexWord(int value) {
     return text;
 }
 
+ordered_json HitJson(const CatalogHit& hit) {
+    return {{"image", hit.image},
+            {"member", hit.member ? ordered_json(*hit.member) : ordered_json()},
+            {"partition", hit.partition},
+            {"row", hit.row},
+            {"name", hit.name},
+            {"type", hit.type},
+            {"blocks", hit.blocks},
+            {"load", hit.load ? ordered_json(*hit.load) : ordered_json()},
+            {"size", hit.size},
+            {"sha1", hit.sha1},
+            {"sha256", hit.sha256}};
+}
+
+// Where a file lies, as find prints it: the image, the member, the partitions.
+std::string PlaceText(const std::string& image, const std::optional<std::string>& member,
+                      const std::vector<int>& partition) {
+    std::string text = image;
+    if (member) text += " (" + *member + ")";
+    for (std::size_t i = 0; i < partition.size(); ++i)
+        text += (i == 0 ? " > " : ",") + std::to_string(partition[i]);
+    return text;
+}
+
 }  // namespace
 
 std::optional<std::uint16_t> ParseLoadAddress(std::string_view text) {
@@ -166,30 +190,80 @@ int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err) {
     }
     if (options.json) {
         ordered_json json = ordered_json::array();
-        for (const CatalogHit& hit : hits) {
-            json.push_back({{"image", hit.image},
-                            {"member", hit.member ? ordered_json(*hit.member) : ordered_json()},
-                            {"partition", hit.partition},
-                            {"row", hit.row},
-                            {"name", hit.name},
-                            {"type", hit.type},
-                            {"blocks", hit.blocks},
-                            {"load", hit.load ? ordered_json(*hit.load) : ordered_json()},
-                            {"size", hit.size},
-                            {"sha1", hit.sha1},
-                            {"sha256", hit.sha256}});
-        }
+        for (const CatalogHit& hit : hits)
+            json.push_back(HitJson(hit));
         out << json.dump(2) << '\n';
         return kOk;
     }
     for (const CatalogHit& hit : hits) {
-        out << hit.image;
-        if (hit.member) out << " (" << *hit.member << ')';
-        for (std::size_t i = 0; i < hit.partition.size(); ++i)
-            out << (i == 0 ? " > " : ",") << hit.partition[i];
-        out << ": " << hit.row << " \"" << hit.name << "\" " << hit.type << ' ' << hit.blocks;
+        out << PlaceText(hit.image, hit.member, hit.partition) << ": " << hit.row << " \""
+            << hit.name << "\" " << hit.type << ' ' << hit.blocks;
         if (hit.load) out << ' ' << HexWord(*hit.load);
         out << '\n';
+    }
+    return kOk;
+}
+
+int RunDupes(const DupesOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<Catalog> catalog = OpenCatalog(options, false, err);
+    if (!catalog) return kNotShown;
+    Duplicates found;
+    try {
+        found = catalog->FindDuplicates(options.minBlocks);
+    } catch (const std::runtime_error& error) {
+        err << "kestrune-cli: the index cannot be read: " << error.what() << '\n';
+        return kNotShown;
+    }
+    if (options.json) {
+        ordered_json files = ordered_json::array();
+        for (const DuplicateFile& file : found.files) {
+            ordered_json places = ordered_json::array();
+            for (const DuplicatePlace& place : file.places) {
+                places.push_back(
+                    {{"image", place.image},
+                     {"member", place.member ? ordered_json(*place.member) : ordered_json()},
+                     {"partition", place.partition},
+                     {"row", place.row},
+                     {"name", place.name}});
+            }
+            files.push_back({{"sha256", file.sha256}, {"size", file.size}, {"places", places}});
+        }
+        const ordered_json json = {
+            {"images", found.images}, {"files", files}, {"filesets", found.filesets}};
+        out << json.dump(2) << '\n';
+        return kOk;
+    }
+    const auto classes = [&](std::string_view heading,
+                             const std::vector<std::vector<std::string>>& groups) {
+        out << heading << ": " << Grouped(groups.size()) << '\n';
+        for (const std::vector<std::string>& group : groups) {
+            for (const std::string& image : group)
+                out << "  " << image << '\n';
+            out << '\n';
+        }
+    };
+    classes("Images the same byte for byte", found.images);
+    out << "Files in more than one place: " << Grouped(found.files.size()) << '\n';
+    for (const DuplicateFile& file : found.files) {
+        out << "  " << file.sha256 << ", " << Grouped(file.size) << " bytes:\n";
+        for (const DuplicatePlace& place : file.places)
+            out << "    " << PlaceText(place.image, place.member, place.partition) << ": "
+                << place.row << " \"" << place.name << "\"\n";
+    }
+    out << '\n';
+    classes("Images holding the same files", found.filesets);
+    return kOk;
+}
+
+int RunExport(const CatalogOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<Catalog> catalog = OpenCatalog(options, false, err);
+    if (!catalog) return kNotShown;
+    try {
+        catalog->Each(CatalogQuery(),
+                      [&](const CatalogHit& hit) { out << HitJson(hit).dump() << '\n'; });
+    } catch (const std::runtime_error& error) {
+        err << "kestrune-cli: the index cannot be read: " << error.what() << '\n';
+        return kNotShown;
     }
     return kOk;
 }

@@ -33,11 +33,19 @@ struct FindOptions : CatalogOptions {
     bool json = false;
 };
 
+struct DupesOptions : CatalogOptions {
+    int minBlocks = 0;
+    bool json = false;
+};
+
 // A load address as typed: "$c000", "0xc000" or "49152"; nothing for anything else.
 std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
 
 // Both return the exit code.
 int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err);
 int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err);
+int RunDupes(const DupesOptions& options, std::ostream& out, std::ostream& err);
+// Every file of the index, one JSON document a line, with find's keys.
+int RunExport(const CatalogOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrune::cli

@@ -310,6 +310,23 @@ std::function<int()> SetUpFind(CLI::App* command) {
     };
 }
 
+std::function<int()> SetUpDupes(CLI::App* command) {
+    auto dupes = std::make_shared<cli::DupesOptions>();
+    AddCatalogOption(command, *dupes);
+    command->add_option("--min-blocks", dupes->minBlocks,
+                        "Count files of at least this many blocks (default 0)");
+    command->add_flag("--json", dupes->json, "Print JSON");
+    return [=] { return cli::RunDupes(*dupes, std::cout, std::cerr); };
+}
+
+std::function<int()> SetUpExport(CLI::App* command) {
+    auto options = std::make_shared<cli::CatalogOptions>();
+    AddCatalogOption(command, *options);
+    auto jsonl = std::make_shared<bool>(false);
+    command->add_flag("--jsonl", *jsonl, "One JSON document a line (the only form)")->required();
+    return [=] { return cli::RunExport(*options, std::cout, std::cerr); };
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,6 +345,8 @@ int main(int argc, char** argv) {
          SetUpDiskCommand(cli::RunCheck)},
         {"index", "Index every image under folders into a collection's index", SetUpIndex},
         {"find", "Find files in the collection's index", SetUpFind},
+        {"dupes", "List the images and files the collection holds more than once", SetUpDupes},
+        {"export", "Print every file of the collection's index", SetUpExport},
     };
     const std::string_view named = argc > 1 ? argv[1] : "";
     std::function<int()> run;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string_view>
 
@@ -396,6 +397,13 @@ std::size_t Catalog::ForgetMissing(const std::string& folder,
 }
 
 std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
+    std::vector<CatalogHit> hits;
+    Each(query, [&](const CatalogHit& hit) { hits.push_back(hit); });
+    return hits;
+}
+
+void Catalog::Each(const CatalogQuery& query,
+                   const std::function<void(const CatalogHit&)>& take) const {
     std::string sql =
         "SELECT s.path, i.member, i.partition, f.row, f.name, f.type, f.blocks, f.load, "
         "c.size, c.sha1, c.sha256 FROM files f JOIN images i ON f.image = i.id "
@@ -438,7 +446,7 @@ std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
          {std::pair(query.sha1, "c.sha1"), std::pair(query.sha256, "c.sha256")}) {
         if (!digest) continue;
         const std::optional<std::vector<std::uint8_t>> bytes = FromHex(*digest);
-        if (!bytes) return {};
+        if (!bytes) return;
         sql += std::string(" AND ") + column + " = ?";
         binds.push_back([blob = *bytes](Statement& s, int at) { s.Bind(at, blob); });
     }
@@ -480,9 +488,9 @@ std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
     Statement statement(database_->db, sql);
     for (std::size_t i = 0; i < binds.size(); ++i)
         binds[i](statement, static_cast<int>(i) + 1);
-    std::vector<CatalogHit> hits;
+    CatalogHit hit;
     while (statement.Step()) {
-        CatalogHit& hit = hits.emplace_back();
+        hit = {};
         hit.image = statement.Text(0);
         if (!statement.IsNull(1)) hit.member = statement.Text(1);
         hit.partition = PartitionRows(statement.Text(2));
@@ -494,8 +502,112 @@ std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
         hit.size = static_cast<std::uint64_t>(statement.Integer(8));
         if (!statement.IsNull(9)) hit.sha1 = statement.Hex(9);
         if (!statement.IsNull(10)) hit.sha256 = statement.Hex(10);
+        take(hit);
     }
-    return hits;
+}
+
+namespace {
+
+// An image as dupes names it: its file, the member in it, the partitions it lies in.
+std::string ImageLabel(const std::string& path, const std::optional<std::string>& member,
+                       const std::string& partition) {
+    std::string label = path;
+    if (member) label += "/" + *member;
+    if (!partition.empty()) label += " > " + partition;
+    return label;
+}
+
+}  // namespace
+
+Duplicates Catalog::FindDuplicates(int minBlocks) const {
+    sqlite3* db = database_->db;
+    Duplicates found;
+    {
+        // Byte-identical images: one SHA-1 in more than one place.
+        Statement same(db,
+                       "SELECT i.sha1, s.path, i.member, i.partition FROM images i "
+                       "JOIN sources s ON i.source = s.id WHERE i.sha1 IN (SELECT sha1 FROM images "
+                       "WHERE sha1 IS NOT NULL GROUP BY sha1 HAVING count(*) > 1) "
+                       "ORDER BY i.sha1, s.path, i.member");
+        std::string previous;
+        while (same.Step()) {
+            const std::string sha1 = same.Hex(0);
+            if (sha1 != previous) found.images.emplace_back();
+            previous = sha1;
+            found.images.back().push_back(ImageLabel(
+                same.Text(1), same.IsNull(2) ? std::nullopt : std::optional(same.Text(2)),
+                same.Text(3)));
+        }
+    }
+    {
+        // Files held in two places or more.
+        Statement files(db,
+                        "SELECT c.sha256, c.size, s.path, i.member, i.partition, f.row, f.name "
+                        "FROM files f JOIN contents c ON f.content = c.id "
+                        "JOIN images i ON f.image = i.id JOIN sources s ON i.source = s.id "
+                        "WHERE f.blocks >= ? AND f.content IN (SELECT content FROM files "
+                        "WHERE content IS NOT NULL GROUP BY content HAVING count(*) > 1) "
+                        "ORDER BY c.sha256, s.path, i.id, f.row");
+        files.Bind(1, minBlocks);
+        std::string previous;
+        while (files.Step()) {
+            const std::string sha256 = files.Hex(0);
+            if (sha256 != previous) {
+                DuplicateFile& file = found.files.emplace_back();
+                file.sha256 = sha256;
+                file.size = static_cast<std::uint64_t>(files.Integer(1));
+            }
+            previous = sha256;
+            DuplicatePlace& place = found.files.back().places.emplace_back();
+            place.image = files.Text(2);
+            if (!files.IsNull(3)) place.member = files.Text(3);
+            place.partition = PartitionRows(files.Text(4));
+            place.row = static_cast<int>(files.Integer(5));
+            place.name = files.Text(6);
+        }
+        // A file the block limit left in one place only is no duplicate.
+        std::erase_if(found.files,
+                      [](const DuplicateFile& file) { return file.places.size() < 2; });
+    }
+    {
+        // Images of different bytes that hold the same files: the same contents, counted.
+        Statement sets(db,
+                       "SELECT f.image, s.path, i.member, i.partition, f.content FROM files f "
+                       "JOIN images i ON f.image = i.id JOIN sources s ON i.source = s.id "
+                       "WHERE f.content IS NOT NULL ORDER BY f.image, f.content");
+        std::map<std::vector<std::int64_t>, std::vector<std::string>> bySet;
+        std::vector<std::int64_t> contents;
+        std::string label;
+        std::int64_t image = -1;
+        const auto close = [&] {
+            if (image >= 0) bySet[contents].push_back(label);
+            contents.clear();
+        };
+        while (sets.Step()) {
+            if (sets.Integer(0) != image) {
+                close();
+                image = sets.Integer(0);
+                label = ImageLabel(sets.Text(1),
+                                   sets.IsNull(2) ? std::nullopt : std::optional(sets.Text(2)),
+                                   sets.Text(3));
+            }
+            contents.push_back(sets.Integer(4));
+        }
+        close();
+        for (auto& [set, labels] : bySet) {
+            if (labels.size() < 2) continue;
+            std::sort(labels.begin(), labels.end());
+            found.filesets.push_back(std::move(labels));
+        }
+        // Byte-identical images are said once, above.
+        std::erase_if(found.filesets, [&](const std::vector<std::string>& labels) {
+            return std::any_of(
+                found.images.begin(), found.images.end(),
+                [&](const std::vector<std::string>& same) { return same == labels; });
+        });
+        std::sort(found.filesets.begin(), found.filesets.end());
+    }
+    return found;
 }
 
 }  // namespace kestrune

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,28 @@ struct CatalogHit {
     std::string sha256;
 };
 
+struct DuplicatePlace {
+    std::string image;
+    std::optional<std::string> member;
+    std::vector<int> partition;
+    int row = 0;
+    std::string name;
+};
+
+struct DuplicateFile {
+    std::string sha256;
+    std::uint64_t size = 0;
+    std::vector<DuplicatePlace> places;
+};
+
+// What a collection holds more than once. Images are named by their file, "/" and the member in
+// it, and " > " and the partition rows they lie in.
+struct Duplicates {
+    std::vector<std::vector<std::string>> images;    // byte for byte the same
+    std::vector<DuplicateFile> files;                // in two places or more
+    std::vector<std::vector<std::string>> filesets;  // other bytes, the same files
+};
+
 struct IndexedFile {
     std::size_t images = 0;
     std::size_t files = 0;
@@ -79,6 +102,10 @@ class Catalog {
     std::size_t ForgetMissing(const std::string& folder, const std::vector<std::string>& present);
 
     std::vector<CatalogHit> Find(const CatalogQuery& query) const;
+    // The same hits one at a time, for a collection too large to hold them.
+    void Each(const CatalogQuery& query, const std::function<void(const CatalogHit&)>& take) const;
+    // Files of at least minBlocks blocks are counted as duplicates.
+    Duplicates FindDuplicates(int minBlocks) const;
 
   private:
     struct Database;

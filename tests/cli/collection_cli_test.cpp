@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -78,6 +79,35 @@ TEST(CollectionCli, IndexAFolderAndFindInIt) {
               (folder / "games.d64").string() + ": 2 \"code\" prg 1 $C000\n" +
                   (folder / "more" / "tape.t64").string() + ": 1 \"code\" prg 1 $C000\n");
     EXPECT_EQ(Cli({"find", "--db", db, "--load", "$10000"}).exitCode, 1);
+    EXPECT_EQ(Cli({"find", "--db", db, "--hex", "a9 0"}).exitCode, 1);
+
+    // The code is in two places; every file one JSON document a line.
+    const nlohmann::ordered_json dupes =
+        nlohmann::ordered_json::parse(Cli({"dupes", "--db", db, "--json"}).out);
+    EXPECT_EQ(dupes.dump(),
+              nlohmann::ordered_json({{"images", json::array()},
+                                      {"files",
+                                       {{{"sha256", hits[0]["sha256"]},
+                                         {"size", 5},
+                                         {"places",
+                                          {{{"image", (folder / "games.d64").string()},
+                                            {"member", nullptr},
+                                            {"partition", json::array()},
+                                            {"row", 2},
+                                            {"name", "code"}},
+                                           {{"image", (folder / "more" / "tape.t64").string()},
+                                            {"member", nullptr},
+                                            {"partition", json::array()},
+                                            {"row", 1},
+                                            {"name", "code"}}}}}}},
+                                      {"filesets", json::array()}})
+                  .dump());
+    std::istringstream lines(Cli({"export", "--db", db, "--jsonl"}).out);
+    std::vector<nlohmann::ordered_json> exported;
+    for (std::string line; std::getline(lines, line);)
+        exported.push_back(nlohmann::ordered_json::parse(line));
+    ASSERT_EQ(exported.size(), 3u);
+    EXPECT_EQ(exported[1].dump(), hits[0].dump());
 
     // Again: nothing read; a file gone leaves the index.
     std::filesystem::remove(folder / "games.d64");

@@ -142,6 +142,40 @@ TEST(Catalog, ChangesAndLeavingFilesAndTwoUsersAtOnce) {
     EXPECT_EQ(reader.Find(Query([](CatalogQuery& q) { q.name = "code"; })).size(), 1u);
 }
 
+TEST(Catalog, WhatTheCollectionHoldsMoreThanOnce) {
+    testing::TempDir dir;
+    const std::vector<std::filesystem::path> files = Folder(dir.path());
+    // A copy of the D64, and the same files under another disk name.
+    std::filesystem::copy_file(files[0], dir / "copy.d64");
+    testing::DiskBuilder renamed;
+    renamed.DiskName("OTHER NAME");
+    renamed.AddFile("HELLO WORLD", 0x82, kHello);
+    renamed.AddFile("CODE", 0x82, kCode);
+    renamed.WriteTo(dir / "renamed.d64");
+    Catalog catalog = OpenOrFail(dir / "index.sqlite");
+    for (const char* name : {"games.d64", "more.zip", "copy.d64", "renamed.d64"})
+        Index(catalog, dir / name);
+
+    const Duplicates found = catalog.FindDuplicates(0);
+    const std::string folder = dir.path().string() + "/";
+    EXPECT_EQ(found.images,
+              (std::vector<std::vector<std::string>>{{folder + "copy.d64", folder + "games.d64"}}));
+    EXPECT_EQ(found.filesets,
+              (std::vector<std::vector<std::string>>{
+                  {folder + "copy.d64", folder + "games.d64", folder + "renamed.d64"}}));
+    ASSERT_EQ(found.files.size(), 2u);  // the code in four places, the program in three
+    const auto code =
+        std::find_if(found.files.begin(), found.files.end(),
+                     [](const DuplicateFile& f) { return f.sha256 == HexText(Sha256(kCode)); });
+    ASSERT_NE(code, found.files.end());
+    EXPECT_EQ(code->size, kCode.size());
+    ASSERT_EQ(code->places.size(), 4u);
+    EXPECT_EQ(code->places[2].member, "inner.d81");
+    EXPECT_EQ(code->places[2].partition, std::vector<int>{1});
+    // Files of fewer blocks are left out.
+    EXPECT_TRUE(catalog.FindDuplicates(2).files.empty());
+}
+
 TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {
     testing::TempDir dir;
     const std::filesystem::path text = testing::WriteFile(dir / "text.sqlite", Bytes(5000, 'x'));
