@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "collection/catalog.h"
 #include "collection/catalog_path.h"
+#include "collection/image_diff.h"
 #include "collection/indexer.h"
 #include "text/number_text.h"
 #include "text/unicode.h"
@@ -266,6 +267,75 @@ int RunExport(const CatalogOptions& options, std::ostream& out, std::ostream& er
         return kNotShown;
     }
     return kOk;
+}
+
+namespace {
+
+// The image of path to compare: the file's own, or the archive member named; err says why none.
+std::optional<HeldImage> ImageToCompare(const std::string& path,
+                                        const std::optional<std::string>& member,
+                                        std::ostream& err) {
+    std::optional<HeldImage> chosen;
+    std::optional<std::string> why;
+    LoadEveryImage(path, [&](const HeldImage& held) {
+        if (chosen || !held.partition.empty()) return;
+        if (member && held.member != member) return;
+        if (held.volume) {
+            chosen = held;
+        } else if (!why && held.message) {
+            why = Utf16ToUtf8(held.message->text);
+        }
+    });
+    if (!chosen) {
+        err << "kestrune-cli: "
+            << OneLine(why.value_or(path + " holds no image" +
+                                    (member ? " named " + *member : std::string())))
+            << '\n';
+    }
+    return chosen;
+}
+
+}  // namespace
+
+int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
+    const std::optional<HeldImage> a = ImageToCompare(options.a, options.memberA, err);
+    const std::optional<HeldImage> b = ImageToCompare(options.b, options.memberB, err);
+    if (!a || !b) return kNotShown;
+    const ImageDiff diff = DiffImages(*a, *b);
+    if (options.json) {
+        ordered_json changed = ordered_json::array();
+        for (const ChangedFile& file : diff.changed)
+            changed.push_back({{"name", file.name}, {"offset", file.offset}});
+        ordered_json sectors;
+        if (diff.sectors) {
+            sectors = ordered_json::array();
+            for (const SectorPlace& place : *diff.sectors)
+                sectors.push_back({{"track", place.track}, {"sector", place.sector}});
+        }
+        const ordered_json json = {{"onlyInA", diff.onlyInA},
+                                   {"onlyInB", diff.onlyInB},
+                                   {"changed", changed},
+                                   {"sectors", sectors}};
+        out << json.dump(2) << '\n';
+    } else if (diff.Same()) {
+        out << "The two images hold the same files"
+            << (diff.sectors ? " in the same sectors.\n" : ".\n");
+    } else {
+        for (const std::string& name : diff.onlyInA)
+            out << "Only in A: \"" << name << "\"\n";
+        for (const std::string& name : diff.onlyInB)
+            out << "Only in B: \"" << name << "\"\n";
+        for (const ChangedFile& file : diff.changed)
+            out << "Other bytes: \"" << file.name << "\" from byte " << Grouped(file.offset)
+                << '\n';
+        if (diff.sectors && !diff.sectors->empty()) {
+            out << "Sectors that differ:";
+            for (const SectorPlace& place : *diff.sectors)
+                out << ' ' << place.track << '/' << place.sector;
+            out << '\n';
+        }
+    }
+    return diff.Same() ? kOk : kFindings;
 }
 
 }  // namespace kestrune::cli

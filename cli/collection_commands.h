@@ -38,6 +38,12 @@ struct DupesOptions : CatalogOptions {
     bool json = false;
 };
 
+struct DiffOptions {
+    std::string a, b;
+    std::optional<std::string> memberA, memberB;  // the image to take from an archive of several
+    bool json = false;
+};
+
 // A load address as typed: "$c000", "0xc000" or "49152"; nothing for anything else.
 std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
 
@@ -45,6 +51,8 @@ std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
 int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err);
 int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err);
 int RunDupes(const DupesOptions& options, std::ostream& out, std::ostream& err);
+// Exits 0 when the two are the same, 4 when they differ.
+int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err);
 // Every file of the index, one JSON document a line, with find's keys.
 int RunExport(const CatalogOptions& options, std::ostream& out, std::ostream& err);
 

@@ -319,6 +319,16 @@ std::function<int()> SetUpDupes(CLI::App* command) {
     return [=] { return cli::RunDupes(*dupes, std::cout, std::cerr); };
 }
 
+std::function<int()> SetUpDiff(CLI::App* command) {
+    auto diff = std::make_shared<cli::DiffOptions>();
+    command->add_option("A", diff->a, "The first image")->required();
+    command->add_option("B", diff->b, "The second image")->required();
+    command->add_option("--member-a", diff->memberA, "The image to take from A, an archive");
+    command->add_option("--member-b", diff->memberB, "The image to take from B, an archive");
+    command->add_flag("--json", diff->json, "Print JSON");
+    return [=] { return cli::RunDiff(*diff, std::cout, std::cerr); };
+}
+
 std::function<int()> SetUpExport(CLI::App* command) {
     auto options = std::make_shared<cli::CatalogOptions>();
     AddCatalogOption(command, *options);
@@ -346,6 +356,7 @@ int main(int argc, char** argv) {
         {"index", "Index every image under folders into a collection's index", SetUpIndex},
         {"find", "Find files in the collection's index", SetUpFind},
         {"dupes", "List the images and files the collection holds more than once", SetUpDupes},
+        {"diff", "Show what differs between two images: files and sectors", SetUpDiff},
         {"export", "Print every file of the collection's index", SetUpExport},
     };
     const std::string_view named = argc > 1 ? argv[1] : "";

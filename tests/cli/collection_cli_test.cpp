@@ -138,6 +138,40 @@ std::string Grouped(std::size_t value) {
     return text;
 }
 
+TEST(CollectionCli, DiffNamesFilesAndSectors) {
+    testing::TempDir dir;
+    testing::DiskBuilder a;
+    a.AddFile("HELLO", 0x82, testing::Program(0x0801, Bytes(300, 1)));
+    a.AddFile("CODE", 0x82, kCode);
+    testing::DiskBuilder b;
+    Bytes changed(300, 1);
+    changed[260] = 2;
+    b.AddFile("HELLO", 0x82, testing::Program(0x0801, changed));
+    b.AddFile("OTHER", 0x81, Bytes{'X'});
+    const std::string zip =
+        testing::WriteFile(dir / "two.zip",
+                           testing::ZipArchive({{"a.d64", a.bytes()}, {"b.d64", b.bytes()}}))
+            .string();
+    const ProgramRun run =
+        Cli({"diff", zip, zip, "--member-a", "a.d64", "--member-b", "b.d64", "--json"});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(nlohmann::ordered_json::parse(run.out).dump(),
+              nlohmann::ordered_json({{"onlyInA", {"code"}},
+                                      {"onlyInB", {"other"}},
+                                      {"changed", {{{"name", "hello"}, {"offset", 262}}}},
+                                      {"sectors",
+                                       {{{"track", 1}, {"sector", 1}},
+                                        {{"track", 1}, {"sector", 2}},
+                                        {{"track", 18}, {"sector", 1}}}}})
+                  .dump());
+    const std::string image = a.WriteTo(dir / "a.d64").string();
+    const ProgramRun same = Cli({"diff", image, image});
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(same.out, "The two images hold the same files in the same sectors.\n");
+    EXPECT_EQ(Cli({"diff", image, zip, "--member-b", "c.d64"}).err,
+              "kestrune-cli: " + zip + " holds no image named c.d64\n");
+}
+
 std::size_t IndexedSources(const std::string& db) {
     sqlite3* handle = nullptr;
     std::size_t count = 0;

@@ -1,0 +1,92 @@
+#include "collection/image_diff.h"
+
+#include <algorithm>
+#include <map>
+
+#include "image/file_chain.h"
+#include "text/unicode.h"
+#include "viewer/row_texts.h"
+#include "viewer/show_row.h"
+
+namespace kestrune {
+
+namespace {
+
+struct NamedFile {
+    std::string name;
+    std::optional<std::vector<std::uint8_t>> bytes;  // none for a row that names no file
+};
+
+std::vector<NamedFile> FilesOf(const Volume& volume) {
+    std::vector<NamedFile> files;
+    RowTexts texts;
+    for (const DirectoryEntry& entry : volume.entries) {
+        FormatRow(entry, volume.disk.isGeosDisk, texts);
+        std::u16string_view name = texts[ColumnFileName];
+        while (!name.empty() && name.back() == u' ')
+            name.remove_suffix(1);
+        NamedFile& file = files.emplace_back();
+        file.name = Utf16ToUtf8(name);
+        if (EntryMessage(entry)) continue;
+        FileChain chain;
+        ReadFile(chain, volume, entry);
+        file.bytes.emplace(chain.Data().begin(), chain.Data().end());
+    }
+    return files;
+}
+
+bool SameLayout(const DiskLayout& a, const DiskLayout& b) {
+    return a.lastTrack == b.lastTrack && a.sectors == b.sectors && a.trackOffset == b.trackOffset;
+}
+
+}  // namespace
+
+ImageDiff DiffImages(const HeldImage& a, const HeldImage& b) {
+    ImageDiff diff;
+    const Volume& left = *a.volume;
+    const Volume& right = *b.volume;
+    // Files are paired by name, the first of a name with the first, and so on.
+    std::vector<NamedFile> inB = FilesOf(right);
+    std::vector<bool> paired(inB.size(), false);
+    for (const NamedFile& file : FilesOf(left)) {
+        std::size_t match = inB.size();
+        for (std::size_t i = 0; i < inB.size(); ++i) {
+            if (!paired[i] && inB[i].name == file.name) {
+                match = i;
+                break;
+            }
+        }
+        if (match == inB.size()) {
+            diff.onlyInA.push_back(file.name);
+            continue;
+        }
+        paired[match] = true;
+        const std::vector<std::uint8_t> none;
+        const std::vector<std::uint8_t>& x = file.bytes ? *file.bytes : none;
+        const std::vector<std::uint8_t>& y = inB[match].bytes ? *inB[match].bytes : none;
+        if (x == y) continue;
+        const auto [ex, ey] = std::mismatch(x.begin(), x.end(), y.begin(), y.end());
+        diff.changed.push_back({file.name, static_cast<std::uint64_t>(ex - x.begin())});
+    }
+    for (std::size_t i = 0; i < inB.size(); ++i) {
+        if (!paired[i]) diff.onlyInB.push_back(inB[i].name);
+    }
+    if (left.layout.lastTrack > 0 && SameLayout(left.layout, right.layout)) {
+        std::vector<SectorPlace>& sectors = diff.sectors.emplace();
+        for (int track = 1; track <= left.layout.lastTrack; ++track) {
+            for (int sector = 0; sector < left.layout.sectors[track]; ++sector) {
+                const std::uint32_t offset = *left.layout.Offset(track, sector);
+                const bool inLeft = left.image.Holds(offset, 256);
+                const bool inRight = right.image.Holds(offset, 256);
+                if (inLeft != inRight ||
+                    (inLeft && !std::equal(left.image.data.begin() + offset,
+                                           left.image.data.begin() + offset + 256,
+                                           right.image.data.begin() + offset)))
+                    sectors.push_back({track, sector});
+            }
+        }
+    }
+    return diff;
+}
+
+}  // namespace kestrune
