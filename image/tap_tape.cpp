@@ -59,8 +59,9 @@ class PulseReader {
     bool AtEnd() const { return at_ >= data_.size(); }
     std::uint64_t Time() const { return time_; }
 
-    // The next pulse's length in cycles.
+    // The next pulse's length in cycles; 0 at the end.
     std::uint32_t Next() {
+        if (AtEnd()) return 0;
         std::uint32_t cycles = Value();
         // Version 2 holds half waves: two make a pulse.
         if (version_ == 2 && !AtEnd()) cycles += Value();
@@ -215,6 +216,7 @@ std::optional<Block> ReadBlock(PulseReader& pulses, double shortCycles, std::uin
             // A pulse out of place: the byte is lost, and those its pulses reached into. The
             // next marker is looked for from the pulse after this byte's first.
             if (bytes.size() < kCountdown) return std::nullopt;
+            if (before.AtEnd()) break;
             pulses = before;
             kinds.Of(pulses.Next());
             const std::optional<std::size_t> skipped = Resync(pulses, kinds);
