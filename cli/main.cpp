@@ -334,7 +334,8 @@ std::function<int()> SetUpExport(CLI::App* command) {
     AddCatalogOption(command, *options);
     auto jsonl = std::make_shared<bool>(false);
     command->add_flag("--jsonl", *jsonl, "One JSON document a line (the only form)")->required();
-    return [=] { return cli::RunExport(*options, std::cout, std::cerr); };
+    // The flag lives as long as the parse that sets it.
+    return [=] { return *jsonl ? cli::RunExport(*options, std::cout, std::cerr) : cli::kUsage; };
 }
 
 }  // namespace
