@@ -90,12 +90,11 @@ class ProgressBar {
     Clock::time_point shown_{};
 };
 
+// "$C000"
 std::string HexWord(int value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text = "$";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        text += kDigits[(value >> shift) & 15];
-    return text;
+    std::u16string text = u"$";
+    AppendHex(text, static_cast<std::uint32_t>(value), 4, true);
+    return Utf16ToUtf8(text);
 }
 
 ordered_json HitJson(const CatalogHit& hit) {

@@ -141,6 +141,14 @@ std::optional<std::vector<std::uint8_t>> FromHex(std::string_view text) {
     return bytes;
 }
 
+// Text as one quoted FTS5 phrase, matched as it stands.
+std::string Phrase(std::string_view text) {
+    std::string phrase = "\"";
+    for (const char c : text)
+        phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return phrase + "\"";
+}
+
 int HexDigit(char c) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (c >= '0' && c <= '9') return c - '0';
@@ -415,11 +423,8 @@ void Catalog::Each(const CatalogQuery& query,
             sql += " AND lower(f.name) GLOB lower(?)";
             binds.push_back([name](Statement& s, int at) { s.Bind(at, name); });
         } else if (Utf8ToUtf16(name).size() >= 3) {
-            // Any part of the name, through its trigrams, as one quoted phrase.
-            std::string phrase = "\"";
-            for (const char c : name)
-                phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
-            phrase += "\"";
+            // Any part of the name, through its trigrams.
+            const std::string phrase = Phrase(name);
             sql += " AND f.id IN (SELECT rowid FROM file_names WHERE file_names MATCH ?)";
             binds.push_back([phrase](Statement& s, int at) { s.Bind(at, phrase); });
         } else {
@@ -453,10 +458,7 @@ void Catalog::Each(const CatalogQuery& query,
     if (query.text) {
         const std::string& text = *query.text;
         if (Utf8ToUtf16(text).size() >= 3) {
-            std::string phrase = "\"";
-            for (const char c : text)
-                phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
-            phrase += "\"";
+            const std::string phrase = Phrase(text);
             sql +=
                 " AND f.content IN (SELECT rowid FROM content_texts WHERE content_texts MATCH ?)";
             binds.push_back([phrase](Statement& s, int at) { s.Bind(at, phrase); });

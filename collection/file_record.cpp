@@ -56,6 +56,26 @@ std::string SearchText(std::span<const std::uint8_t> bytes) {
     return Capped(Utf16ToUtf8(PetsciiText(bytes.first(std::min(bytes.size(), kMostTextBytes)))));
 }
 
+std::vector<FileRow> FileRows(const Volume& volume) {
+    std::vector<FileRow> files;
+    RowTexts texts;
+    for (std::size_t row = 0; row < volume.entries.size(); ++row) {
+        const DirectoryEntry& entry = volume.entries[row];
+        FormatRow(entry, volume.disk.isGeosDisk, texts);
+        FileRow& file = files.emplace_back();
+        file.row = static_cast<int>(row) + 1;
+        file.name = Trimmed(texts[ColumnFileName]);
+        file.type = Utf16ToUtf8(texts[ColumnType]);
+        file.blocks = entry.blocks;
+        if (entry.loadAddress) file.load = *entry.loadAddress;
+        if (EntryMessage(entry)) continue;
+        FileChain chain;
+        ReadFile(chain, volume, entry);
+        file.bytes.emplace(chain.Data().begin(), chain.Data().end());
+    }
+    return files;
+}
+
 FileRecord ReadForIndex(const std::string& path) {
     FileRecord record;
     LoadEveryImage(path, [&](const HeldImage& held) {
@@ -73,24 +93,12 @@ FileRecord ReadForIndex(const std::string& path) {
         image.diskId = Utf16ToUtf8(volume.disk.diskId);
         image.findings =
             static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size());
-        RowTexts texts;
-        for (std::size_t row = 0; row < volume.entries.size(); ++row) {
-            const DirectoryEntry& entry = volume.entries[row];
-            FormatRow(entry, volume.disk.isGeosDisk, texts);
-            FileRow& file = image.files.emplace_back();
-            file.row = static_cast<int>(row) + 1;
-            file.name = Trimmed(texts[ColumnFileName]);
-            file.type = Utf16ToUtf8(texts[ColumnType]);
-            file.blocks = entry.blocks;
-            if (entry.loadAddress) file.load = *entry.loadAddress;
-            if (EntryMessage(entry)) continue;
-            FileChain chain;
-            ReadFile(chain, volume, entry);
-            const std::span<const std::uint8_t> bytes = chain.Data();
-            file.bytes.emplace(bytes.begin(), bytes.end());
-            file.sha1 = Sha1(bytes);
-            file.sha256 = Sha256(bytes);
-            file.text = SearchText(bytes);
+        image.files = FileRows(volume);
+        for (FileRow& file : image.files) {
+            if (!file.bytes) continue;
+            file.sha1 = Sha1(*file.bytes);
+            file.sha256 = Sha256(*file.bytes);
+            file.text = SearchText(*file.bytes);
         }
     });
     return record;

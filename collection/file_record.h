@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "collection/hashes.h"
+#include "image/volume.h"
 
 namespace kestrune {
 
@@ -49,6 +50,9 @@ struct FileRecord {
 // The text of a file's bytes (load address first) for searching: the listing when it is a BASIC
 // program, else the PETSCII text when nine in ten of its bytes are printable or RETURN, else none.
 std::string SearchText(std::span<const std::uint8_t> bytes);
+
+// The rows of a volume with their files' bytes, without digests or texts.
+std::vector<FileRow> FileRows(const Volume& volume);
 
 // Reads every image the file at path holds (see LoadEveryImage), with every file's bytes.
 FileRecord ReadForIndex(const std::string& path);

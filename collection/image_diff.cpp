@@ -1,39 +1,12 @@
 #include "collection/image_diff.h"
 
 #include <algorithm>
-#include <map>
 
-#include "image/file_chain.h"
-#include "text/unicode.h"
-#include "viewer/row_texts.h"
-#include "viewer/show_row.h"
+#include "collection/file_record.h"
 
 namespace kestrune {
 
 namespace {
-
-struct NamedFile {
-    std::string name;
-    std::optional<std::vector<std::uint8_t>> bytes;  // none for a row that names no file
-};
-
-std::vector<NamedFile> FilesOf(const Volume& volume) {
-    std::vector<NamedFile> files;
-    RowTexts texts;
-    for (const DirectoryEntry& entry : volume.entries) {
-        FormatRow(entry, volume.disk.isGeosDisk, texts);
-        std::u16string_view name = texts[ColumnFileName];
-        while (!name.empty() && name.back() == u' ')
-            name.remove_suffix(1);
-        NamedFile& file = files.emplace_back();
-        file.name = Utf16ToUtf8(name);
-        if (EntryMessage(entry)) continue;
-        FileChain chain;
-        ReadFile(chain, volume, entry);
-        file.bytes.emplace(chain.Data().begin(), chain.Data().end());
-    }
-    return files;
-}
 
 bool SameLayout(const DiskLayout& a, const DiskLayout& b) {
     return a.lastTrack == b.lastTrack && a.sectors == b.sectors && a.trackOffset == b.trackOffset;
@@ -46,9 +19,9 @@ ImageDiff DiffImages(const HeldImage& a, const HeldImage& b) {
     const Volume& left = *a.volume;
     const Volume& right = *b.volume;
     // Files are paired by name, the first of a name with the first, and so on.
-    std::vector<NamedFile> inB = FilesOf(right);
+    const std::vector<FileRow> inB = FileRows(right);
     std::vector<bool> paired(inB.size(), false);
-    for (const NamedFile& file : FilesOf(left)) {
+    for (const FileRow& file : FileRows(left)) {
         std::size_t match = inB.size();
         for (std::size_t i = 0; i < inB.size(); ++i) {
             if (!paired[i] && inB[i].name == file.name) {

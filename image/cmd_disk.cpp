@@ -22,9 +22,8 @@ constexpr int kFloppyTracks = 81;
 constexpr int kTableSector = 8;
 constexpr std::size_t kTableEntries = 32;
 constexpr std::uint64_t kPartitionBlock = 512;
-constexpr std::array<std::uint8_t, 16> kSystemName = {'S',  'Y',  'S',  'T',  'E',  'M',
-                                                      0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0,
-                                                      0xA0, 0xA0, 0xA0, 0xA0};
+constexpr std::array<std::uint8_t, 16> kSystemName = {
+    'S', 'Y', 'S', 'T', 'E', 'M', 0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0, 0xA0};
 
 struct Floppy {
     std::uint64_t size;
@@ -38,9 +37,14 @@ constexpr std::array<Floppy, 3> kFloppies = {
 constexpr std::uint8_t kNativeType = 1;
 constexpr std::uint8_t kLastOpenedType = 4;
 constexpr std::uint8_t kSystemType = 0xFF;
-constexpr std::array<std::u16string_view, 8> kPartitionTypes = {
-    u"",       u"native",         u"1541 emulation", u"1571 emulation",
-    u"1581 emulation", u"1581 CP/M emulation", u"print buffer",   u"foreign"};
+constexpr std::array<std::u16string_view, 8> kPartitionTypes = {u"",
+                                                                u"native",
+                                                                u"1541 emulation",
+                                                                u"1571 emulation",
+                                                                u"1581 emulation",
+                                                                u"1581 CP/M emulation",
+                                                                u"print buffer",
+                                                                u"foreign"};
 // The sizes in blocks an emulation partition needs to hold its disk.
 constexpr std::array<std::uint64_t, 5> kLeastBlocks = {0, 0, 683, 1366, 3200};
 
@@ -131,8 +135,8 @@ void ReadNativeDirectory(Volume& volume, int track, int sector) {
 Volume NativeVolume(DiskImage image) {
     Volume volume;
     volume.format = "dnp";
-    const int tracks = static_cast<int>(
-        std::min<std::uint64_t>(image.size() / kNativeTrackSize, kMaximumTracks));
+    const int tracks =
+        static_cast<int>(std::min<std::uint64_t>(image.size() / kNativeTrackSize, kMaximumTracks));
     const std::array<TrackZone, 1> zones = {{{tracks, kNativeSectors}}};
     volume.layout = ZonedLayout(zones, tracks, tracks);
     volume.image = std::move(image);
@@ -185,8 +189,8 @@ Volume OpenCmdFloppy(DiskImage image, std::string_view fileName) {
         const std::uint64_t start = BigEndian24(slot + 0x15) * (kPartitionBlock / 256);
         const std::uint64_t blocks = BigEndian24(slot + 0x1D) * (kPartitionBlock / 256);
         entry.blocks = static_cast<std::uint16_t>(std::min<std::uint64_t>(blocks, 0xFFFF));
-        const std::u16string what = std::u16string(TypeName(type)) + u" partition " +
-                                    Quoted(entry.name);
+        const std::u16string what =
+            std::u16string(TypeName(type)) + u" partition " + Quoted(entry.name);
         if (start + blocks > partitionBlocks) {
             AddFault(faults, u"the " + what + u" reaches past track " +
                                  GroupedDecimal(kFloppyTracks - 1) + u" and is not read");
@@ -202,8 +206,8 @@ Volume OpenCmdFloppy(DiskImage image, std::string_view fileName) {
         entry.partition = true;
         entry.partitionKind = static_cast<PartitionKind>(type);
     }
-    std::u16string about = u"CMD " + AsciiUpper(std::u16string(floppy.format.begin(),
-                                                               floppy.format.end())) +
+    std::u16string about = u"CMD " +
+                           AsciiUpper(std::u16string(floppy.format.begin(), floppy.format.end())) +
                            u" disk: " + GroupedDecimal(partitions) +
                            (partitions == 1 ? u" partition" : u" partitions");
     volume.fault = faults.empty() ? about : about + u"; " + faults;

@@ -70,6 +70,15 @@ std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path,
     return bytes;
 }
 
+// The other files of path's folder, for a disk in several files (ZipCode).
+ReadSibling SiblingsOf(const std::string& path) {
+    const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
+    return [folder](std::string_view name,
+                    std::uint64_t most) -> std::optional<std::vector<std::uint8_t>> {
+        return ReadSmallFile(folder + std::string(name), most);
+    };
+}
+
 LoadOutcome Refused(Message message) {
     return {std::nullopt, std::move(message), std::u16string(kProductName)};
 }
@@ -167,14 +176,7 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
             fault = (fault.empty() ? u"" : fault + u"; ") + u"Archive: " + archive.Fault();
         }
     } else {
-        // A disk in several files (ZipCode) reads the others from the same folder.
-        const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
-        const ReadSibling sibling =
-            [&folder](std::string_view name,
-                      std::uint64_t most) -> std::optional<std::vector<std::uint8_t>> {
-            return ReadSmallFile(folder + std::string(name), most);
-        };
-        opened = OpenContents(FileNameOf(path), std::move(bytes), ask, sibling);
+        opened = OpenContents(FileNameOf(path), std::move(bytes), ask, SiblingsOf(path));
     }
     if (!opened.volume) return opened.message ? Refused(std::move(*opened.message)) : Declined();
     return {std::move(opened.volume), std::nullopt,
@@ -226,13 +228,7 @@ void LoadEveryImage(const std::string& path, const std::function<void(const Held
     }
     if (!LooksLikeArchive(*bytes)) {
         whole.bytes = *bytes;
-        const std::string folder = path.substr(0, path.size() - fileName.size());
-        const ReadSibling sibling =
-            [&folder](std::string_view name,
-                      std::uint64_t most) -> std::optional<std::vector<std::uint8_t>> {
-            return ReadSmallFile(folder + std::string(name), most);
-        };
-        Opened opened = OpenContents(fileName, std::move(*bytes), yes, sibling);
+        Opened opened = OpenContents(fileName, std::move(*bytes), yes, SiblingsOf(path));
         whole.volume = std::move(opened.volume);
         whole.message = std::move(opened.message);
         TakeWithPartitions(whole, take);

@@ -120,7 +120,6 @@ struct Block {
     std::optional<std::uint8_t> checksum;  // the checksum byte, when read without a fault
     bool checksumOk = false;
     std::uint64_t leaderStart = 0;  // times in cycles
-    std::uint64_t start = 0;
     std::uint64_t end = 0;
 
     bool Ok() const { return !cutShort && bad.empty() && checksumOk; }
@@ -195,7 +194,6 @@ std::optional<Block> ReadBlock(PulseReader& pulses, double shortCycles, std::uin
     PulseKinds kinds(shortCycles);
     Block block;
     block.leaderStart = leaderStart;
-    block.start = pulses.Time();
     std::vector<std::uint8_t> bytes;
     std::vector<std::uint32_t> bad;
     bool ended = false;
@@ -325,9 +323,7 @@ Scan ScanTape(PulseReader pulses) {
 // A block as both its copies make it, and what the two said.
 struct ReadUnit {
     std::vector<std::uint8_t> data;
-    bool ok = false;
     std::uint64_t leaderStart = 0;
-    std::uint64_t start = 0;
     std::uint64_t end = 0;
     std::u16string note;  // how its copies were read, when not both well
 };
@@ -379,7 +375,6 @@ ReadUnit Merge(const Block& first, const Block& second, std::u16string_view what
         unit.note +=
             u", " + Number(inDoubt) + (inDoubt == 1 ? u" byte" : u" bytes") + u" still in doubt";
     } else if (checksum && *checksum == Xor(unit.data)) {
-        unit.ok = true;
         unit.note += u", and pass the checksum";
     } else {
         unit.note += u", and fail the checksum";
@@ -392,30 +387,25 @@ ReadUnit Pair(const Block* first, const Block* second, std::u16string_view what)
     ReadUnit unit;
     const Block& any = first != nullptr ? *first : *second;
     unit.leaderStart = any.leaderStart;
-    unit.start = any.start;
     unit.end = second != nullptr ? second->end : first->end;
     if (first != nullptr && second != nullptr) {
         if (first->Ok()) {
             unit.data = first->data;
-            unit.ok = true;
             if (!second->Ok())
                 unit.note = u"the second copy of the " + name + u" " + Failure(*second) +
                             u"; the first is read";
         } else if (second->Ok()) {
             unit.data = second->data;
-            unit.ok = true;
             unit.note =
                 u"the first copy of the " + name + u" " + Failure(*first) + u"; the second is read";
         } else {
             ReadUnit merged = Merge(*first, *second, what);
             unit.data = std::move(merged.data);
-            unit.ok = merged.ok;
             unit.note = std::move(merged.note);
         }
         return unit;
     }
     unit.data = any.data;
-    unit.ok = any.Ok();
     unit.note = u"the " + name + u" has no " + (first != nullptr ? u"second" : u"first") + u" copy";
     if (!any.Ok()) unit.note += u", and its only copy " + Failure(any);
     return unit;

@@ -9,6 +9,7 @@
 #include "image/recognition.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "tests/support/opened_volume.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -16,26 +17,9 @@ namespace {
 
 using testing::ArcEntry;
 using testing::Bytes;
-
-Volume OpenOrFail(std::string_view name, Bytes bytes) {
-    Opened opened = OpenContents(name, std::move(bytes), [](const Message&) { return false; });
-    if (!opened.volume) {
-        ADD_FAILURE() << (opened.message ? Utf16ToUtf8(opened.message->text) : "");
-        return {};
-    }
-    return std::move(*opened.volume);
-}
-
-Bytes FileOf(const Volume& volume, std::size_t row) {
-    FileChain chain;
-    ReadFile(chain, volume, volume.entries.at(row));
-    return {chain.Data().begin(), chain.Data().end()};
-}
-
-std::string NameOf(const DirectoryEntry& entry) {
-    std::string name(entry.name.begin(), entry.name.end());
-    return name.substr(0, name.find('\xA0'));
-}
+using testing::FileOf;
+using testing::NameOf;
+using testing::OpenOrFail;
 
 // A program with runs and every byte value, a text with $FE bytes, a REL file.
 std::vector<ArcEntry> Entries(int mode) {

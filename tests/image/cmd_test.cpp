@@ -6,6 +6,7 @@
 #include "image/recognition.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "tests/support/opened_volume.h"
 #include "text/unicode.h"
 
 namespace kestrune {
@@ -13,27 +14,10 @@ namespace {
 
 using testing::Block;
 using testing::Bytes;
+using testing::FileOf;
 using testing::LayoutDiskBuilder;
-
-Volume OpenOrFail(std::string_view name, Bytes bytes) {
-    Opened opened = OpenContents(name, std::move(bytes), [](const Message&) { return false; });
-    if (!opened.volume) {
-        ADD_FAILURE() << (opened.message ? Utf16ToUtf8(opened.message->text) : "");
-        return {};
-    }
-    return std::move(*opened.volume);
-}
-
-Bytes FileOf(const Volume& volume, std::size_t row) {
-    FileChain chain;
-    ReadFile(chain, volume, volume.entries.at(row));
-    return {chain.Data().begin(), chain.Data().end()};
-}
-
-std::string NameOf(const DirectoryEntry& entry) {
-    std::string name(entry.name.begin(), entry.name.end());
-    return name.substr(0, name.find('\xA0'));
-}
+using testing::NameOf;
+using testing::OpenOrFail;
 
 const Bytes kProgram = testing::Program(0x0801, testing::Noise(400));
 const Bytes kInner = testing::Program(0xC000, testing::Noise(100, 2));
@@ -81,12 +65,11 @@ TEST(Cmd, AFloppysPartitionsOpenAsWhatTheyHold) {
     LayoutDiskBuilder d81 = LayoutDiskBuilder::D81("EMULATED");
     const std::vector<Block> blocks = {{1, 0}, {1, 1}};
     d81.Chain(kProgram, blocks).Entry({40, 3}, 0, {0x82, 1, 0, "ON1581", 2});
-    const Bytes floppy = testing::CmdFloppy(
-        80, {{1, "NATIVE", 0, 512, NativePartition()},
-             {2, "FORTY ONE", 512, 342, d64.bytes()},
-             {4, "EIGHTY ONE", 854, 1600, d81.bytes()},
-             {5, "CPM", 2454, 100, {}},
-             {2, "LOST", 3100, 342, {}}});
+    const Bytes floppy = testing::CmdFloppy(80, {{1, "NATIVE", 0, 512, NativePartition()},
+                                                 {2, "FORTY ONE", 512, 342, d64.bytes()},
+                                                 {4, "EIGHTY ONE", 854, 1600, d81.bytes()},
+                                                 {5, "CPM", 2454, 100, {}},
+                                                 {2, "LOST", 3100, 342, {}}});
     for (const bool errors : {false, true}) {
         Bytes bytes = floppy;
         if (errors) bytes.resize(bytes.size() + bytes.size() / 256, 1);
@@ -109,8 +92,8 @@ TEST(Cmd, AFloppysPartitionsOpenAsWhatTheyHold) {
             std::string_view format;
             std::string_view file;
         };
-        for (const Case& c : {Case{0, "dnp", "HELLO"}, Case{1, "d64", "ON1541"},
-                              Case{2, "d81", "ON1581"}}) {
+        for (const Case& c :
+             {Case{0, "dnp", "HELLO"}, Case{1, "d64", "ON1541"}, Case{2, "d81", "ON1581"}}) {
             SCOPED_TRACE(c.format);
             const std::optional<Volume> partition = OpenPartition(volume, volume.entries[c.row]);
             ASSERT_TRUE(partition);

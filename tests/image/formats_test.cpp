@@ -9,6 +9,7 @@
 #include "image/recognition.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "tests/support/opened_volume.h"
 #include "tests/support/printers.h"
 #include "text/unicode.h"
 
@@ -18,33 +19,16 @@ namespace {
 using testing::Block;
 using testing::Bytes;
 using testing::EntrySpec;
+using testing::FileOf;
 using testing::GcrFault;
 using testing::LayoutDiskBuilder;
+using testing::NameOf;
+using testing::OpenOrFail;
 using testing::TapeFile;
 using testing::TempDir;
 
 Opened Open(std::string_view name, Bytes bytes, bool answer = false) {
     return OpenContents(name, std::move(bytes), [answer](const Message&) { return answer; });
-}
-
-Volume OpenOrFail(std::string_view name, Bytes bytes) {
-    Opened opened = Open(name, std::move(bytes));
-    if (!opened.volume) {
-        ADD_FAILURE() << name << ": " << (opened.message ? Utf16ToUtf8(opened.message->text) : "");
-        return {};
-    }
-    return std::move(*opened.volume);
-}
-
-Bytes FileOf(const Volume& volume, std::size_t row) {
-    FileChain chain;
-    ReadFile(chain, volume, volume.entries.at(row));
-    return {chain.Data().begin(), chain.Data().end()};
-}
-
-std::string NameOf(const DirectoryEntry& entry) {
-    std::string name(entry.name.begin(), entry.name.end());
-    return name.substr(0, name.find('\xA0'));
 }
 
 TEST(D81, FieldsEntriesAndChainsOfA1581Disk) {

@@ -6,12 +6,14 @@
 #include "image/recognition.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
+#include "tests/support/opened_volume.h"
 #include "text/unicode.h"
 
 namespace kestrune {
 namespace {
 
 using testing::Bytes;
+using testing::FileOf;
 using testing::TapWriter;
 
 Opened Open(std::string_view name, Bytes bytes) {
@@ -19,18 +21,7 @@ Opened Open(std::string_view name, Bytes bytes) {
 }
 
 Volume OpenOrFail(Bytes bytes) {
-    Opened opened = Open("tape.tap", std::move(bytes));
-    if (!opened.volume) {
-        ADD_FAILURE() << (opened.message ? Utf16ToUtf8(opened.message->text) : "");
-        return {};
-    }
-    return std::move(*opened.volume);
-}
-
-Bytes FileOf(const Volume& volume, std::size_t row) {
-    FileChain chain;
-    ReadFile(chain, volume, volume.entries.at(row));
-    return {chain.Data().begin(), chain.Data().end()};
+    return testing::OpenOrFail("tape.tap", std::move(bytes));
 }
 
 std::string NameOf(const DirectoryEntry& entry) {
