@@ -29,6 +29,12 @@ std::string Grouped(std::uint64_t value) {
     return Utf16ToUtf8(GroupedDecimal(value));
 }
 
+// Text from the disk (a path, a member's name, a message naming them) as it may reach a
+// terminal: its control characters made visible.
+std::string Shown(std::string_view text) {
+    return Utf16ToUtf8(VisibleUtf8(text));
+}
+
 // Opens the index the options name, telling err why not.
 std::optional<Catalog> OpenCatalog(const CatalogOptions& options, bool rebuild, std::ostream& err) {
     const std::string path = options.db.value_or(DefaultCatalogPath());
@@ -37,11 +43,11 @@ std::optional<Catalog> OpenCatalog(const CatalogOptions& options, bool rebuild, 
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
     std::string why;
     std::optional<Catalog> catalog = Catalog::Open(path, rebuild, why);
-    if (!catalog) err << "kestrune-cli: " << why << '\n';
+    if (!catalog) err << "kestrune-cli: " << Shown(why) << '\n';
     return catalog;
 }
 
-// One line without the breaks of a message.
+// One line without the breaks of a message, its other control characters made visible.
 std::string OneLine(std::string text) {
     std::string line;
     for (const char c : text) {
@@ -51,7 +57,7 @@ std::string OneLine(std::string text) {
             line += c;
         }
     }
-    return line;
+    return Shown(line);
 }
 
 // The bar a terminal shows while indexing: files done, images a second, time left.
@@ -114,8 +120,8 @@ ordered_json HitJson(const CatalogHit& hit) {
 // Where a file lies, as find prints it: the image, the member, the partitions.
 std::string PlaceText(const std::string& image, const std::optional<std::string>& member,
                       const std::vector<int>& partition) {
-    std::string text = image;
-    if (member) text += " (" + *member + ")";
+    std::string text = Shown(image);
+    if (member) text += " (" + Shown(*member) + ")";
     for (std::size_t i = 0; i < partition.size(); ++i)
         text += (i == 0 ? " > " : ",") + std::to_string(partition[i]);
     return text;
@@ -238,7 +244,7 @@ int RunDupes(const DupesOptions& options, std::ostream& out, std::ostream& err) 
         out << heading << ": " << Grouped(groups.size()) << '\n';
         for (const std::vector<std::string>& group : groups) {
             for (const std::string& image : group)
-                out << "  " << image << '\n';
+                out << "  " << Shown(image) << '\n';
             out << '\n';
         }
     };

@@ -138,6 +138,27 @@ std::string Grouped(std::size_t value) {
     return text;
 }
 
+TEST(CollectionCli, NamesFromTheDiskReachTheTerminalWithoutControlCharacters) {
+    testing::TempDir dir;
+    const std::filesystem::path folder = dir / "in\x1b[2Jside";
+    std::filesystem::create_directory(folder);
+    testing::DiskBuilder d64;
+    d64.AddFile("CODE", 0x82, kCode);
+    testing::WriteFile(folder / "set.zip",
+                       testing::ZipArchive({{"a\x1b]0;x\x07.d64", d64.bytes()}}));
+    testing::WriteFile(folder / "bad\x1b[31m.t64", Bytes(10, 'x'));
+    const std::string db = (dir / "index.sqlite").string();
+    const ProgramRun index = Cli({"index", folder.string(), "--db", db});
+    const std::string found = Cli({"find", "--db", db, "--name", "code"}).out;
+    for (const std::string& text : {index.err, found}) {
+        EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+        EXPECT_EQ(text.find('\x07'), std::string::npos) << text;
+    }
+    EXPECT_NE(found.find("in\u241B[2Jside"), std::string::npos) << found;
+    EXPECT_NE(found.find("(a\u241B]0;x\u2407.d64)"), std::string::npos) << found;
+    EXPECT_NE(index.err.find("bad\u241B[31m.t64"), std::string::npos) << index.err;
+}
+
 TEST(CollectionCli, DiffNamesFilesAndSectors) {
     testing::TempDir dir;
     testing::DiskBuilder a;
