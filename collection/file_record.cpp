@@ -4,6 +4,7 @@
 
 #include "image/file_chain.h"
 #include "image/loader.h"
+#include "text/number_text.h"
 #include "text/unicode.h"
 #include "viewer/disk_analysis.h"
 #include "viewer/row_texts.h"
@@ -56,10 +57,10 @@ std::string SearchText(std::span<const std::uint8_t> bytes) {
     return Capped(Utf16ToUtf8(PetsciiText(bytes.first(std::min(bytes.size(), kMostTextBytes)))));
 }
 
-std::vector<FileRow> FileRows(const Volume& volume) {
+std::vector<FileRow> FileRows(const Volume& volume, std::size_t most) {
     std::vector<FileRow> files;
     RowTexts texts;
-    for (std::size_t row = 0; row < volume.entries.size(); ++row) {
+    for (std::size_t row = 0; row < std::min(most, volume.entries.size()); ++row) {
         const DirectoryEntry& entry = volume.entries[row];
         FormatRow(entry, volume.disk.isGeosDisk, texts);
         FileRow& file = files.emplace_back();
@@ -93,7 +94,12 @@ FileRecord ReadForIndex(const std::string& path) {
         image.diskId = Utf16ToUtf8(volume.disk.diskId);
         image.findings =
             static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size());
-        image.files = FileRows(volume);
+        image.files = FileRows(volume, kMostIndexedRows);
+        if (volume.entries.size() > kMostIndexedRows) {
+            image.note = "only the first " + Utf16ToUtf8(GroupedDecimal(kMostIndexedRows)) +
+                         " of its " + Utf16ToUtf8(GroupedDecimal(volume.entries.size())) +
+                         " rows are indexed";
+        }
         for (FileRow& file : image.files) {
             if (!file.bytes) continue;
             file.sha1 = Sha1(*file.bytes);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,6 +41,7 @@ struct ImageRecord {
     std::optional<Sha1Digest> sha1;        // of the file's or member's bytes
     std::optional<std::int64_t> findings;  // what the check finds; none for an image not read
     std::optional<std::string> error;      // why it could not be read
+    std::optional<std::string> note;       // what of it was left out of the index
     std::vector<FileRow> files;
 };
 
@@ -51,8 +53,13 @@ struct FileRecord {
 // program, else the PETSCII text when nine in ten of its bytes are printable or RETURN, else none.
 std::string SearchText(std::span<const std::uint8_t> bytes);
 
-// The rows of a volume with their files' bytes, without digests or texts.
-std::vector<FileRow> FileRows(const Volume& volume);
+// The most rows of one image indexed: a directory that claims more (a native partition can list
+// half a million) would cost seconds.
+inline constexpr std::size_t kMostIndexedRows = 16384;
+
+// The first most rows of a volume with their files' bytes, without digests or texts.
+std::vector<FileRow> FileRows(const Volume& volume,
+                              std::size_t most = std::numeric_limits<std::size_t>::max());
 
 // Reads every image the file at path holds (see LoadEveryImage), with every file's bytes.
 FileRecord ReadForIndex(const std::string& path);

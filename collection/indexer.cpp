@@ -167,7 +167,9 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
             summary.failed += counts.failed;
             ++summary.read;
             for (const ImageRecord& image : record.images) {
-                if (image.error) summary.problems.push_back(toRead[i].path + ": " + *image.error);
+                for (const std::optional<std::string>& said : {image.error, image.note}) {
+                    if (said) summary.problems.push_back(toRead[i].path + ": " + *said);
+                }
             }
             {
                 const std::lock_guard lock(mutex);

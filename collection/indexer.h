@@ -26,7 +26,7 @@ struct IndexSummary {
     std::size_t unchanged = 0;  // files indexed already as they are
     std::size_t removed = 0;    // files that left the folders
     // What could not be walked or read: folders that cannot be listed, links that lead back into
-    // a folder being walked, files that cannot be read.
+    // a folder being walked, files that cannot be read, images only partly indexed.
     std::vector<std::string> problems;
     bool cancelled = false;
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "collection/catalog.h"
+#include "collection/file_record.h"
 #include "collection/hashes.h"
 #include "tests/support/disk_builder.h"
 #include "tests/support/format_builders.h"
@@ -174,6 +175,32 @@ TEST(Catalog, WhatTheCollectionHoldsMoreThanOnce) {
     EXPECT_EQ(code->places[2].partition, std::vector<int>{1});
     // Files of fewer blocks are left out.
     EXPECT_TRUE(catalog.FindDuplicates(2).files.empty());
+}
+
+TEST(Catalog, AnImageOfMoreRowsThanIndexedSaysSo) {
+    // A native partition whose directory runs on through 2,049 sectors of eight entries.
+    testing::LayoutDiskBuilder dnp = testing::LayoutDiskBuilder::Dnp(10);
+    const std::vector<testing::Block> code = {{10, 0}};
+    dnp.Chain(kCode, code);
+    int track = 1;
+    int sector = 34;
+    for (int count = 0; count < 2049; ++count) {
+        const int nextTrack = sector == 255 ? track + 1 : track;
+        const int nextSector = (sector + 1) % 256;
+        auto bytes = dnp.Sector(track, sector);
+        bytes[0] = static_cast<std::uint8_t>(count < 2048 ? nextTrack : 0);
+        bytes[1] = static_cast<std::uint8_t>(count < 2048 ? nextSector : 0xFF);
+        for (int slot = 0; slot < 8; ++slot)
+            dnp.Entry({track, sector}, slot, {0x82, 10, 0, "CODE", 1});
+        track = nextTrack;
+        sector = nextSector;
+    }
+    testing::TempDir dir;
+    const FileRecord record =
+        ReadForIndex(testing::WriteFile(dir / "big.dnp", dnp.bytes()).string());
+    ASSERT_EQ(record.images.size(), 1u);
+    EXPECT_EQ(record.images[0].files.size(), kMostIndexedRows);
+    EXPECT_EQ(record.images[0].note, "only the first 16,384 of its 16,392 rows are indexed");
 }
 
 TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {
