@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -220,6 +221,10 @@ std::optional<std::vector<int>> ParseBytePattern(std::string_view text) {
 
 struct Catalog::Database {
     sqlite3* db = nullptr;
+    // Prepared once: it is asked for every file of a folder.
+    std::optional<Statement> indexedAs;
+    // Whether files were indexed anew since bytes no file holds were last forgotten.
+    bool replaced = false;
     ~Database() { sqlite3_close_v2(db); }
 };
 
@@ -236,7 +241,8 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
             std::remove((path + suffix).c_str());
     }
     auto database = std::make_unique<Database>();
-    if (sqlite3_open_v2(path.c_str(), &database->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+    if (sqlite3_open_v2(path.c_str(), &database->db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
         why = "\"" + path + "\" cannot be opened: " + sqlite3_errmsg(database->db);
         return std::nullopt;
@@ -281,7 +287,11 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
 }
 
 bool Catalog::IsCurrent(const std::string& path, std::uint64_t size, std::int64_t modified) const {
-    Statement query(database_->db, "SELECT size, modified FROM sources WHERE path = ?");
+    if (!database_->indexedAs)
+        database_->indexedAs.emplace(database_->db,
+                                     "SELECT size, modified FROM sources WHERE path = ?");
+    Statement& query = *database_->indexedAs;
+    query.Reset();
     query.Bind(1, path);
     return query.Step() && static_cast<std::uint64_t>(query.Integer(0)) == size &&
            query.Integer(1) == modified;
@@ -308,23 +318,28 @@ void ForgetUnusedContents(sqlite3* db) {
 
 }  // namespace
 
-IndexedFile Catalog::IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified) {
-    return Store(path, size, modified, ReadForIndex(path));
+IndexedFile CountsOf(const FileRecord& record) {
+    IndexedFile counts;
+    for (const ImageRecord& image : record.images) {
+        ++counts.images;
+        if (image.error) ++counts.failed;
+        counts.files += image.files.size();
+    }
+    return counts;
 }
 
-IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int64_t modified,
-                           const FileRecord& record) {
+IndexedFile Catalog::IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified) {
+    const SourceFile read{path, size, modified, ReadForIndex(path)};
+    Store({&read, 1});
+    return CountsOf(read.record);
+}
+
+void Catalog::Store(std::span<const SourceFile> files) {
     sqlite3* db = database_->db;
-    IndexedFile counts;
     Exec(db, "BEGIN IMMEDIATE");
     try {
         Statement old(db, "SELECT id FROM sources WHERE path = ?");
-        old.Bind(1, path);
-        if (old.Step()) ForgetSource(db, old.Integer(0));
         Statement source(db, "INSERT INTO sources(path, size, modified) VALUES (?, ?, ?)");
-        source.Bind(1, path).Bind(2, static_cast<std::int64_t>(size)).Bind(3, modified).Step();
-        const std::int64_t sourceId = sqlite3_last_insert_rowid(db);
-
         Statement image(db,
                         "INSERT INTO images(source, member, partition, format, disk_name, disk_id, "
                         "sha1, findings, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -336,44 +351,58 @@ IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int
         Statement file(db,
                        "INSERT INTO files(image, row, name, type, blocks, load, content) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?)");
-        for (const ImageRecord& held : record.images) {
-            ++counts.images;
-            if (held.error) ++counts.failed;
-            image.Reset();
-            image.Bind(1, sourceId).Bind(3, PartitionText(held.partition));
-            if (held.member) image.Bind(2, *held.member);
-            image.Bind(4, held.format).Bind(5, held.diskName).Bind(6, held.diskId);
-            if (held.sha1) image.Bind(7, *held.sha1);
-            if (held.findings) image.Bind(8, *held.findings);
-            if (held.error) image.Bind(9, *held.error);
-            image.Step();
-            const std::int64_t imageId = sqlite3_last_insert_rowid(db);
-            for (const FileRow& row : held.files) {
-                file.Reset();
-                file.Bind(1, imageId).Bind(2, row.row).Bind(3, row.name).Bind(4, row.type);
-                file.Bind(5, row.blocks);
-                if (row.load) file.Bind(6, *row.load);
-                if (row.bytes) {
-                    content.Reset();
-                    content.Bind(1, row.sha256).Bind(2, row.sha1);
-                    content.Bind(3, static_cast<std::int64_t>(row.bytes->size()))
-                        .Bind(4, *row.bytes)
-                        .Step();
-                    const bool added = sqlite3_changes(db) > 0;
-                    contentId.Reset();
-                    contentId.Bind(1, row.sha256);
-                    if (contentId.Step()) {
-                        const std::int64_t id = contentId.Integer(0);
-                        file.Bind(7, id);
-                        // A text is kept once, with the bytes it was read from.
-                        if (added && !row.text.empty()) {
-                            text.Reset();
-                            text.Bind(1, id).Bind(2, row.text).Step();
+        for (const SourceFile& read : files) {
+            old.Reset();
+            old.Bind(1, read.path);
+            if (old.Step()) {
+                ForgetSource(db, old.Integer(0));
+                database_->replaced = true;
+            }
+            source.Reset();
+            source.Bind(1, read.path)
+                .Bind(2, static_cast<std::int64_t>(read.size))
+                .Bind(3, read.modified)
+                .Step();
+            const std::int64_t sourceId = sqlite3_last_insert_rowid(db);
+            for (const ImageRecord& held : read.record.images) {
+                image.Reset();
+                image.Bind(1, sourceId).Bind(3, PartitionText(held.partition));
+                if (held.member) image.Bind(2, *held.member);
+                image.Bind(4, held.format).Bind(5, held.diskName).Bind(6, held.diskId);
+                if (held.sha1) image.Bind(7, *held.sha1);
+                if (held.findings) image.Bind(8, *held.findings);
+                if (held.error) image.Bind(9, *held.error);
+                image.Step();
+                const std::int64_t imageId = sqlite3_last_insert_rowid(db);
+                for (const FileRow& row : held.files) {
+                    file.Reset();
+                    file.Bind(1, imageId).Bind(2, row.row).Bind(3, row.name).Bind(4, row.type);
+                    file.Bind(5, row.blocks);
+                    if (row.load) file.Bind(6, *row.load);
+                    if (row.bytes) {
+                        content.Reset();
+                        content.Bind(1, row.sha256).Bind(2, row.sha1);
+                        content.Bind(3, static_cast<std::int64_t>(row.bytes->size()))
+                            .Bind(4, *row.bytes)
+                            .Step();
+                        std::int64_t id = sqlite3_last_insert_rowid(db);
+                        if (sqlite3_changes(db) > 0) {
+                            // A text is kept once, with the bytes it was read from.
+                            if (!row.text.empty()) {
+                                text.Reset();
+                                text.Bind(1, id).Bind(2, row.text).Step();
+                            }
+                        } else {
+                            contentId.Reset();
+                            contentId.Bind(1, row.sha256);
+                            if (!contentId.Step())
+                                throw std::runtime_error("a file's bytes vanished");
+                            id = contentId.Integer(0);
                         }
+                        file.Bind(7, id);
                     }
+                    file.Step();
                 }
-                file.Step();
-                ++counts.files;
             }
         }
         Exec(db, "COMMIT");
@@ -381,7 +410,6 @@ IndexedFile Catalog::Store(const std::string& path, std::uint64_t size, std::int
         Exec(db, "ROLLBACK");
         throw;
     }
-    return counts;
 }
 
 std::size_t Catalog::ForgetMissing(const std::string& folder,
@@ -396,11 +424,13 @@ std::size_t Catalog::ForgetMissing(const std::string& folder,
         if (!std::binary_search(sorted.begin(), sorted.end(), under.Text(1)))
             gone.push_back(under.Integer(0));
     }
+    if (gone.empty() && !database_->replaced) return 0;
     Exec(db, "BEGIN IMMEDIATE");
     for (const std::int64_t source : gone)
         ForgetSource(db, source);
     ForgetUnusedContents(db);
     Exec(db, "COMMIT");
+    database_->replaced = false;
     return gone.size();
 }
 

@@ -3,21 +3,23 @@
 // each holds (archive member, partition rows, format, disk name and ID, the SHA-1 of the image's
 // bytes, the check's finding count, or why it could not be read), their files (row, name as the
 // list shows it, type, blocks, load address) and every file's bytes once, by SHA-256, with names
-// searchable by any part (FTS5, trigrams). Each file is indexed in one transaction: an indexer
-// killed mid-run leaves the files it finished, and the next run indexes the rest.
+// searchable by any part (FTS5, trigrams). Files are stored a few at a time, each batch one
+// transaction: an indexer killed mid-run leaves the files it stored, and the next run indexes the
+// rest.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kestrune {
+#include "collection/file_record.h"
 
-struct FileRecord;
+namespace kestrune {
 
 // The version of the layout this program writes (PRAGMA user_version).
 inline constexpr int kCatalogVersion = 1;
@@ -81,6 +83,16 @@ struct IndexedFile {
     std::size_t failed = 0;  // images that could not be read
 };
 
+IndexedFile CountsOf(const FileRecord& record);
+
+// A file as read for the index, with the size and modification time it was read at.
+struct SourceFile {
+    std::string path;  // absolute
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    FileRecord record;
+};
+
 // Its calls throw std::runtime_error with SQLite's words when the file turns out damaged.
 class Catalog {
   public:
@@ -96,8 +108,8 @@ class Catalog {
     // Indexes every image the file holds, in place of what was indexed of it before: read, then
     // stored.
     IndexedFile IndexFile(const std::string& path, std::uint64_t size, std::int64_t modified);
-    IndexedFile Store(const std::string& path, std::uint64_t size, std::int64_t modified,
-                      const FileRecord& record);
+    // Stores files read, each in place of what was indexed of it before, in one transaction.
+    void Store(std::span<const SourceFile> files);
     // Forgets the indexed files under folder (absolute, ending in '/') that are not in present.
     std::size_t ForgetMissing(const std::string& folder, const std::vector<std::string>& present);
 

@@ -1,6 +1,7 @@
 #include "collection/file_record.h"
 
 #include <algorithm>
+#include <array>
 
 #include "image/file_chain.h"
 #include "image/loader.h"
@@ -49,10 +50,16 @@ std::string SearchText(std::span<const std::uint8_t> bytes) {
             return Capped(Utf16ToUtf8(text));
         }
     }
-    const std::size_t printable =
-        static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](std::uint8_t byte) {
-            return byte == 0x0D || (byte >= 0x20 && byte < 0x80) || (byte >= 0xA0);
-        }));
+    // Counted through a table: on bytes that are no text, a test for each byte mispredicts.
+    static constexpr std::array<std::uint8_t, 256> kPrintable = [] {
+        std::array<std::uint8_t, 256> printable{};
+        for (int byte = 0; byte < 256; ++byte)
+            printable[byte] = byte == 0x0D || (byte >= 0x20 && byte < 0x80) || byte >= 0xA0;
+        return printable;
+    }();
+    std::size_t printable = 0;
+    for (const std::uint8_t byte : bytes)
+        printable += kPrintable[byte];
     if (bytes.empty() || printable * 10 < bytes.size() * 9) return {};
     return Capped(Utf16ToUtf8(PetsciiText(bytes.first(std::min(bytes.size(), kMostTextBytes)))));
 }

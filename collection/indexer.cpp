@@ -1,6 +1,7 @@
 #include "collection/indexer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <map>
@@ -74,6 +75,23 @@ void Walk(const fs::path& folder, std::vector<Candidate>& found, std::set<fs::pa
         Walk(inner, found, visited, problems);
 }
 
+// A batch of files read is stored when it holds this many, this many bytes of files, or when its
+// first file has waited this long.
+constexpr std::size_t kMostBatchFiles = 256;
+constexpr std::size_t kMostBatchBytes = 32 << 20;
+// The most bytes of files that readers hold before they are stored.
+constexpr std::size_t kMostHeldBytes = 2 * kMostBatchBytes;
+constexpr auto kMostBatchAge = std::chrono::milliseconds(500);
+
+std::size_t BytesOf(const FileRecord& record) {
+    std::size_t bytes = 0;
+    for (const ImageRecord& image : record.images) {
+        for (const FileRow& file : image.files)
+            bytes += file.bytes ? file.bytes->size() : 0;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 bool IsIndexedName(std::string_view fileName) {
@@ -121,28 +139,34 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
     IndexProgress shown{summary.unchanged, found.size(), 0};
     if (progress) progress(shown);
 
-    // Readers take files in order and may run a few ahead of the one storing them.
+    // Readers take files in order and may run a batch ahead of the one storing them, as long as
+    // what they hold is not too large. Files are stored a batch at a time, a transaction each:
+    // what a batch waits for is bounded by its count, its bytes and its age.
     const std::size_t readers = static_cast<std::size_t>(std::max(1, jobs));
-    const std::size_t ahead = 2 * readers;
+    const std::size_t ahead = kMostBatchFiles + 2 * readers;
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::optional<FileRecord>> records(toRead.size());
     std::size_t next = 0;
-    std::size_t stored = 0;
+    std::size_t taken = 0;
+    std::size_t held = 0;  // bytes of files read and not yet stored
     bool stop = false;
     const auto read = [&] {
         for (;;) {
             std::size_t mine;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(
-                    lock, [&] { return stop || next >= toRead.size() || next < stored + ahead; });
+                changed.wait(lock, [&] {
+                    return stop || next >= toRead.size() ||
+                           (next < taken + ahead && held < kMostHeldBytes);
+                });
                 if (stop || next >= toRead.size()) return;
                 mine = next++;
             }
             FileRecord record = ReadForIndex(toRead[mine].path);
             {
                 const std::lock_guard lock(mutex);
+                held += BytesOf(record);
                 records[mine] = std::move(record);
             }
             changed.notify_all();
@@ -151,40 +175,67 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < readers; ++i)
         threads.emplace_back(read);
-    try {
-        for (std::size_t i = 0; i < toRead.size(); ++i) {
-            FileRecord record;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return records[i].has_value(); });
-                record = std::move(*records[i]);
-                records[i].reset();
-            }
-            const IndexedFile counts =
-                catalog.Store(toRead[i].path, toRead[i].size, toRead[i].modified, record);
+    std::vector<SourceFile> batch;
+    std::size_t batchBytes = 0;
+    const auto store = [&] {
+        catalog.Store(batch);
+        {
+            const std::lock_guard lock(mutex);
+            held -= batchBytes;
+        }
+        changed.notify_all();
+        batchBytes = 0;
+        for (const SourceFile& file : batch) {
+            const IndexedFile counts = CountsOf(file.record);
             summary.images += counts.images;
             summary.files += counts.files;
             summary.failed += counts.failed;
             ++summary.read;
-            for (const ImageRecord& image : record.images) {
+            for (const ImageRecord& image : file.record.images) {
                 for (const std::optional<std::string>& said : {image.error, image.note}) {
-                    if (said) summary.problems.push_back(toRead[i].path + ": " + *said);
+                    if (said) summary.problems.push_back(file.path + ": " + *said);
                 }
             }
+        }
+        batch.clear();
+    };
+    try {
+        auto batchStart = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < toRead.size(); ++i) {
+            FileRecord record;
             {
-                const std::lock_guard lock(mutex);
-                stored = i + 1;
+                std::unique_lock lock(mutex);
+                const auto ready = [&] { return records[i].has_value(); };
+                if (batch.empty()) {
+                    changed.wait(lock, ready);
+                } else if (!changed.wait_until(lock, batchStart + kMostBatchAge, ready)) {
+                    lock.unlock();
+                    store();
+                    lock.lock();
+                    changed.wait(lock, ready);
+                }
+                record = std::move(*records[i]);
+                records[i].reset();
+                taken = i + 1;
                 if (cancel != nullptr && cancel->load()) stop = true;
             }
             changed.notify_all();
-            shown.done = summary.unchanged + summary.read;
-            shown.images += counts.images;
+            if (batch.empty()) batchStart = std::chrono::steady_clock::now();
+            batchBytes += BytesOf(record);
+            shown.done = summary.unchanged + summary.read + batch.size() + 1;
+            shown.images += record.images.size();
+            batch.push_back(
+                {toRead[i].path, toRead[i].size, toRead[i].modified, std::move(record)});
+            if (stop || batch.size() >= kMostBatchFiles || batchBytes >= kMostBatchBytes ||
+                std::chrono::steady_clock::now() - batchStart >= kMostBatchAge)
+                store();
             if (progress) progress(shown);
             if (stop) {
                 summary.cancelled = true;
                 break;
             }
         }
+        if (!batch.empty()) store();
     } catch (...) {
         {
             const std::lock_guard lock(mutex);
