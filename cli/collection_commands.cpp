@@ -129,22 +129,6 @@ std::string PlaceText(const std::string& image, const std::optional<std::string>
 
 }  // namespace
 
-std::optional<std::uint16_t> ParseLoadAddress(std::string_view text) {
-    int base = 10;
-    if (text.starts_with('$')) {
-        text.remove_prefix(1);
-        base = 16;
-    } else if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 0xFFFF)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
-
 int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err) {
     std::optional<Catalog> catalog = OpenCatalog(options, options.rebuild, err);
     if (!catalog) return kNotShown;
@@ -166,11 +150,7 @@ int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err) 
     if (bar) bar->End();
     for (const std::string& problem : summary.problems)
         err << "kestrune-cli: " << OneLine(problem) << '\n';
-    out << Grouped(summary.images) << (summary.images == 1 ? " image, " : " images, ")
-        << Grouped(summary.files) << (summary.files == 1 ? " file, " : " files, ")
-        << Grouped(summary.failed) << " failed (" << Grouped(summary.read) << " read, "
-        << Grouped(summary.unchanged) << " unchanged, " << Grouped(summary.removed)
-        << " removed)\n";
+    out << SummaryLine(summary) << '\n';
     return summary.failed > 0 ? kReadError : kOk;
 }
 

@@ -44,9 +44,6 @@ struct DiffOptions {
     bool json = false;
 };
 
-// A load address as typed: "$c000", "0xc000" or "49152"; nothing for anything else.
-std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
-
 // Both return the exit code.
 int RunIndex(const IndexOptions& options, std::ostream& out, std::ostream& err);
 int RunFind(const FindOptions& options, std::ostream& out, std::ostream& err);

@@ -297,7 +297,7 @@ std::function<int()> SetUpFind(CLI::App* command) {
     command->add_flag("--json", find->json, "Print JSON");
     return [=] {
         if (*loadOption) {
-            find->load = cli::ParseLoadAddress(*load);
+            find->load = ParseLoadAddress(*load);
             if (!find->load)
                 throw CLI::ValidationError("--load takes $c000, 0xc000 or 49152 (up to $ffff)");
         }

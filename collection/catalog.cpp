@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -199,6 +200,22 @@ std::vector<int> PartitionRows(const std::string& text) {
 
 }  // namespace
 
+std::optional<std::uint16_t> ParseLoadAddress(std::string_view text) {
+    int base = 10;
+    if (text.starts_with('$')) {
+        text.remove_prefix(1);
+        base = 16;
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 0xFFFF)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
 std::optional<std::vector<int>> ParseBytePattern(std::string_view text) {
     std::string digits;
     for (const char c : text) {
@@ -273,9 +290,18 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
         }
         Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         if (empty) {
+            // Another program may be making it at the same moment: whoever writes first makes it.
             Exec(db, "BEGIN IMMEDIATE");
-            Exec(db, kSchema);
-            Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
+            bool stillEmpty = false;
+            {
+                Statement tables(db, "SELECT count(*) FROM sqlite_master");
+                tables.Step();
+                stillEmpty = tables.Integer(0) == 0;
+            }
+            if (stillEmpty) {
+                Exec(db, kSchema);
+                Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
+            }
             Exec(db, "COMMIT");
         }
     } catch (const std::runtime_error& error) {
@@ -434,6 +460,27 @@ std::size_t Catalog::ForgetMissing(const std::string& folder,
     return gone.size();
 }
 
+std::vector<FolderImage> Catalog::ImagesUnder(const std::string& folder) const {
+    Statement statement(database_->db,
+                        "SELECT s.path, i.member, i.partition, i.format, i.disk_name, i.error, "
+                        "(SELECT count(*) FROM files f WHERE f.image = i.id) FROM sources s "
+                        "JOIN images i ON i.source = s.id WHERE substr(s.path, 1, ?) = ? "
+                        "ORDER BY s.path, i.id");
+    statement.Bind(1, static_cast<std::int64_t>(folder.size())).Bind(2, folder);
+    std::vector<FolderImage> images;
+    while (statement.Step()) {
+        FolderImage& image = images.emplace_back();
+        image.path = statement.Text(0);
+        if (!statement.IsNull(1)) image.member = statement.Text(1);
+        image.partition = PartitionRows(statement.Text(2));
+        image.format = statement.Text(3);
+        image.diskName = statement.Text(4);
+        if (!statement.IsNull(5)) image.error = statement.Text(5);
+        image.files = static_cast<std::size_t>(statement.Integer(6));
+    }
+    return images;
+}
+
 std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
     std::vector<CatalogHit> hits;
     Each(query, [&](const CatalogHit& hit) { hits.push_back(hit); });
@@ -447,6 +494,14 @@ void Catalog::Each(const CatalogQuery& query,
         "c.size, c.sha1, c.sha256 FROM files f JOIN images i ON f.image = i.id "
         "JOIN sources s ON i.source = s.id LEFT JOIN contents c ON f.content = c.id WHERE 1";
     std::vector<std::function<void(Statement&, int)>> binds;
+    if (query.folder) {
+        const std::string& folder = *query.folder;
+        sql += " AND substr(s.path, 1, ?) = ?";
+        binds.push_back([folder](Statement& s, int at) {
+            s.Bind(at, static_cast<std::int64_t>(folder.size()));
+        });
+        binds.push_back([folder](Statement& s, int at) { s.Bind(at, folder); });
+    }
     if (query.name) {
         const std::string& name = *query.name;
         if (name.find_first_of("*?[") != std::string::npos) {

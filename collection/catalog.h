@@ -25,7 +25,8 @@ namespace kestrune {
 inline constexpr int kCatalogVersion = 1;
 
 struct CatalogQuery {
-    std::optional<std::string> name;  // a glob (*, ?) or, without one, any part of the name
+    std::optional<std::string> folder;  // files under it (absolute, ending in '/') only
+    std::optional<std::string> name;    // a glob (*, ?) or, without one, any part of the name
     std::optional<std::uint16_t> load;
     std::optional<std::string> type;    // "prg", "seq", ...
     std::optional<std::string> format;  // "d64", "t64", ...
@@ -41,6 +42,9 @@ struct CatalogQuery {
 // ("a9 ?? 8d"); nothing for anything else or an empty pattern.
 std::optional<std::vector<int>> ParseBytePattern(std::string_view text);
 
+// A load address as typed: $c000, 0xc000 or decimal; nothing for anything else or past $FFFF.
+std::optional<std::uint16_t> ParseLoadAddress(std::string_view text);
+
 struct CatalogHit {
     std::string image;  // the file's absolute path
     std::optional<std::string> member;
@@ -53,6 +57,17 @@ struct CatalogHit {
     std::uint64_t size = 0;
     std::string sha1;
     std::string sha256;
+};
+
+// An image indexed under a folder: a file, an archive's member, or a partition in either.
+struct FolderImage {
+    std::string path;  // the file's absolute path
+    std::optional<std::string> member;
+    std::vector<int> partition;
+    std::string format;
+    std::string diskName;
+    std::size_t files = 0;
+    std::optional<std::string> error;  // why it could not be read
 };
 
 struct DuplicatePlace {
@@ -112,6 +127,10 @@ class Catalog {
     void Store(std::span<const SourceFile> files);
     // Forgets the indexed files under folder (absolute, ending in '/') that are not in present.
     std::size_t ForgetMissing(const std::string& folder, const std::vector<std::string>& present);
+
+    // The images indexed under folder (absolute, ending in '/'), by path and in the order each
+    // file holds them.
+    std::vector<FolderImage> ImagesUnder(const std::string& folder) const;
 
     std::vector<CatalogHit> Find(const CatalogQuery& query) const;
     // The same hits one at a time, for a collection too large to hold them.

@@ -15,6 +15,8 @@
 #include "image/path_names.h"
 #include "image/recognition.h"
 #include "image/zipcode.h"
+#include "text/number_text.h"
+#include "text/unicode.h"
 
 namespace kestrune {
 
@@ -93,6 +95,14 @@ std::size_t BytesOf(const FileRecord& record) {
 }
 
 }  // namespace
+
+std::string SummaryLine(const IndexSummary& summary) {
+    const auto grouped = [](std::size_t value) { return Utf16ToUtf8(GroupedDecimal(value)); };
+    return grouped(summary.images) + (summary.images == 1 ? " image, " : " images, ") +
+           grouped(summary.files) + (summary.files == 1 ? " file, " : " files, ") +
+           grouped(summary.failed) + " failed (" + grouped(summary.read) + " read, " +
+           grouped(summary.unchanged) + " unchanged, " + grouped(summary.removed) + " removed)";
+}
 
 bool IsIndexedName(std::string_view fileName) {
     if (const std::optional<int> part = ZipCodePart(fileName)) return *part == 1;

@@ -31,6 +31,9 @@ struct IndexSummary {
     bool cancelled = false;
 };
 
+// "2,000 images, 20,000 files, 0 failed (2,000 read, 0 unchanged, 0 removed)".
+std::string SummaryLine(const IndexSummary& summary);
+
 // Whether a file of this name is indexed: an image's or archive's extension, or a ZipCode set's
 // first part (the others are read with it).
 bool IsIndexedName(std::string_view fileName);

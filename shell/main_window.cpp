@@ -26,10 +26,12 @@
 #include <algorithm>
 #include <array>
 
+#include "collection/catalog_path.h"
 #include "shell/about_dialog.h"
 #include "shell/address_box.h"
 #include "shell/browser_pane.h"
 #include "shell/c64_text.h"
+#include "shell/collection_pane.h"
 #include "shell/dialog_template.h"
 #include "shell/dialog_units.h"
 #include "shell/directory_header.h"
@@ -65,6 +67,8 @@ constexpr int kSmallestPaneHeight = 150;
 constexpr int kSmallestNameWidth = 60;
 // The space before each view button placed after the template's.
 constexpr int kExtraButtonGap = 12;
+// The Collection pane's width, in average characters.
+constexpr int kCollectionChars = 72;
 
 // The most of a file the text panes show: the largest file of a 1581 disk (800 KB) shows whole,
 // and no pane of a larger one keeps the window from answering.
@@ -166,6 +170,8 @@ void MainWindow::CreateMenu() {
     file->addAction(tr("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), this, &MainWindow::chooseImage);
     file->addAction(tr("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                     &MainWindow::chooseImage);
+    file->addAction(tr("Open &Folder..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this,
+                    &MainWindow::chooseFolder);
     recent_ = file->addMenu(tr("Open &Recent"));
     connect(recent_, &QMenu::aboutToShow, this, &MainWindow::ListRecentFiles);
     file->addAction(tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W), this,
@@ -176,6 +182,15 @@ void MainWindow::CreateMenu() {
     leavePartition_ = file->addAction(tr("&Leave Partition"), this, &MainWindow::leavePartition);
     leavePartition_->setShortcut(QKeySequence(Qt::Key_Backspace));
     leavePartition_->setEnabled(false);
+    // The images of the folder open one after the other.
+    nextImage_ =
+        file->addAction(tr("Ne&xt Image in Folder"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                        this, [this] { collection_->OpenAdjacentImage(1); });
+    previousImage_ =
+        file->addAction(tr("Pre&vious Image in Folder"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                        this, [this] { collection_->OpenAdjacentImage(-1); });
+    nextImage_->setEnabled(false);
+    previousImage_->setEnabled(false);
     file->addAction(tr("&Export..."), this, &MainWindow::exportView);
     exportPicture_ =
         file->addAction(tr("Export &Picture as PNG..."), this, &MainWindow::exportPicture);
@@ -573,9 +588,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::PlaceControls() {
     if (client_ == nullptr) return;
     const int menuHeight = menuBar_->sizeHint().height();
-    const QSize clientSize(width(), height() - menuHeight);
+    // The Collection pane, when a folder is open, takes the left of the window.
+    const int left = collection_ != nullptr && collection_->isVisible() ? collectionWidth_ : 0;
+    const QSize clientSize(width() - left, height() - menuHeight);
     menuBar_->setGeometry(0, 0, width(), menuHeight);
-    client_->setGeometry(0, menuHeight, clientSize.width(), clientSize.height());
+    if (left > 0) collection_->setGeometry(0, menuHeight, left, clientSize.height());
+    client_->setGeometry(left, menuHeight, clientSize.width(), clientSize.height());
     // The change from the template's size, and where the divider between list and panes is.
     const int dW = clientSize.width() - startClient_.width();
     const int dH = clientSize.height() - startClient_.height();
@@ -631,6 +649,13 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    // The Collection pane opens what is chosen in it as it is chosen: Enter there does nothing
+    // more.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        collection_ != nullptr && collection_->isAncestorOf(QApplication::focusWidget())) {
         event->accept();
         return;
     }
@@ -716,6 +741,10 @@ void MainWindow::chooseImage() {
 }
 
 void MainWindow::openImage(const QString& path) {
+    if (QFileInfo(path).isDir()) {
+        showFolder(path);
+        return;
+    }
     model_->Clear();
     session_.Clear();
     ShowSession(true);
@@ -730,6 +759,91 @@ void MainWindow::openImage(const QString& path) {
     ShowSession(true);
     // The list takes the focus, so the arrow keys move through the new files.
     list_->setFocus();
+}
+
+void MainWindow::chooseFolder() {
+    QFileDialog dialog(this, tr("Select folder"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        showFolder(dialog.selectedFiles().first());
+}
+
+void MainWindow::showFolder(const QString& folder) {
+    if (collection_ == nullptr) {
+        // The index kestrune-cli uses too.
+        collection_ = new CollectionPane(kestrune::DefaultCatalogPath(), this);
+        collection_->hide();
+        collectionWidth_ = fontMetrics().averageCharWidth() * kCollectionChars;
+        connect(collection_, &CollectionPane::placeChosen, this, &MainWindow::openPlace);
+        connect(collection_, &CollectionPane::closeRequested, this, &MainWindow::closeFolder);
+    }
+    if (!collection_->isVisible()) {
+        // The window grows by the pane, as far as the screen lets it.
+        collection_->show();
+        setMinimumWidth(minimumWidth() + collectionWidth_);
+        resize(FittedToScreen(QSize(width() + collectionWidth_, height())));
+        const QRect available = screen()->availableGeometry();
+        const int over = frameGeometry().right() - available.right();
+        if (over > 0) move(std::max(available.left(), x() - over), y());
+    }
+    nextImage_->setEnabled(true);
+    previousImage_->setEnabled(true);
+    collection_->ShowFolder(folder);
+    PlaceControls();
+}
+
+void MainWindow::closeFolder() {
+    if (collection_ == nullptr || !collection_->isVisible()) return;
+    collection_->hide();
+    setMinimumWidth(minimumWidth() - collectionWidth_);
+    resize(width() - collectionWidth_, height());
+    nextImage_->setEnabled(false);
+    previousImage_->setEnabled(false);
+    PlaceControls();
+    list_->setFocus();
+}
+
+void MainWindow::openPlace(const CollectionPlace& place) {
+    model_->Clear();
+    session_.Clear();
+    ShowSession(true);
+    // The archive's member is taken by its name, without asking; saying how many files were
+    // found is left out, as the pane's lists go from image to image.
+    const std::string file = QFile::encodeName(place.path).toStdString();
+    const std::optional<std::string> member = place.member;
+    const std::shared_ptr<kestrune::OpenedFile> read = reader_.Run(
+        QString::fromStdU16String(VisibleText(QFileInfo(place.path).fileName().toStdU16String())),
+        [file, member](const kestrune::MessageHandler& tell, const kestrune::ImageChooser&) {
+            return Session::Read(
+                file, tell,
+                [member](const std::vector<std::string>& names) -> std::optional<std::size_t> {
+                    for (std::size_t i = 0; i < names.size(); ++i) {
+                        if (member && names[i] == *member) return i;
+                    }
+                    return std::nullopt;
+                });
+        });
+    const bool opened = read && session_.Show(*read, [this](const Message& message) {
+        return message.kind == MessageKind::Information || Tell(message);
+    });
+    if (opened) {
+        for (const int row : place.partition) {
+            const int position = session_.PositionOfDirectoryRow(row);
+            if (position < 0 || !session_.OpenPartition(position)) break;
+        }
+        model_->Reload();
+    }
+    ShowSortArrow();
+    ShowSession(true);
+    if (opened && place.row > 0) {
+        const int position = session_.PositionOfDirectoryRow(place.row);
+        if (position >= 0) {
+            list_->selectRow(position);
+            list_->scrollTo(model_->index(position, 0));
+        }
+    }
 }
 
 void MainWindow::RememberFile(const QString& path) {

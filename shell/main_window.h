@@ -17,6 +17,8 @@
 #include "viewer/session.h"
 
 class BrowserPane;
+class CollectionPane;
+struct CollectionPlace;
 class C64TextPainter;
 class DiskPane;
 class ListCellDelegate;
@@ -61,6 +63,12 @@ class MainWindow : public QDialog {
 
   private slots:
     void chooseImage();
+    void chooseFolder();
+    // Opens the Collection pane on folder, and indexes it.
+    void showFolder(const QString& folder);
+    void closeFolder();
+    // Opens the image a collection names, at its file.
+    void openPlace(const CollectionPlace& place);
     void closeImage();
     void exportView();
     void saveFileAs();
@@ -148,6 +156,10 @@ class MainWindow : public QDialog {
     QLabel* sysLink_ = nullptr;     // "Disassemble from SYS n" in the status line
     QAction* sysAction_ = nullptr;  // the same in the BASIC listing's menu
     QAction* leavePartition_ = nullptr;
+    QAction* nextImage_ = nullptr;
+    QAction* previousImage_ = nullptr;
+    CollectionPane* collection_ = nullptr;  // made when a folder is first opened
+    int collectionWidth_ = 0;
     QMenu* recent_ = nullptr;
     // The buttons of the views the template has no place for (the Disk and Picture views),
     // after its last, by view.

@@ -107,7 +107,6 @@ class UseTest : public QObject {
     void diskMapFitsItsPaneAndHasALegend();
     void findingsLeadToTheirFilesAndSectors();
     void partitionsAreLeftAsTheyWereAndNamed();
-    void foldersAndUnreadableFilesAreNamed();
     void tapeFilesAndCmdPartitionsAsPeopleOpenThem();
 };
 
@@ -343,18 +342,6 @@ void UseTest::partitionsAreLeftAsTheyWereAndNamed() {
     QCOMPARE(header->sortIndicatorSection(), int(ColumnFileName));
     ui.clickRevert();
     QCOMPARE(header->sortIndicatorSection(), -1);
-}
-
-void UseTest::foldersAndUnreadableFilesAreNamed() {
-    ShellFixture fixture;
-    MainWindow dialog;
-    Shown shown(dialog);
-    MessageRecorder recorder;
-    QDir().mkpath(fixture.Path("disks"));
-    dialog.openImage(fixture.Path("disks"));
-    QCOMPARE(recorder.shown.size(), std::size_t{1});
-    QCOMPARE(Text(recorder.shown[0].text),
-             QStringLiteral("\"disks\"\n\nUnable to open file: it is a folder."));
 }
 
 QTEST_MAIN(UseTest)
