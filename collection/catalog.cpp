@@ -151,6 +151,28 @@ std::string Phrase(std::string_view text) {
     return phrase + "\"";
 }
 
+// The longest run of a glob's own characters (outside *, ? and [...]): every name it matches
+// holds it.
+std::string LongestLiteral(std::string_view glob) {
+    std::string longest, run;
+    for (std::size_t i = 0; i < glob.size(); ++i) {
+        const char c = glob[i];
+        if (c == '*' || c == '?' || c == '[') {
+            if (run.size() > longest.size()) longest = run;
+            run.clear();
+            if (c == '[') {
+                // A class ends at the first ] after its first character.
+                const std::size_t end = glob.find(']', i + 2);
+                if (end == std::string_view::npos) return longest;
+                i = end;
+            }
+            continue;
+        }
+        run += c;
+    }
+    return run.size() > longest.size() ? run : longest;
+}
+
 int HexDigit(char c) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (c >= '0' && c <= '9') return c - '0';
@@ -507,6 +529,14 @@ void Catalog::Each(const CatalogQuery& query,
         if (name.find_first_of("*?[") != std::string::npos) {
             sql += " AND lower(f.name) GLOB lower(?)";
             binds.push_back([name](Statement& s, int at) { s.Bind(at, name); });
+            // Only the names that hold its longest run of letters are tried, through their
+            // trigrams.
+            if (const std::string literal = LongestLiteral(name);
+                Utf8ToUtf16(literal).size() >= 3) {
+                const std::string phrase = Phrase(literal);
+                sql += " AND f.id IN (SELECT rowid FROM file_names WHERE file_names MATCH ?)";
+                binds.push_back([phrase](Statement& s, int at) { s.Bind(at, phrase); });
+            }
         } else if (Utf8ToUtf16(name).size() >= 3) {
             // Any part of the name, through its trigrams.
             const std::string phrase = Phrase(name);

@@ -86,34 +86,44 @@ std::vector<FileRow> FileRows(const Volume& volume, std::size_t most) {
 
 FileRecord ReadForIndex(const std::string& path) {
     FileRecord record;
-    LoadEveryImage(path, [&](const HeldImage& held) {
-        ImageRecord& image = record.images.emplace_back();
-        image.member = held.member;
-        image.partition = held.partition;
-        if (!held.bytes.empty()) image.sha1 = Sha1(held.bytes);
-        if (!held.volume) {
-            image.error = held.message ? Utf16ToUtf8(held.message->text) : std::string();
-            return;
-        }
-        const Volume& volume = *held.volume;
-        image.format = volume.format;
-        image.diskName = Trimmed(volume.disk.diskName);
-        image.diskId = Utf16ToUtf8(volume.disk.diskId);
-        image.findings =
-            static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size());
-        image.files = FileRows(volume, kMostIndexedRows);
-        if (volume.entries.size() > kMostIndexedRows) {
-            image.note = "only the first " + Utf16ToUtf8(GroupedDecimal(kMostIndexedRows)) +
-                         " of its " + Utf16ToUtf8(GroupedDecimal(volume.entries.size())) +
-                         " rows are indexed";
-        }
-        for (FileRow& file : image.files) {
-            if (!file.bytes) continue;
-            file.sha1 = Sha1(*file.bytes);
-            file.sha256 = Sha256(*file.bytes);
-            file.text = SearchText(*file.bytes);
-        }
-    });
+    const auto sha1 = [](std::span<const std::uint8_t> bytes) {
+        const Sha1Digest digest = Sha1(bytes);
+        return std::string(digest.begin(), digest.end());
+    };
+    LoadEveryImage(
+        path,
+        [&](const HeldImage& held) {
+            ImageRecord& image = record.images.emplace_back();
+            image.member = held.member;
+            image.partition = held.partition;
+            if (held.size > 0) {
+                image.sha1.emplace();
+                std::copy(held.digest.begin(), held.digest.end(), image.sha1->begin());
+            }
+            if (!held.volume) {
+                image.error = held.message ? Utf16ToUtf8(held.message->text) : std::string();
+                return;
+            }
+            const Volume& volume = *held.volume;
+            image.format = volume.format;
+            image.diskName = Trimmed(volume.disk.diskName);
+            image.diskId = Utf16ToUtf8(volume.disk.diskId);
+            image.findings =
+                static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size());
+            image.files = FileRows(volume, kMostIndexedRows);
+            if (volume.entries.size() > kMostIndexedRows) {
+                image.note = "only the first " + Utf16ToUtf8(GroupedDecimal(kMostIndexedRows)) +
+                             " of its " + Utf16ToUtf8(GroupedDecimal(volume.entries.size())) +
+                             " rows are indexed";
+            }
+            for (FileRow& file : image.files) {
+                if (!file.bytes) continue;
+                file.sha1 = Sha1(*file.bytes);
+                file.sha256 = Sha256(*file.bytes);
+                file.text = SearchText(*file.bytes);
+            }
+        },
+        sha1);
     return record;
 }
 

@@ -213,7 +213,12 @@ void TakeWithPartitions(const HeldImage& held, const std::function<void(const He
 
 }  // namespace
 
-void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take) {
+void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take,
+                    const ByteDigest& digest) {
+    const auto describe = [&](HeldImage& held, std::span<const std::uint8_t> bytes) {
+        held.size = bytes.size();
+        if (digest) held.digest = digest(bytes);
+    };
     const AskYesNo yes = [](const Message&) { return true; };
     const std::string fileName = std::string(FileNameOf(path));
     HeldImage whole;
@@ -227,7 +232,7 @@ void LoadEveryImage(const std::string& path, const std::function<void(const Held
         return;
     }
     if (!LooksLikeArchive(*bytes)) {
-        whole.bytes = *bytes;
+        describe(whole, *bytes);
         Opened opened = OpenContents(fileName, std::move(*bytes), yes, SiblingsOf(path));
         whole.volume = std::move(opened.volume);
         whole.message = std::move(opened.message);
@@ -253,7 +258,7 @@ void LoadEveryImage(const std::string& path, const std::function<void(const Held
             take(member);
             continue;
         }
-        member.bytes = *read;
+        describe(member, *read);
         Opened opened = OpenContents(FileNameOf(*member.member), std::move(*read), yes);
         member.volume = std::move(opened.volume);
         member.message = std::move(opened.message);

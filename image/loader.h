@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,11 @@ LoadOutcome LoadImage(const std::string& path, const AskYesNo& ask, const Choose
 struct HeldImage {
     std::optional<std::string> member;  // the archive member it is, for an archive
     std::vector<int> partition;         // the partition rows it lies in, 1-based, outermost first
-    std::vector<std::uint8_t> bytes;    // the file's or member's bytes; none for a partition
-    std::optional<Volume> volume;       // nothing when it cannot be read
-    std::optional<Message> message;     // then why not
+    std::uint64_t size = 0;             // of the file's or member's bytes; 0 for a partition
+    // What the digest given made of those bytes before they were opened; none for a partition.
+    std::string digest;
+    std::optional<Volume> volume;    // nothing when it cannot be read
+    std::optional<Message> message;  // then why not
 };
 
 // The most partitions read inside one image (a native partition's subdirectory copies its
@@ -53,7 +56,10 @@ inline constexpr std::size_t kDeepestPartition = 4;
 // Reads every image a file holds, asking nothing (a question is answered Yes): the file, or each
 // member of an archive (each inflated once), and after each its partitions, one inside the other.
 // Gives each to take in that order, one at a time; an archive that cannot be listed, or a file
-// that cannot be read, is one HeldImage with its message.
-void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take);
+// that cannot be read, is one HeldImage with its message. digest, when given, is made of each
+// file's or member's bytes as read (the bytes are not kept: an image may be large).
+using ByteDigest = std::function<std::string(std::span<const std::uint8_t>)>;
+void LoadEveryImage(const std::string& path, const std::function<void(const HeldImage&)>& take,
+                    const ByteDigest& digest = nullptr);
 
 }  // namespace kestrune

@@ -90,6 +90,19 @@ TEST(Catalog, AFolderIndexedAndFound) {
               2u);
     EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.name = "co"; })).size(),
               2u);  // shorter than a trigram
+    // Globs whose longest run of letters narrows the names tried first.
+    for (const auto& [glob, found] :
+         std::vector<std::pair<std::string, std::size_t>>{{"HELLO W*", 1},
+                                                          {"*lo wor?d", 1},
+                                                          {"[gh]ello*", 1},
+                                                          {"[]h]ello w*", 1},
+                                                          {"*ello [w]orld", 1},
+                                                          {"hello wor[x]", 0},
+                                                          {"*ode", 2},
+                                                          {"*ell*x*", 0}}) {
+        EXPECT_EQ(catalog.Find(Query([&](CatalogQuery& q) { q.name = glob; })).size(), found)
+            << glob;
+    }
     EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.format = "D81"; })).size(),
               2u);  // the partition and its row
     EXPECT_EQ(catalog

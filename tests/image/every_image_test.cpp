@@ -37,7 +37,7 @@ std::vector<Seen> Every(const std::filesystem::path& path) {
     LoadEveryImage(path.string(), [&](const HeldImage& held) {
         seen.push_back({held.member.value_or(""), held.partition,
                         held.volume ? std::string(held.volume->format) : "",
-                        held.volume ? held.volume->entries.size() : 0, held.bytes.size(),
+                        held.volume ? held.volume->entries.size() : 0, held.size,
                         held.message ? Utf16ToUtf8(held.message->text) : ""});
     });
     return seen;

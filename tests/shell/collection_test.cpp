@@ -275,7 +275,7 @@ void CollectionTest::duplicatesOpenWhereTheyLie() {
 void CollectionTest::aDroppedFolderOpensAndIndexingCanBeCancelled() {
     ShellFixture fixture;
     QDir().mkpath(fixture.Path("many"));
-    constexpr int kDisks = 40;
+    constexpr int kDisks = 200;
     for (int disk = 0; disk < kDisks; ++disk)
         fixture.Write(QStringLiteral("many/disk%1.d64").arg(disk, 2, 10, QLatin1Char('0')),
                       Disk("FIRST", "SECOND"));
@@ -296,8 +296,12 @@ void CollectionTest::aDroppedFolderOpensAndIndexingCanBeCancelled() {
     dropFolder();
     const Pane pane(dialog);
     QVERIFY(pane.child<QProgressBar>("indexProgress")->isVisible());
-    QTest::mouseClick(pane.child<QPushButton>("cancelIndexing"), Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return pane.state()->text().startsWith("Indexing cancelled"); }));
+    // Cancel is clicked once it is on the screen.
+    auto* cancel = pane.child<QPushButton>("cancelIndexing");
+    QVERIFY(QTest::qWaitFor([&] { return !cancel->rect().isEmpty(); }));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY2(QTest::qWaitFor([&] { return pane.state()->text().startsWith("Indexing cancelled"); }),
+             qPrintable(pane.state()->text()));
     QVERIFY(!pane.child<QProgressBar>("indexProgress")->isVisible());
     QVERIFY(pane.images()->model()->rowCount() < kDisks);
     QCOMPARE(recorder.shown.size(), std::size_t{0});
