@@ -6,11 +6,14 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 
 #include "collection/file_record.h"
 #include "collection/hashes.h"
@@ -19,6 +22,17 @@
 namespace kestrune {
 
 namespace {
+
+// The files of an image in their order; and by load address, with what a hit shows of them: a
+// find by load address reads the index alone, not a file's page for each hit.
+constexpr std::string_view kFileIndexes =
+    "CREATE INDEX files_image ON files(image, row);"
+    "CREATE INDEX files_load ON files(load, image, row, name, type, blocks, content);";
+
+// A find of at most a few hits that names no file by its name, text, digest or bytes walks the
+// files in the order they are listed in and stops at its last hit, when its load address is
+// this common or it has none; otherwise it takes its hits by their load address and sorts them.
+constexpr int kCommonLoadHits = 2000;
 
 constexpr std::string_view kSchema = R"(
 CREATE TABLE sources(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,
@@ -33,8 +47,6 @@ CREATE TABLE files(id INTEGER PRIMARY KEY, image INTEGER NOT NULL REFERENCES ima
                    row INTEGER NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL,
                    blocks INTEGER NOT NULL, load INTEGER, content INTEGER REFERENCES contents(id));
 CREATE INDEX images_source ON images(source);
-CREATE INDEX files_image ON files(image);
-CREATE INDEX files_load ON files(load);
 CREATE INDEX files_content ON files(content);
 CREATE INDEX contents_sha1 ON contents(sha1);
 CREATE VIRTUAL TABLE file_names USING fts5(name, tokenize='trigram', content='files',
@@ -260,6 +272,7 @@ std::optional<std::vector<int>> ParseBytePattern(std::string_view text) {
 
 struct Catalog::Database {
     sqlite3* db = nullptr;
+    std::string path;
     // Prepared once: it is asked for every file of a folder.
     std::optional<Statement> indexedAs;
     // Whether files were indexed anew since bytes no file holds were last forgotten.
@@ -280,6 +293,7 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
             std::remove((path + suffix).c_str());
     }
     auto database = std::make_unique<Database>();
+    database->path = path;
     if (sqlite3_open_v2(path.c_str(), &database->db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -310,7 +324,27 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
             why = "\"" + path + "\" is an SQLite database but no Kestrune index" + rebuildHint;
             return std::nullopt;
         }
+        // 64 MiB of pages are kept: a find at a hundred thousand images visits pages all over
+        // the file.
         Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        if (found == 1) {
+            // Layout 1 looked a load address up in the files themselves, and kept an image's
+            // files in no order. (Another program may be bringing it up to date at the same
+            // moment.)
+            Exec(db, "BEGIN IMMEDIATE");
+            bool stillOld = false;
+            {
+                Statement version(db, "PRAGMA user_version");
+                version.Step();
+                stillOld = version.Integer(0) == 1;
+            }
+            if (stillOld) {
+                Exec(db, "DROP INDEX IF EXISTS files_load; DROP INDEX IF EXISTS files_image; " +
+                             std::string(kFileIndexes));
+                Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
+            }
+            Exec(db, "COMMIT");
+        }
         if (empty) {
             // Another program may be making it at the same moment: whoever writes first makes it.
             Exec(db, "BEGIN IMMEDIATE");
@@ -322,6 +356,7 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
             }
             if (stillEmpty) {
                 Exec(db, kSchema);
+                Exec(db, kFileIndexes);
                 Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
             }
             Exec(db, "COMMIT");
@@ -482,6 +517,74 @@ std::size_t Catalog::ForgetMissing(const std::string& folder,
     return gone.size();
 }
 
+namespace {
+
+// The ids of the contents between first and last (inclusive) that hold pattern, read on a
+// connection of its own.
+std::vector<std::int64_t> ContentsHolding(const std::string& path, std::int64_t first,
+                                          std::int64_t last, const std::vector<int>& pattern) {
+    sqlite3* db = nullptr;
+    const int opened =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> closing(db, sqlite3_close_v2);
+    if (opened != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db));
+    sqlite3_busy_timeout(db, 10000);
+    // Read, not mapped: mapping a page costs more than copying it, for a page read once.
+    Exec(db, "PRAGMA mmap_size=0");
+    std::vector<std::int64_t> found;
+    Statement contents(db, "SELECT id, data FROM contents WHERE id BETWEEN ? AND ?");
+    contents.Bind(1, first).Bind(2, last);
+    while (contents.Step()) {
+        if (Holds(contents.Blob(1), pattern)) found.push_back(contents.Integer(0));
+    }
+    return found;
+}
+
+// The ids of the contents that hold pattern: every file's bytes read once, a share of them on
+// each core.
+std::vector<std::int64_t> ContentsHolding(const std::string& path,
+                                          const std::vector<int>& pattern) {
+    std::int64_t first = 0, last = -1;
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        const std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> closing(db, sqlite3_close_v2);
+        sqlite3_busy_timeout(db, 10000);
+        Statement range(db, "SELECT min(id), max(id) FROM contents");
+        if (range.Step() && !range.IsNull(0)) {
+            first = range.Integer(0);
+            last = range.Integer(1);
+        }
+    }
+    if (last < first) return {};
+    const auto parts = static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const std::int64_t share = (last - first) / parts + 1;
+    std::vector<std::vector<std::int64_t>> found(static_cast<std::size_t>(parts));
+    std::vector<std::exception_ptr> failed(static_cast<std::size_t>(parts));
+    std::vector<std::thread> threads;
+    for (std::int64_t part = 0; part < parts; ++part) {
+        threads.emplace_back([&, part] {
+            const auto at = static_cast<std::size_t>(part);
+            try {
+                const std::int64_t from = first + part * share;
+                found[at] = ContentsHolding(path, from, std::min(last, from + share - 1), pattern);
+            } catch (...) {
+                failed[at] = std::current_exception();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<std::int64_t> all;
+    for (std::size_t part = 0; part < found.size(); ++part) {
+        if (failed[part]) std::rethrow_exception(failed[part]);
+        all.insert(all.end(), found[part].begin(), found[part].end());
+    }
+    return all;
+}
+
+}  // namespace
+
 std::vector<FolderImage> Catalog::ImagesUnder(const std::string& folder) const {
     Statement statement(database_->db,
                         "SELECT s.path, i.member, i.partition, i.format, i.disk_name, i.error, "
@@ -511,10 +614,23 @@ std::vector<CatalogHit> Catalog::Find(const CatalogQuery& query) const {
 
 void Catalog::Each(const CatalogQuery& query,
                    const std::function<void(const CatalogHit&)>& take) const {
+    sqlite3* db = database_->db;
+    bool inListOrder = query.limit > 0 && !query.name && !query.text && !query.sha1 &&
+                       !query.sha256 && !query.bytes;
+    if (inListOrder && query.load) {
+        Statement common(db, "SELECT count(*) FROM (SELECT 1 FROM files WHERE load = ? LIMIT " +
+                                 std::to_string(kCommonLoadHits) + ")");
+        common.Bind(1, static_cast<std::int64_t>(*query.load)).Step();
+        inListOrder = common.Integer(0) >= kCommonLoadHits;
+    }
     std::string sql =
         "SELECT s.path, i.member, i.partition, f.row, f.name, f.type, f.blocks, f.load, "
-        "c.size, c.sha1, c.sha256 FROM files f JOIN images i ON f.image = i.id "
-        "JOIN sources s ON i.source = s.id LEFT JOIN contents c ON f.content = c.id WHERE 1";
+        "c.size, c.sha1, c.sha256 FROM ";
+    sql += inListOrder ? "sources s CROSS JOIN images i ON i.source = s.id "
+                         "CROSS JOIN files f ON f.image = i.id"
+                       : "files f JOIN images i ON f.image = i.id "
+                         "JOIN sources s ON i.source = s.id";
+    sql += " LEFT JOIN contents c ON f.content = c.id WHERE 1";
     std::vector<std::function<void(Statement&, int)>> binds;
     if (query.folder) {
         const std::string& folder = *query.folder;
@@ -587,15 +703,12 @@ void Catalog::Each(const CatalogQuery& query,
     if (query.bytes) {
         // The contents that hold the bytes, each read once, kept for the query in a table of
         // this connection's own.
-        sqlite3* db = database_->db;
         Exec(db, "CREATE TEMP TABLE IF NOT EXISTS byte_hits(id INTEGER PRIMARY KEY)");
         Exec(db, "DELETE FROM byte_hits");
-        Statement contents(db, "SELECT id, data FROM contents");
         Statement hit(db, "INSERT INTO byte_hits(id) VALUES (?)");
-        while (contents.Step()) {
-            if (!Holds(contents.Blob(1), *query.bytes)) continue;
+        for (const std::int64_t id : ContentsHolding(database_->path, *query.bytes)) {
             hit.Reset();
-            hit.Bind(1, contents.Integer(0)).Step();
+            hit.Bind(1, id).Step();
         }
         sql += " AND f.content IN (SELECT id FROM byte_hits)";
     }

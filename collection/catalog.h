@@ -22,7 +22,7 @@
 namespace kestrune {
 
 // The version of the layout this program writes (PRAGMA user_version).
-inline constexpr int kCatalogVersion = 1;
+inline constexpr int kCatalogVersion = 2;
 
 struct CatalogQuery {
     std::optional<std::string> folder;  // files under it (absolute, ending in '/') only

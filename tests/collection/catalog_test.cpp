@@ -113,6 +113,19 @@ TEST(Catalog, AFolderIndexedAndFound) {
                   .size(),
               1u);
     EXPECT_TRUE(catalog.Find(Query([](CatalogQuery& q) { q.sha1 = "not hex"; })).empty());
+    // The first hits of a find with a limit, walked in list order, are those of the whole find.
+    const std::vector<CatalogHit> programs =
+        catalog.Find(Query([](CatalogQuery& q) { q.type = "prg"; }));
+    const std::vector<CatalogHit> firstTwo = catalog.Find(Query([](CatalogQuery& q) {
+        q.type = "prg";
+        q.limit = 2;
+    }));
+    ASSERT_EQ(programs.size(), 3u);
+    ASSERT_EQ(firstTwo.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(firstTwo[i].image, programs[i].image);
+        EXPECT_EQ(firstTwo[i].row, programs[i].row);
+    }
 
     // The BASIC listing and the bytes.
     const std::vector<CatalogHit> listed =
@@ -216,6 +229,34 @@ TEST(Catalog, AnImageOfMoreRowsThanIndexedSaysSo) {
     EXPECT_EQ(record.images[0].note, "only the first 16,384 of its 16,392 rows are indexed");
 }
 
+// An index of layout 1 (its load addresses looked up in the files) is brought up to date as it
+// is opened, and finds as before.
+TEST(Catalog, AnIndexOfTheFirstLayoutIsBroughtUpToDate) {
+    testing::TempDir dir;
+    {
+        Catalog catalog = OpenOrFail(dir / "index.sqlite");
+        for (const std::filesystem::path& file : Folder(dir.path()))
+            Index(catalog, file);
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open((dir / "index.sqlite").string().c_str(), &db);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "DROP INDEX files_load; CREATE INDEX files_load ON files(load); "
+                           "PRAGMA user_version=1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    Catalog catalog = OpenOrFail(dir / "index.sqlite");
+    EXPECT_EQ(catalog.Find(Query([](CatalogQuery& q) { q.load = 0xC000; })).size(), 2u);
+    sqlite3_open((dir / "index.sqlite").string().c_str(), &db);
+    sqlite3_stmt* version = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
+    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(version, 0), kCatalogVersion);
+    sqlite3_finalize(version);
+    sqlite3_close(db);
+}
+
 TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {
     testing::TempDir dir;
     const std::filesystem::path text = testing::WriteFile(dir / "text.sqlite", Bytes(5000, 'x'));
@@ -235,7 +276,7 @@ TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {
     for (const Case& c :
          {Case{text, "is damaged or no SQLite database"},
           Case{foreign, "is an SQLite database but no Kestrune index"},
-          Case{newer, "is the index of a newer Kestrune (layout 99; this one reads 1)"}}) {
+          Case{newer, "is the index of a newer Kestrune (layout 99; this one reads 2)"}}) {
         std::string why;
         EXPECT_FALSE(Catalog::Open(c.path.string(), false, why));
         EXPECT_NE(why.find(c.says), std::string::npos) << why;
