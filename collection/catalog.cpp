@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -33,6 +34,9 @@ constexpr std::string_view kFileIndexes =
 // files in the order they are listed in and stops at its last hit, when its load address is
 // this common or it has none; otherwise it takes its hits by their load address and sorts them.
 constexpr int kCommonLoadHits = 2000;
+
+// How often opening tries to make the journal a write-ahead log, 10 ms apart.
+constexpr int kJournalTries = 500;
 
 constexpr std::string_view kSchema = R"(
 CREATE TABLE sources(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,
@@ -326,7 +330,22 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
         }
         // 64 MiB of pages are kept: a find at a hundred thousand images visits pages all over
         // the file.
-        Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        // The journal becomes a write-ahead log, so that readers never wait for a writer. Two
+        // programs making an index at the same moment may keep each other from changing it:
+        // each tries again until one has.
+        for (int tries = 0;; ++tries) {
+            try {
+                Statement mode(db, "PRAGMA journal_mode=WAL");
+                if (mode.Step() && mode.Text(0) == "wal") break;
+            } catch (const std::runtime_error&) {
+                const int code = sqlite3_errcode(db);
+                if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || tries == kJournalTries) throw;
+            }
+            if (tries == kJournalTries)
+                throw std::runtime_error("its journal stays a rollback journal");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        Exec(db, "PRAGMA synchronous=NORMAL;");
         if (found == 1) {
             // Layout 1 looked a load address up in the files themselves, and kept an image's
             // files in no order. (Another program may be bringing it up to date at the same

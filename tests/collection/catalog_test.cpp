@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "collection/catalog.h"
 #include "collection/file_record.h"
@@ -255,6 +256,28 @@ TEST(Catalog, AnIndexOfTheFirstLayoutIsBroughtUpToDate) {
     EXPECT_EQ(sqlite3_column_int(version, 0), kCatalogVersion);
     sqlite3_finalize(version);
     sqlite3_close(db);
+}
+
+// The window's indexer and its finder, or two kestrune-cli runs, may make one new index at the
+// same moment: each opens it.
+TEST(Catalog, ProgramsMakingOneIndexAtOnceAllOpenIt) {
+    testing::TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        const std::string path = (dir / ("index" + std::to_string(round) + ".sqlite")).string();
+        std::vector<std::string> refused(6);
+        std::vector<std::thread> programs;
+        for (std::string& why : refused) {
+            programs.emplace_back([&path, &why] {
+                std::string said;
+                std::optional<Catalog> catalog = Catalog::Open(path, false, said);
+                if (!catalog) why = said.empty() ? "refused" : said;
+            });
+        }
+        for (std::thread& program : programs)
+            program.join();
+        for (const std::string& why : refused)
+            EXPECT_EQ(why, "") << "round " << round;
+    }
 }
 
 TEST(Catalog, FilesItWillNotUseAreNamedAndRebuilt) {

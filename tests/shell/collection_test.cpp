@@ -79,6 +79,13 @@ struct Pane {
                    images()->model()->rowCount() == rows;
         });
     }
+    // What the pane shows, for a failure's message.
+    QString shown() const {
+        return QStringLiteral("%1 | %2 images | Cancel %3")
+            .arg(state()->text())
+            .arg(images()->model()->rowCount())
+            .arg(child<QPushButton>("cancelIndexing")->isVisible() ? "shown" : "hidden");
+    }
     void clickTab(int tab) const {
         QTabBar* bar = pane->findChild<QTabWidget*>()->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
@@ -157,7 +164,7 @@ void CollectionTest::aFolderIsIndexedAndBrowsedImageByImage() {
     // The window grows by the pane, beside the file list.
     QVERIFY(dialog.width() > before);
     QVERIFY(pane.pane->geometry().right() < ui.list->mapTo(&dialog, QPoint(0, 0)).x());
-    QVERIFY(pane.indexed(4));
+    QVERIFY2(pane.indexed(4), qPrintable(pane.shown()));
     QCOMPARE(pane.state()->text(),
              QStringLiteral("4 images, 6 files, 0 failed (3 read, 0 unchanged, 0 removed)"));
     const QStringList images = {QStringLiteral("alpha.d64"), QStringLiteral("beta.d64"),
@@ -207,7 +214,7 @@ void CollectionTest::hitsFollowTheTypingAndOpenTheirFile() {
     MessageRecorder recorder;
     OpenFolderThroughMenu(ui, folder);
     const Pane pane(dialog);
-    QVERIFY(pane.indexed(4));
+    QVERIFY2(pane.indexed(4), qPrintable(pane.shown()));
     pane.clickTab(1);
 
     // Any part of a name, in any case; a glob.
@@ -257,7 +264,7 @@ void CollectionTest::duplicatesOpenWhereTheyLie() {
     MessageRecorder recorder;
     OpenFolderThroughMenu(ui, folder);
     const Pane pane(dialog);
-    QVERIFY(pane.indexed(4));
+    QVERIFY2(pane.indexed(4), qPrintable(pane.shown()));
     auto* tree = pane.child<QTreeWidget>("collectionDuplicates");
     QVERIFY(QTest::qWaitFor([&] { return tree->topLevelItemCount() == 1; }));
     pane.clickTab(2);
@@ -308,7 +315,7 @@ void CollectionTest::aDroppedFolderOpensAndIndexingCanBeCancelled() {
 
     // Dropped again, it reads what was left.
     dropFolder();
-    QVERIFY(pane.indexed(kDisks));
+    QVERIFY2(pane.indexed(kDisks), qPrintable(pane.shown()));
     QVERIFY(pane.state()->text().endsWith(" unchanged, 0 removed)"));
 }
 
