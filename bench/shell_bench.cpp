@@ -221,6 +221,34 @@ void BM_PaintD81DiskView(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintD81DiskView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The longest the window's thread goes without serving a timer of 1 ms, between Start and Stop.
+class StallWatch {
+  public:
+    StallWatch() {
+        QObject::connect(&tick_, &QTimer::timeout, [this] { Passed(); });
+    }
+    void Start() {
+        last_ = std::chrono::steady_clock::now();
+        tick_.start(1);
+    }
+    void Stop() {
+        Passed();
+        tick_.stop();
+    }
+    double Longest() const { return longest_; }
+
+  private:
+    void Passed() {
+        const auto now = std::chrono::steady_clock::now();
+        longest_ =
+            std::max(longest_, std::chrono::duration<double, std::milli>(now - last_).count());
+        last_ = now;
+    }
+    QTimer tick_;
+    std::chrono::steady_clock::time_point last_;
+    double longest_ = 0;
+};
+
 // A file made to cost as much as it can, opened in the window until it has painted what it
 // shows (the list, and with diskView the Disk view's map and findings), then its last row
 // selected. The file is read on a thread of its own: longest_stall_ms is the longest the window
@@ -233,22 +261,12 @@ void OpenHostileFile(benchmark::State& state, const char* name, Bytes (*make)(),
     if (diskView) window.dialog.findChild<QAbstractButton*>(QStringLiteral("diskButton"))->click();
     double selecting = 0;
     // The longest the window's thread went without serving a timer while the file opened.
-    double stall = 0;
-    auto last = std::chrono::steady_clock::now();
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const auto now = std::chrono::steady_clock::now();
-        stall = std::max(stall, std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
-    });
-    tick.start(1);
+    StallWatch watch;
     for (auto _ : state) {
-        last = std::chrono::steady_clock::now();
+        watch.Start();
         window.dialog.openImage(path);
         QApplication::processEvents();
-        stall = std::max(stall, std::chrono::duration<double, std::milli>(
-                                    std::chrono::steady_clock::now() - last)
-                                    .count());
+        watch.Stop();
         state.PauseTiming();
         const int lastRow = window.List()->model()->rowCount() - 1;
         const auto start = std::chrono::steady_clock::now();
@@ -260,9 +278,8 @@ void OpenHostileFile(benchmark::State& state, const char* name, Bytes (*make)(),
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    tick.stop();
     state.counters["select_last_row_ms"] = selecting;
-    state.counters["longest_stall_ms"] = stall;
+    state.counters["longest_stall_ms"] = watch.Longest();
 }
 #define OPEN_HOSTILE(label, name, make, diskView)                                      \
     BENCHMARK_CAPTURE(OpenHostileFile, label, name, kestrune::hostile::make, diskView) \
@@ -294,20 +311,12 @@ void BM_IndexFolderWhileTyping(benchmark::State& state) {
         d64.WriteTo(dir / "disks" / ("disk" + std::to_string(disk) + ".d64"));
     }
     Window window(DiskBuilder().WriteTo(dir / "blank.d64").string());
-    double stall = 0;
+    StallWatch watch;
     double indexing = 0;
-    auto last = std::chrono::steady_clock::now();
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const auto now = std::chrono::steady_clock::now();
-        stall = std::max(stall, std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
-    });
     for (auto _ : state) {
         const QString typed = QStringLiteral("game 1234-5");
         const auto start = std::chrono::steady_clock::now();
-        tick.start(1);
-        last = start;
+        watch.Start();
         window.dialog.openImage(QString::fromStdString((dir / "disks").string()));
         auto* cancel = window.dialog.findChild<QWidget*>(QStringLiteral("cancelIndexing"));
         auto* query = window.dialog.findChild<QLineEdit*>(QStringLiteral("collectionQuery"));
@@ -325,9 +334,9 @@ void BM_IndexFolderWhileTyping(benchmark::State& state) {
         indexing =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        tick.stop();
+        watch.Stop();
     }
-    state.counters["longest_stall_ms"] = stall;
+    state.counters["longest_stall_ms"] = watch.Longest();
     state.counters["indexing_ms"] = indexing;
 }
 BENCHMARK(BM_IndexFolderWhileTyping)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -411,7 +411,9 @@ void CollectionPane::ShowDuplicates(const Duplicates& duplicates) {
         if (here.size() < 2 || ++found > kMostDuplicates) continue;
         auto* group = new QTreeWidgetItem(duplicates_);
         group->setText(0, FromUtf8(here.front()->name));
-        group->setText(1, tr("%1 places, %2 bytes").arg(Grouped(here.size()), Grouped(file.size)));
+        const QString places = tr("%1 places").arg(Grouped(here.size()));
+        group->setText(1, file.size == 1 ? tr("%1, 1 byte").arg(places)
+                                         : tr("%1, %2 bytes").arg(places, Grouped(file.size)));
         group->setFlags(Qt::ItemIsEnabled);
         for (const DuplicatePlace* in : here) {
             const DuplicatePlace& place = *in;

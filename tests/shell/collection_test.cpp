@@ -139,6 +139,19 @@ void Show(MainWindow& window) {
     if (!QTest::qWaitForWindowActive(&window)) qWarning("window not active");
 }
 
+// The window with the folder of WriteFolder opened through the File menu.
+struct OpenedFolder {
+    OpenedFolder() : folder(WriteFolder(fixture)), ui(dialog) {
+        Show(dialog);
+        OpenFolderThroughMenu(ui, folder);
+    }
+    ShellFixture fixture;
+    const QString folder;
+    MainWindow dialog;
+    const Ui ui;
+    MessageRecorder recorder;
+};
+
 }  // namespace
 
 class CollectionTest : public QObject {
@@ -206,13 +219,9 @@ void CollectionTest::aFolderIsIndexedAndBrowsedImageByImage() {
 }
 
 void CollectionTest::hitsFollowTheTypingAndOpenTheirFile() {
-    ShellFixture fixture;
-    const QString folder = WriteFolder(fixture);
-    MainWindow dialog;
-    Show(dialog);
-    const Ui ui(dialog);
-    MessageRecorder recorder;
-    OpenFolderThroughMenu(ui, folder);
+    OpenedFolder opened;
+    MainWindow& dialog = opened.dialog;
+    const Ui& ui = opened.ui;
     const Pane pane(dialog);
     QVERIFY2(pane.indexed(4), qPrintable(pane.shown()));
     pane.clickTab(1);
@@ -252,17 +261,13 @@ void CollectionTest::hitsFollowTheTypingAndOpenTheirFile() {
     pane.find(2, QStringLiteral("8d ?? d1"));
     QVERIFY(pane.hitsAre({}));
     QCOMPARE(pane.child<QLabel>("hitCount")->text(), QStringLiteral("0 files found"));
-    QCOMPARE(recorder.shown.size(), std::size_t{0});
+    QCOMPARE(opened.recorder.shown.size(), std::size_t{0});
 }
 
 void CollectionTest::duplicatesOpenWhereTheyLie() {
-    ShellFixture fixture;
-    const QString folder = WriteFolder(fixture);
-    MainWindow dialog;
-    Show(dialog);
-    const Ui ui(dialog);
-    MessageRecorder recorder;
-    OpenFolderThroughMenu(ui, folder);
+    OpenedFolder opened;
+    MainWindow& dialog = opened.dialog;
+    const Ui& ui = opened.ui;
     const Pane pane(dialog);
     QVERIFY2(pane.indexed(4), qPrintable(pane.shown()));
     auto* tree = pane.child<QTreeWidget>("collectionDuplicates");
