@@ -194,7 +194,7 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
 
     refresh_ = new QTimer(this);
     refresh_->setInterval(kRefreshMs);
-    connect(refresh_, &QTimer::timeout, this, &CollectionPane::AskImages);
+    connect(refresh_, &QTimer::timeout, this, [this] { AskImages(false); });
 
     connect(&tasks_, &CollectionTasks::progressed, this,
             [this](qulonglong done, qulonglong total, qulonglong) {
@@ -218,7 +218,7 @@ void CollectionPane::ShowFolder(const QString& folder) {
     state_->setText(tr("Indexing..."));
     tasks_.Index(QFile::encodeName(folder_).toStdString());
     refresh_->start();
-    AskImages();
+    AskImages(true);
     AskFind();
 }
 
@@ -233,13 +233,14 @@ bool CollectionPane::OpenAdjacentImage(int step) {
     return true;
 }
 
-void CollectionPane::AskImages() {
+void CollectionPane::AskImages(bool withDuplicates) {
     CollectionQuestion question;
     question.kind = CollectionQuestion::Kind::Images;
     std::string folder = QFile::encodeName(folder_).toStdString();
     if (!folder.ends_with('/')) folder += '/';
     question.folder = folder;
     imagesAsked_ = tasks_.Ask(question);
+    if (!withDuplicates) return;
     question.kind = CollectionQuestion::Kind::Duplicates;
     duplicatesAsked_ = tasks_.Ask(question);
 }
@@ -449,7 +450,7 @@ void CollectionPane::ShowIndexed(const QString& summary, const QStringList& prob
     }
     state_->setText(text);
     state_->setToolTip(problems.join(QLatin1Char('\n')));
-    AskImages();
+    AskImages(true);
     AskFind();
 }
 

@@ -54,7 +54,9 @@ class CollectionPane : public QWidget {
     void closeRequested();
 
   private:
-    void AskImages();
+    // The folder's images; with withDuplicates its duplicates too (which take longer: they are
+    // asked when the indexing starts and ends, not while it runs).
+    void AskImages(bool withDuplicates);
     void AskFind();
     void ShowAnswer(const CollectionAnswer& answer);
     void ShowImages(std::vector<kestrune::FolderImage> images);
