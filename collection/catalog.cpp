@@ -289,6 +289,28 @@ Catalog::~Catalog() = default;
 Catalog::Catalog(Catalog&&) noexcept = default;
 Catalog& Catalog::operator=(Catalog&&) noexcept = default;
 
+namespace {
+
+// The one number a query gives.
+std::int64_t Single(sqlite3* db, std::string_view sql) {
+    Statement query(db, sql);
+    query.Step();
+    return query.Integer(0);
+}
+
+const std::string kVersionSet = "PRAGMA user_version=" + std::to_string(kCatalogVersion) + ";";
+
+// Makes change in a write transaction when ask still gives was once it has begun: another program
+// may be making the same change at the same moment, and whoever writes first makes it.
+void ChangeWhileStill(sqlite3* db, std::string_view ask, std::int64_t was,
+                      const std::string& change) {
+    Exec(db, "BEGIN IMMEDIATE");
+    if (Single(db, ask) == was) Exec(db, change);
+    Exec(db, "COMMIT");
+}
+
+}  // namespace
+
 std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std::string& why) {
     const std::string rebuildHint = "; kestrune-cli index --rebuild makes it anew";
     if (rebuild) {
@@ -311,12 +333,13 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
         std::int64_t found = 0;
         bool empty = false;
         {
-            Statement version(db, "PRAGMA user_version");
-            version.Step();
-            found = version.Integer(0);
-            Statement tables(db, "SELECT count(*) FROM sqlite_master");
-            tables.Step();
-            empty = tables.Integer(0) == 0;
+            // Both read at one moment: another program may be making the index.
+            Statement state(db,
+                            "SELECT user_version, (SELECT count(*) FROM sqlite_master) "
+                            "FROM pragma_user_version");
+            state.Step();
+            found = state.Integer(0);
+            empty = state.Integer(1) == 0;
         }
         if (found > kCatalogVersion) {
             why = "\"" + path + "\" is the index of a newer Kestrune (layout " +
@@ -328,8 +351,6 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
             why = "\"" + path + "\" is an SQLite database but no Kestrune index" + rebuildHint;
             return std::nullopt;
         }
-        // 64 MiB of pages are kept: a find at a hundred thousand images visits pages all over
-        // the file.
         // The journal becomes a write-ahead log, so that readers never wait for a writer. Two
         // programs making an index at the same moment may keep each other from changing it:
         // each tries again until one has.
@@ -348,37 +369,14 @@ std::optional<Catalog> Catalog::Open(const std::string& path, bool rebuild, std:
         Exec(db, "PRAGMA synchronous=NORMAL;");
         if (found == 1) {
             // Layout 1 looked a load address up in the files themselves, and kept an image's
-            // files in no order. (Another program may be bringing it up to date at the same
-            // moment.)
-            Exec(db, "BEGIN IMMEDIATE");
-            bool stillOld = false;
-            {
-                Statement version(db, "PRAGMA user_version");
-                version.Step();
-                stillOld = version.Integer(0) == 1;
-            }
-            if (stillOld) {
-                Exec(db, "DROP INDEX IF EXISTS files_load; DROP INDEX IF EXISTS files_image; " +
-                             std::string(kFileIndexes));
-                Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
-            }
-            Exec(db, "COMMIT");
+            // files in no order.
+            ChangeWhileStill(db, "PRAGMA user_version", 1,
+                             "DROP INDEX IF EXISTS files_load; DROP INDEX IF EXISTS files_image; " +
+                                 std::string(kFileIndexes) + kVersionSet);
         }
         if (empty) {
-            // Another program may be making it at the same moment: whoever writes first makes it.
-            Exec(db, "BEGIN IMMEDIATE");
-            bool stillEmpty = false;
-            {
-                Statement tables(db, "SELECT count(*) FROM sqlite_master");
-                tables.Step();
-                stillEmpty = tables.Integer(0) == 0;
-            }
-            if (stillEmpty) {
-                Exec(db, kSchema);
-                Exec(db, kFileIndexes);
-                Exec(db, "PRAGMA user_version=" + std::to_string(kCatalogVersion));
-            }
-            Exec(db, "COMMIT");
+            ChangeWhileStill(db, "SELECT count(*) FROM sqlite_master", 0,
+                             std::string(kSchema) + std::string(kFileIndexes) + kVersionSet);
         }
     } catch (const std::runtime_error& error) {
         why = "\"" + path + "\" is damaged or no SQLite database (" + error.what() + ")" +
@@ -559,16 +557,12 @@ std::vector<std::int64_t> ContentsHolding(const std::string& path, std::int64_t 
     return found;
 }
 
-// The ids of the contents that hold pattern: every file's bytes read once, a share of them on
-// each core.
-std::vector<std::int64_t> ContentsHolding(const std::string& path,
+// The ids of the contents of the index db (its file at path) that hold pattern: every file's
+// bytes read once, a share of them on each core.
+std::vector<std::int64_t> ContentsHolding(sqlite3* db, const std::string& path,
                                           const std::vector<int>& pattern) {
     std::int64_t first = 0, last = -1;
     {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-        const std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> closing(db, sqlite3_close_v2);
-        sqlite3_busy_timeout(db, 10000);
         Statement range(db, "SELECT min(id), max(id) FROM contents");
         if (range.Step() && !range.IsNull(0)) {
             first = range.Integer(0);
@@ -725,7 +719,7 @@ void Catalog::Each(const CatalogQuery& query,
         Exec(db, "CREATE TEMP TABLE IF NOT EXISTS byte_hits(id INTEGER PRIMARY KEY)");
         Exec(db, "DELETE FROM byte_hits");
         Statement hit(db, "INSERT INTO byte_hits(id) VALUES (?)");
-        for (const std::int64_t id : ContentsHolding(database_->path, *query.bytes)) {
+        for (const std::int64_t id : ContentsHolding(db, database_->path, *query.bytes)) {
             hit.Reset();
             hit.Bind(1, id).Step();
         }

@@ -157,6 +157,7 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::optional<FileRecord>> records(toRead.size());
+    std::vector<std::size_t> recordBytes(toRead.size());  // of the files each holds
     std::size_t next = 0;
     std::size_t taken = 0;
     std::size_t held = 0;  // bytes of files read and not yet stored
@@ -174,9 +175,11 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
                 mine = next++;
             }
             FileRecord record = ReadForIndex(toRead[mine].path);
+            const std::size_t bytes = BytesOf(record);
             {
                 const std::lock_guard lock(mutex);
-                held += BytesOf(record);
+                held += bytes;
+                recordBytes[mine] = bytes;
                 records[mine] = std::move(record);
             }
             changed.notify_all();
@@ -231,7 +234,7 @@ IndexSummary IndexPaths(Catalog& catalog, const std::vector<std::string>& paths,
             }
             changed.notify_all();
             if (batch.empty()) batchStart = std::chrono::steady_clock::now();
-            batchBytes += BytesOf(record);
+            batchBytes += recordBytes[i];
             shown.done = summary.unchanged + summary.read + batch.size() + 1;
             shown.images += record.images.size();
             batch.push_back(

@@ -196,11 +196,10 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
     refresh_->setInterval(kRefreshMs);
     connect(refresh_, &QTimer::timeout, this, [this] { AskImages(false); });
 
-    connect(&tasks_, &CollectionTasks::progressed, this,
-            [this](qulonglong done, qulonglong total, qulonglong) {
-                progress_->setMaximum(static_cast<int>(std::max<qulonglong>(total, 1)));
-                progress_->setValue(static_cast<int>(done));
-            });
+    connect(&tasks_, &CollectionTasks::progressed, this, [this](qulonglong done, qulonglong total) {
+        progress_->setMaximum(static_cast<int>(std::max<qulonglong>(total, 1)));
+        progress_->setValue(static_cast<int>(done));
+    });
     connect(&tasks_, &CollectionTasks::indexed, this, &CollectionPane::ShowIndexed);
     connect(&tasks_, &CollectionTasks::answered, this, &CollectionPane::ShowAnswer);
 }
@@ -208,15 +207,17 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
 CollectionPane::~CollectionPane() = default;
 
 void CollectionPane::ShowFolder(const QString& folder) {
-    folder_ = QDir(folder).absolutePath();
-    title_->setText(QDir::toNativeSeparators(folder_));
+    const QString absolute = QDir(folder).absolutePath();
+    folder_ = QFile::encodeName(absolute).toStdString();
+    if (!folder_.ends_with('/')) folder_ += '/';
+    title_->setText(QDir::toNativeSeparators(absolute));
     title_->setToolTip(title_->text());
     progress_->setRange(0, 0);
     progress_->show();
     cancel_->show();
     cancel_->setEnabled(true);
     state_->setText(tr("Indexing..."));
-    tasks_.Index(QFile::encodeName(folder_).toStdString());
+    tasks_.Index(folder_);
     refresh_->start();
     AskImages(true);
     AskFind();
@@ -236,9 +237,7 @@ bool CollectionPane::OpenAdjacentImage(int step) {
 void CollectionPane::AskImages(bool withDuplicates) {
     CollectionQuestion question;
     question.kind = CollectionQuestion::Kind::Images;
-    std::string folder = QFile::encodeName(folder_).toStdString();
-    if (!folder.ends_with('/')) folder += '/';
-    question.folder = folder;
+    question.folder = folder_;
     imagesAsked_ = tasks_.Ask(question);
     if (!withDuplicates) return;
     question.kind = CollectionQuestion::Kind::Duplicates;
@@ -248,7 +247,7 @@ void CollectionPane::AskImages(bool withDuplicates) {
 void CollectionPane::AskFind() {
     typing_->stop();
     const QString typed = query_->text().trimmed();
-    if (typed.isEmpty() || folder_.isEmpty()) {
+    if (typed.isEmpty() || folder_.empty()) {
         findAsked_ = 0;
         hitCount_->clear();
         ShowHits({});
@@ -256,9 +255,7 @@ void CollectionPane::AskFind() {
     }
     CollectionQuestion question;
     question.kind = CollectionQuestion::Kind::Find;
-    std::string folder = QFile::encodeName(folder_).toStdString();
-    if (!folder.ends_with('/')) folder += '/';
-    question.query.folder = folder;
+    question.query.folder = folder_;
     question.query.limit = kMostHits + 1;
     const std::string text = typed.toStdString();
     switch (kind_->currentIndex()) {
@@ -321,10 +318,7 @@ void CollectionPane::ShowAnswer(const CollectionAnswer& answer) {
 
 QString CollectionPane::Label(const std::string& path, const std::optional<std::string>& member,
                               const std::vector<int>& partition) const {
-    QString label = FromPath(path);
-    const QString folder =
-        folder_.endsWith(QLatin1Char('/')) ? folder_ : folder_ + QLatin1Char('/');
-    if (label.startsWith(folder)) label.remove(0, folder.size());
+    QString label = FromPath(path.starts_with(folder_) ? path.substr(folder_.size()) : path);
     if (member) label += QLatin1Char('/') + FromUtf8(*member);
     for (const int row : partition)
         label += QStringLiteral(" > %1").arg(row);
@@ -401,13 +395,11 @@ void CollectionPane::ShowDuplicates(const Duplicates& duplicates) {
     showing_ = true;
     duplicates_->clear();
     // The index may hold other folders too: only the places in this one count.
-    std::string folder = QFile::encodeName(folder_).toStdString();
-    if (!folder.ends_with('/')) folder += '/';
     std::size_t found = 0;
     for (const DuplicateFile& file : duplicates.files) {
         std::vector<const DuplicatePlace*> here;
         for (const DuplicatePlace& place : file.places) {
-            if (place.image.starts_with(folder)) here.push_back(&place);
+            if (place.image.starts_with(folder_)) here.push_back(&place);
         }
         if (here.size() < 2 || ++found > kMostDuplicates) continue;
         auto* group = new QTreeWidgetItem(duplicates_);

@@ -44,7 +44,6 @@ class CollectionPane : public QWidget {
 
     // Shows the folder's images and indexes it.
     void ShowFolder(const QString& folder);
-    QString Folder() const { return folder_; }
     // Opens the image step rows after the one chosen in the image list (-1 before it); false
     // when there is none.
     bool OpenAdjacentImage(int step);
@@ -72,7 +71,7 @@ class CollectionPane : public QWidget {
                   const std::vector<int>& partition) const;
 
     CollectionTasks tasks_;
-    QString folder_;
+    std::string folder_;  // absolute, in file system bytes, ending in '/'; empty before one
     QLabel* title_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -51,12 +51,10 @@ void CollectionTasks::StopIndexing() {
     cancel_ = true;
     if (indexer_.joinable()) indexer_.join();
     cancel_ = false;
-    indexing_ = false;
 }
 
 void CollectionTasks::Index(const std::string& folder) {
     StopIndexing();
-    indexing_ = true;
     const std::uint64_t run = ++runs_;
     indexer_ = std::thread([this, folder, run] {
         QString why;
@@ -71,7 +69,7 @@ void CollectionTasks::Index(const std::string& folder) {
                 QMetaObject::invokeMethod(
                     this,
                     [this, now, run] {
-                        if (run == runs_) emit progressed(now.done, now.total, now.images);
+                        if (run == runs_) emit progressed(now.done, now.total);
                     },
                     Qt::QueuedConnection);
             };
@@ -92,7 +90,6 @@ void CollectionTasks::Index(const std::string& folder) {
             [this, line, problems, cancelled, run] {
                 // An indexing stopped for a newer one is not told of.
                 if (run != runs_) return;
-                indexing_ = false;
                 emit indexed(line, problems, cancelled);
             },
             Qt::QueuedConnection);

@@ -50,13 +50,12 @@ class CollectionTasks : public QObject {
     // Indexes folder (absolute) anew, stopping an indexing that runs.
     void Index(const std::string& folder);
     void Cancel();
-    bool Indexing() const { return indexing_; }
 
     // Asks question; returns its number, which its answer carries.
     std::uint64_t Ask(CollectionQuestion question);
 
   signals:
-    void progressed(qulonglong done, qulonglong total, qulonglong images);
+    void progressed(qulonglong done, qulonglong total);  // files
     // A summary line, the problems met, and whether it was cancelled.
     void indexed(const QString& summary, const QStringList& problems, bool cancelled);
     void answered(const CollectionAnswer& answer);
@@ -68,7 +67,6 @@ class CollectionTasks : public QObject {
     std::string catalogPath_;
     std::thread indexer_;
     std::atomic<bool> cancel_{false};
-    bool indexing_ = false;
     std::uint64_t runs_ = 0;  // indexings started
 
     std::thread answerer_;
