@@ -112,6 +112,8 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
     state_->setWordWrap(true);
     layout->addWidget(state_);
 
+    // The tabs' keys are letters the window's menus, view buttons and panes leave free (Alt+F is
+    // the File menu's).
     tabs_ = new QTabWidget(this);
     layout->addWidget(tabs_, 1);
 
@@ -126,7 +128,7 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
         2, imagesView_->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMMMM")));
     imagesView_->setColumnWidth(
         3, imagesView_->fontMetrics().horizontalAdvance(QStringLiteral("Files99")));
-    tabs_->addTab(imagesView_, tr("&Images"));
+    tabs_->addTab(imagesView_, tr("Ima&ges"));
     connect(imagesView_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!showing_ && current.isValid()) ChooseImage(current.row());
@@ -162,7 +164,7 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
     hitsView_->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("Blocks9")));
     hitsView_->setColumnWidth(4, metrics.horizontalAdvance(QStringLiteral("$C000999")));
     findLayout->addWidget(hitsView_, 1);
-    tabs_->addTab(find, tr("&Find"));
+    tabs_->addTab(find, tr("Fi&nd"));
     connect(hitsView_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!showing_ && current.isValid()) ChooseHit(current.row());
@@ -187,7 +189,7 @@ CollectionPane::CollectionPane(const std::string& catalogPath, QWidget* parent)
     duplicates_->setObjectName(QStringLiteral("collectionDuplicates"));
     duplicates_->setHeaderLabels({tr("File"), tr("Where")});
     duplicates_->setUniformRowHeights(true);
-    tabs_->addTab(duplicates_, tr("&Duplicates"));
+    tabs_->addTab(duplicates_, tr("Duplicates"));
     connect(duplicates_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (!showing_ && item != nullptr) ChoosePlace(item);
     });
@@ -423,8 +425,7 @@ void CollectionPane::ShowDuplicates(const Duplicates& duplicates) {
         }
     }
     duplicates_->resizeColumnToContents(0);
-    tabs_->setTabText(2,
-                      found == 0 ? tr("&Duplicates") : tr("&Duplicates (%1)").arg(Grouped(found)));
+    tabs_->setTabText(2, found == 0 ? tr("Duplicates") : tr("Duplicates (%1)").arg(Grouped(found)));
     showing_ = false;
 }
 
