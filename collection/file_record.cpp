@@ -23,6 +23,10 @@ std::string Trimmed(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
+std::string Grouped(std::size_t value) {
+    return Utf16ToUtf8(GroupedDecimal(value));
+}
+
 // Cuts text to at most kMostTextBytes, at a character's start.
 std::string Capped(std::string text) {
     if (text.size() <= kMostTextBytes) return text;
@@ -64,10 +68,13 @@ std::string SearchText(std::span<const std::uint8_t> bytes) {
     return Capped(Utf16ToUtf8(PetsciiText(bytes.first(std::min(bytes.size(), kMostTextBytes)))));
 }
 
-std::vector<FileRow> FileRows(const Volume& volume, std::size_t most) {
+std::vector<FileRow> FileRows(const Volume& volume, std::size_t mostRows,
+                              std::size_t& withoutBytes) {
     std::vector<FileRow> files;
     RowTexts texts;
-    for (std::size_t row = 0; row < std::min(most, volume.entries.size()); ++row) {
+    std::size_t bytes = 0;
+    withoutBytes = 0;
+    for (std::size_t row = 0; row < std::min(mostRows, volume.entries.size()); ++row) {
         const DirectoryEntry& entry = volume.entries[row];
         FormatRow(entry, volume.disk.isGeosDisk, texts);
         FileRow& file = files.emplace_back();
@@ -77,8 +84,17 @@ std::vector<FileRow> FileRows(const Volume& volume, std::size_t most) {
         file.blocks = entry.blocks;
         if (entry.loadAddress) file.load = *entry.loadAddress;
         if (EntryMessage(entry)) continue;
+        if (withoutBytes > 0) {
+            ++withoutBytes;
+            continue;
+        }
         FileChain chain;
         ReadFile(chain, volume, entry);
+        if (bytes + chain.Data().size() > kMostImageFileBytes) {
+            withoutBytes = 1;
+            continue;
+        }
+        bytes += chain.Data().size();
         file.bytes.emplace(chain.Data().begin(), chain.Data().end());
     }
     return files;
@@ -110,11 +126,22 @@ FileRecord ReadForIndex(const std::string& path) {
             image.diskId = Utf16ToUtf8(volume.disk.diskId);
             image.findings =
                 static_cast<std::int64_t>(AnalyseDisk(volume, volume.entries).findings.size());
-            image.files = FileRows(volume, kMostIndexedRows);
+            std::size_t withoutBytes = 0;
+            image.files = FileRows(volume, kMostIndexedRows, withoutBytes);
+            std::vector<std::string> leftOut;
             if (volume.entries.size() > kMostIndexedRows) {
-                image.note = "only the first " + Utf16ToUtf8(GroupedDecimal(kMostIndexedRows)) +
-                             " of its " + Utf16ToUtf8(GroupedDecimal(volume.entries.size())) +
-                             " rows are indexed";
+                leftOut.push_back("only the first " + Grouped(kMostIndexedRows) + " of its " +
+                                  Grouped(volume.entries.size()) + " rows are indexed");
+            }
+            if (withoutBytes > 0) {
+                leftOut.push_back("the bytes of " + Grouped(withoutBytes) +
+                                  (withoutBytes == 1 ? " file are" : " files are") +
+                                  " left out, past the " + Grouped(kMostImageFileBytes >> 20) +
+                                  " MiB an image's files are read to");
+            }
+            if (!leftOut.empty()) {
+                image.note = leftOut.front();
+                if (leftOut.size() > 1) *image.note += "; " + leftOut.back();
             }
             for (FileRow& file : image.files) {
                 if (!file.bytes) continue;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,9 +56,15 @@ std::string SearchText(std::span<const std::uint8_t> bytes);
 // half a million) would cost seconds.
 inline constexpr std::size_t kMostIndexedRows = 16384;
 
-// The first most rows of a volume with their files' bytes, without digests or texts.
-std::vector<FileRow> FileRows(const Volume& volume,
-                              std::size_t most = std::numeric_limits<std::size_t>::max());
+// The most bytes of one image's files read: a directory whose rows all name one long chain, or
+// one archive's data, claims gigabytes that are not there.
+inline constexpr std::size_t kMostImageFileBytes = 64u << 20;
+
+// The first mostRows rows of a volume, without digests or texts, with their files' bytes as long
+// as those come to at most kMostImageFileBytes; the rows after are listed without bytes and
+// counted in withoutBytes.
+std::vector<FileRow> FileRows(const Volume& volume, std::size_t mostRows,
+                              std::size_t& withoutBytes);
 
 // Reads every image the file at path holds (see LoadEveryImage), with every file's bytes.
 FileRecord ReadForIndex(const std::string& path);

@@ -1,6 +1,7 @@
 #include "collection/image_diff.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "collection/file_record.h"
 
@@ -19,9 +20,11 @@ ImageDiff DiffImages(const HeldImage& a, const HeldImage& b) {
     const Volume& left = *a.volume;
     const Volume& right = *b.volume;
     // Files are paired by name, the first of a name with the first, and so on.
-    const std::vector<FileRow> inB = FileRows(right);
+    std::size_t withoutBytes = 0;
+    constexpr std::size_t kEveryRow = std::numeric_limits<std::size_t>::max();
+    const std::vector<FileRow> inB = FileRows(right, kEveryRow, withoutBytes);
     std::vector<bool> paired(inB.size(), false);
-    for (const FileRow& file : FileRows(left)) {
+    for (const FileRow& file : FileRows(left, kEveryRow, withoutBytes)) {
         std::size_t match = inB.size();
         for (std::size_t i = 0; i < inB.size(); ++i) {
             if (!paired[i] && inB[i].name == file.name) {

@@ -230,6 +230,37 @@ TEST(Catalog, AnImageOfMoreRowsThanIndexedSaysSo) {
     EXPECT_EQ(record.images[0].note, "only the first 16,384 of its 16,392 rows are indexed");
 }
 
+// A directory whose 320 rows all name one chain of 1,024 blocks claims 83 MB of files in a 5 MB
+// image: the files' bytes are read to 64 MiB, and the rest are listed without them.
+TEST(Catalog, RowsSharingALongChainAreReadToABudget) {
+    testing::LayoutDiskBuilder dnp = testing::LayoutDiskBuilder::Dnp(20);
+    std::vector<testing::Block> chain;
+    for (int block = 0; block < 1024; ++block)
+        chain.push_back({10 + block / 256, block % 256});
+    const Bytes data = testing::Program(0x1000, testing::Noise(1024 * 254 - 2));
+    dnp.Chain(data, chain);
+    for (int sector = 34; sector < 74; ++sector) {
+        auto bytes = dnp.Sector(1, sector);
+        bytes[0] = static_cast<std::uint8_t>(sector < 73 ? 1 : 0);
+        bytes[1] = static_cast<std::uint8_t>(sector < 73 ? sector + 1 : 0xFF);
+        for (int slot = 0; slot < 8; ++slot)
+            dnp.Entry({1, sector}, slot, {0x82, 10, 0, "LONG", 1024});
+    }
+    testing::TempDir dir;
+    const FileRecord record =
+        ReadForIndex(testing::WriteFile(dir / "long.dnp", dnp.bytes()).string());
+    ASSERT_EQ(record.images.size(), 1u);
+    const std::vector<FileRow>& files = record.images[0].files;
+    ASSERT_EQ(files.size(), 320u);
+    const std::size_t read = kMostImageFileBytes / data.size();
+    EXPECT_EQ(read, 258u);
+    for (std::size_t row = 0; row < files.size(); ++row)
+        EXPECT_EQ(files[row].bytes.has_value(), row < read) << row;
+    EXPECT_EQ(*files[0].bytes, data);
+    EXPECT_EQ(record.images[0].note,
+              "the bytes of 62 files are left out, past the 64 MiB an image's files are read to");
+}
+
 // An index of layout 1 (its load addresses looked up in the files) is brought up to date as it
 // is opened, and finds as before.
 TEST(Catalog, AnIndexOfTheFirstLayoutIsBroughtUpToDate) {
