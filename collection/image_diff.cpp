@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 #include "collection/file_record.h"
 
@@ -24,18 +26,17 @@ ImageDiff DiffImages(const HeldImage& a, const HeldImage& b) {
     constexpr std::size_t kEveryRow = std::numeric_limits<std::size_t>::max();
     const std::vector<FileRow> inB = FileRows(right, kEveryRow, withoutBytes);
     std::vector<bool> paired(inB.size(), false);
+    // B's rows of each name, in order, and how many of them are paired.
+    std::unordered_map<std::string_view, std::pair<std::vector<std::size_t>, std::size_t>> named;
+    for (std::size_t i = 0; i < inB.size(); ++i)
+        named[inB[i].name].first.push_back(i);
     for (const FileRow& file : FileRows(left, kEveryRow, withoutBytes)) {
-        std::size_t match = inB.size();
-        for (std::size_t i = 0; i < inB.size(); ++i) {
-            if (!paired[i] && inB[i].name == file.name) {
-                match = i;
-                break;
-            }
-        }
-        if (match == inB.size()) {
+        const auto found = named.find(file.name);
+        if (found == named.end() || found->second.second == found->second.first.size()) {
             diff.onlyInA.push_back(file.name);
             continue;
         }
+        const std::size_t match = found->second.first[found->second.second++];
         paired[match] = true;
         const std::vector<std::uint8_t> none;
         const std::vector<std::uint8_t>& x = file.bytes ? *file.bytes : none;
